@@ -1,0 +1,109 @@
+#include "blur/composite_phase.h"
+
+#include "blur/composite_pixel.h"
+#include "blur/pass_objects.h"
+#include "blur/progress_icon.h"
+#include "stages/neighbourhood.h"
+
+namespace qxv {
+namespace {
+
+struct CompositeWork {
+  std::uint32_t imageTile;
+  std::uint32_t mainTile;
+  std::uint32_t secondaryTile;
+  bool secondaryTaken;
+  bool mainTaken;
+};
+
+// The secondary layer's 3 x 3 block around (x, y); outside the image is 0.
+void BlendSecondary(const Pass* pass, const std::uint32_t* layer, std::int32_t x, std::int32_t y,
+                    std::int32_t* red, std::int32_t* green, std::int32_t* blue) {
+  const std::int32_t width = static_cast<std::int32_t>(pass->info.width);
+  const std::int32_t height = static_cast<std::int32_t>(pass->info.height);
+  const std::uint32_t* c = layer + static_cast<std::ptrdiff_t>(y) * width + x;
+  const bool hasLeft = x > 0, hasRight = x < width - 1;
+  const bool hasUp = y > 0, hasDown = y < height - 1;
+  const std::uint32_t* up = c - width;
+  const std::uint32_t* down = c + width;
+  const ParameterBlock& p = pass->pblur->parameters;
+  BlendNeighbourhood(p.mainStrength, p.altStrength, red, green, blue, c[0],
+                     hasLeft ? c[-1] : 0u, hasRight ? c[1] : 0u, hasUp ? up[0] : 0u,
+                     hasDown ? down[0] : 0u, hasUp && hasLeft ? up[-1] : 0u,
+                     hasUp && hasRight ? up[1] : 0u, hasDown && hasLeft ? down[-1] : 0u,
+                     hasDown && hasRight ? down[1] : 0u);
+}
+
+void CompositeTile(Pass* pass, CompositeWork* w) {
+  Pblur* pblur = pass->pblur;
+  const ParameterBlock& p = pblur->parameters;
+  TiledImage* image = pass->image;
+  image->ops->GetTileRect(image, w->imageTile, pass->workRect);
+  *pass->tileRect = ToRect32(*pass->workRect);
+  ShowIconOverTile(pass);
+  image->ops->LockTile(image, w->imageTile);
+  std::uint32_t* tileMemory = image->ops->GetTileData(image, w->imageTile);
+  const std::uint32_t* mainLayer =
+      w->mainTaken
+          ? pblur->mainStreakLayer->ops->GetTileData(pblur->mainStreakLayer, w->mainTile)
+          : nullptr;
+  const std::uint32_t* secondaryLayer =
+      p.secondaryLayer && w->secondaryTaken
+          ? pblur->secondaryStreakLayer->ops->GetTileData(pblur->secondaryStreakLayer,
+                                                          w->secondaryTile)
+          : nullptr;
+  const bool readable = tileMemory && mainLayer && (!p.secondaryLayer || secondaryLayer);
+  const std::int32_t top = pass->tileRect->top, left = pass->tileRect->left;
+  const std::uint32_t rowEnd = static_cast<std::uint32_t>(top) + pass->info.tileHeight;
+  const std::uint32_t columnEnd = static_cast<std::uint32_t>(left) + pass->info.tileWidth;
+  for (std::int32_t y = top; readable && static_cast<std::uint32_t>(y) < rowEnd &&
+                             static_cast<std::uint32_t>(y) < pass->info.height;
+       ++y) {
+    image->ops->SeekPixel(image, static_cast<std::int16_t>(left), static_cast<std::int16_t>(y));
+    std::uint32_t* out = tileMemory + static_cast<std::ptrdiff_t>(y - top) * pass->info.tileWidth;
+    const std::uint32_t* layerRow = mainLayer + static_cast<std::ptrdiff_t>(y) * pass->info.width;
+    for (std::int32_t x = left; static_cast<std::uint32_t>(x) < columnEnd &&
+                                static_cast<std::uint32_t>(x) < pass->info.width;
+         ++x) {
+      std::uint32_t pixel = 0;
+      image->ops->ReadPixel(image, &pixel);
+      std::int32_t red = 0, green = 0, blue = 0;
+      CompositeMainLayer(pixel, layerRow[x], p.mainStrength, &red, &green, &blue);
+      if (p.secondaryLayer) BlendSecondary(pass, secondaryLayer, x, y, &red, &green, &blue);
+      out[x - left] = (static_cast<std::uint32_t>(red) << 16) |
+                      (static_cast<std::uint32_t>(green) << 8) | static_cast<std::uint32_t>(blue);
+      image->ops->NextPixel(image);
+    }
+  }
+  image->ops->UnlockTile(image, w->imageTile);
+  ShowFinishedTile(pass);
+}
+
+}  // namespace
+
+void RunCompositePhase(Pass* pass) {
+  Pblur* pblur = pass->pblur;
+  const ParameterBlock& p = pblur->parameters;
+  TileIterator** scratch = &pass->iterators[kScratchIterator];
+  CompositeWork w = {};
+  pass->iterators[kImageIterator] = pass->image->ops->NewTileIterator(pass->image, &kWholeRegion);
+  w.mainTaken = TakeFirstTile(pblur->mainStreakLayer, scratch, &w.mainTile);
+  if (p.secondaryLayer) {
+    w.secondaryTaken = TakeFirstTile(pblur->secondaryStreakLayer, scratch, &w.secondaryTile);
+    if (w.secondaryTaken) {
+      pblur->secondaryStreakLayer->ops->LockTile(pblur->secondaryStreakLayer, w.secondaryTile);
+    }
+  }
+  if (w.mainTaken) pblur->mainStreakLayer->ops->LockTile(pblur->mainStreakLayer, w.mainTile);
+  TileIterator* images = pass->iterators[kImageIterator];
+  while (images && images->ops->NextTile(images, 1, &w.imageTile, nullptr) == 0) {
+    CompositeTile(pass, &w);
+  }
+  if (w.mainTaken) pblur->mainStreakLayer->ops->UnlockTile(pblur->mainStreakLayer, w.mainTile);
+  if (w.secondaryTaken) {
+    pblur->secondaryStreakLayer->ops->UnlockTile(pblur->secondaryStreakLayer, w.secondaryTile);
+  }
+  ReleaseField(&pass->iterators[kImageIterator]);
+}
+
+}  // namespace qxv

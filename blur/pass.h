@@ -1,0 +1,75 @@
+// Everything one post-render pass holds. The pass's failure path releases
+// exactly what is set here, so every reference and block lives in a field
+// that starts null and is set back to null right after release.
+#pragma once
+#include <cstdint>
+
+#include "blur/pblur.h"
+#include "host/buffer_set.h"
+#include "host/rect.h"
+#include "host/render_view.h"
+#include "host/tile_buffer.h"
+#include "host/tile_iterator.h"
+#include "host/tiled_image.h"
+#include "module/held.h"
+
+namespace qxv {
+
+struct ImageDescription {
+  std::uint32_t tileWidth;
+  std::uint32_t tileHeight;
+  std::uint32_t reserved;
+  std::uint32_t pixelDepth;
+  std::uint32_t width;
+  std::uint32_t height;
+  std::uint32_t bitsPerPixel;
+  std::uint32_t formatTag;
+  std::uint32_t optionTag;
+};
+
+enum PassIterator : int {
+  kImageIterator,
+  kMatch1Iterator,
+  kMatch2Iterator,
+  kAlternateIterator,
+  kScratchIterator,  // one opened to take a first tile, released at once
+  kPassIteratorCount,
+};
+
+struct Pass {
+  Pblur* pblur;
+  SceneObjectList* scene;
+  TiledImage* image;
+  BufferSet buffers;
+  RenderView* view;
+  ImageDescription info;
+
+  Rect32* tileRect;
+  Rect32* iconRect;
+  Rect16* workRect;
+
+  TileBuffer* entry8View;
+  TileBuffer* match1View;
+  TileBuffer* match2View;
+  TileBuffer* alternateView;
+  TileBuffer* entry0View;
+  TileBuffer* depthCopy;
+  TiledImage* progressIcon;
+  TileIterator* iterators[kPassIteratorCount];
+
+  std::uint32_t iconTile;
+  bool iconTileTaken;
+  std::uint32_t tagTile;
+  std::uint32_t mainLayerTile;
+  std::uint32_t secondaryLayerTile;
+  std::uint32_t depthCopyTile;
+  std::uint32_t referenceDepthTile;
+  bool referenceDepthTaken;
+
+  bool matchByCursor;     // match views tiled unlike the image
+  bool found;             // carries each match search's result into the next
+  bool outOfMemory;       // a block or host object could not be had
+  Result result;
+};
+
+}  // namespace qxv

@@ -1,0 +1,89 @@
+#include "kernel/previous_position.h"
+
+#include "kernel/match_scan.h"
+#include "module/host_bridge.h"
+
+namespace qxv {
+namespace {
+
+constexpr std::uint32_t kIndexMask = 0x3FFFFFFFu;
+
+void PollHost(void*) {
+  HostShell* shell = InitShell();
+  shell->ops->Poll(shell, 100);
+}
+
+// The pixel has not moved: same object and identical match values in place.
+bool SameInPlace(Pblur* pblur, std::uint32_t objectIndex, std::uint32_t m1, std::uint32_t m2,
+                 std::int32_t x, std::int32_t y) {
+  TileBuffer* tags = pblur->referenceTags;
+  TileBuffer* match1 = pblur->referenceMatch1;
+  TileBuffer* match2 = pblur->referenceMatch2;
+  const std::int16_t cx = static_cast<std::int16_t>(x);
+  const std::int16_t cy = static_cast<std::int16_t>(y);
+  tags->ops->SeekPixel(tags, cx, cy);
+  match1->ops->SeekPixel(match1, cx, cy);
+  match2->ops->SeekPixel(match2, cx, cy);
+  if ((tags->ops->PixelAtCursor(tags) & kIndexMask) != objectIndex) return false;
+  if (match1->ops->PixelAtCursor(match1) != m1) return false;
+  return match2->ops->PixelAtCursor(match2) == m2;
+}
+
+}  // namespace
+
+bool FindPreviousPosition(Pblur* pblur, std::uint32_t objectIndex, std::uint32_t m1,
+                          std::uint32_t m2, std::int32_t* x, std::int32_t* y, bool* found,
+                          std::uint32_t* endDepth) {
+  TileBuffer* tags = pblur->referenceTags;
+  std::uint32_t width = 0, height = 0, reserved = 0, depth = 0;
+  tags->ops->GetTileGeometry(tags, &width, &height, &reserved, &depth);
+  if (depth != 32) {
+    *found = false;
+    return false;
+  }
+  if (SameInPlace(pblur, objectIndex, m1, m2, *x, *y)) {
+    *found = true;
+    return true;
+  }
+  std::int32_t rowFirst = 0, rowLast = static_cast<std::int32_t>(height) - 1;
+  std::int32_t colFirst = 0, colLast = static_cast<std::int32_t>(width) - 1;
+  const bool boxSearch = pblur->lastObject == static_cast<std::int32_t>(objectIndex);
+  if (boxSearch) {
+    // False only when the last search for this object found nothing.
+    if (!*found) return false;
+    rowFirst = pblur->objectBox.rowMin;
+    rowLast = pblur->objectBox.rowMax;
+    colFirst = pblur->objectBox.colMin;
+    colLast = pblur->objectBox.colMax;
+  } else {
+    *found = false;
+    pblur->objectBox = kNoBox;
+  }
+  pblur->lastObject = static_cast<std::int32_t>(objectIndex);
+
+  const std::uint32_t* tagData = tags->ops->GetTileData(tags, pblur->referenceTileIds[0]);
+  TileBuffer* match1 = pblur->referenceMatch1;
+  const std::uint32_t* match1Data = match1->ops->GetTileData(match1, pblur->referenceTileIds[1]);
+  TileBuffer* match2 = pblur->referenceMatch2;
+  const std::uint32_t* match2Data = match2->ops->GetTileData(match2, pblur->referenceTileIds[2]);
+  MatchCandidate best = {false, 0, 0};
+  if (tagData && match1Data && match2Data) {
+    best = ScanForMatch(tagData, match1Data, match2Data, static_cast<std::int32_t>(width),
+                        rowFirst, rowLast, colFirst, colLast, objectIndex, m1, m2, boxSearch,
+                        &pblur->objectBox, PollHost, nullptr);
+  }
+  if (best.found) {
+    *x = best.x;
+    *y = best.y;
+  }
+  if (pblur->parameters.depthTest && pblur->referenceDepth) {
+    TileBuffer* reference = pblur->referenceDepth;
+    reference->ops->SeekPixel(reference, static_cast<std::int16_t>(*x),
+                              static_cast<std::int16_t>(*y));
+    reference->ops->ReadPixel(reference, endDepth);
+  }
+  *found = best.found;
+  return best.found;
+}
+
+}  // namespace qxv

@@ -1,0 +1,105 @@
+#include "sim/buffers.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "host/identifiers.h"
+#include "sim/objects.h"
+#include "sim/tile_objects.h"
+
+namespace qxv::sim {
+namespace {
+
+// Test helpers are handed pointers by hand; a stray one should stop the run
+// at once rather than scribble somewhere.
+TileStore& CheckedStore(const void* face) {
+  ObjectHeader* header = FindObject(face);
+  if (!header || !header->tiles) {
+    std::fprintf(stderr, "simulated host: %p is not a live simulated buffer\n", face);
+    std::abort();
+  }
+  return *header->tiles;
+}
+
+void CheckedReset(TileStore& store, const BufferSpec& spec) {
+  if (!store.Reset(spec.width, spec.height, spec.tileWidth, spec.tileHeight, spec.pixelDepth,
+                   spec.formatTag, spec.optionTag)) {
+    std::fprintf(stderr, "simulated host: tiles reaching past %u\n",
+                 static_cast<unsigned>(TileStore::kMaxExtent));
+    std::abort();
+  }
+}
+
+std::uint32_t Read(const void* face, std::uint32_t x, std::uint32_t y) {
+  const std::uint32_t* element = CheckedStore(face).Element(x, y);
+  return element ? *element : 0;
+}
+
+void Write(const void* face, std::uint32_t x, std::uint32_t y, std::uint32_t v) {
+  if (std::uint32_t* element = CheckedStore(face).Element(x, y)) *element = v;
+}
+
+std::vector<std::uint32_t> Take(const void* face) {
+  TileStore& store = CheckedStore(face);
+  std::vector<std::uint32_t> out;
+  out.reserve(static_cast<std::size_t>(store.width()) * store.height());
+  for (std::uint32_t y = 0; y < store.height(); ++y) {
+    for (std::uint32_t x = 0; x < store.width(); ++x) out.push_back(*store.Element(x, y));
+  }
+  return out;
+}
+
+void Put(const void* face, const std::vector<std::uint32_t>& rowMajor) {
+  TileStore& store = CheckedStore(face);
+  std::size_t i = 0;
+  for (std::uint32_t y = 0; y < store.height(); ++y) {
+    for (std::uint32_t x = 0; x < store.width() && i < rowMajor.size(); ++x) {
+      *store.Element(x, y) = rowMajor[i++];
+    }
+  }
+}
+
+}  // namespace
+
+Result CreateHostObject(const Guid& clsid, const Guid& iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (SameGuid(clsid, kCLSID_TileBuffer)) {
+    if (!SameGuid(iid, kIID_TileBuffer)) return E_NOINTERFACE;
+    *out = MakeTileBufferObject();
+    return S_OK;
+  }
+  if (SameGuid(clsid, kCLSID_TiledImage)) {
+    if (!SameGuid(iid, kIID_TiledImage)) return E_NOINTERFACE;
+    *out = MakeTiledImageObject();
+    return S_OK;
+  }
+  return E_FAIL;
+}
+
+TileBuffer* NewTileBuffer(const BufferSpec& spec) {
+  TileBuffer* buffer = MakeTileBufferObject();
+  CheckedReset(StoreOf(buffer), spec);
+  return buffer;
+}
+
+TiledImage* NewTiledImage(const BufferSpec& spec) {
+  TiledImage* image = MakeTiledImageObject();
+  CheckedReset(StoreOf(image), spec);
+  return image;
+}
+
+std::uint32_t ReadElement(TileBuffer* b, std::uint32_t x, std::uint32_t y) { return Read(b, x, y); }
+std::uint32_t ReadElement(TiledImage* b, std::uint32_t x, std::uint32_t y) { return Read(b, x, y); }
+void WriteElement(TileBuffer* b, std::uint32_t x, std::uint32_t y, std::uint32_t v) {
+  Write(b, x, y, v);
+}
+void WriteElement(TiledImage* b, std::uint32_t x, std::uint32_t y, std::uint32_t v) {
+  Write(b, x, y, v);
+}
+std::vector<std::uint32_t> Snapshot(TileBuffer* b) { return Take(b); }
+std::vector<std::uint32_t> Snapshot(TiledImage* b) { return Take(b); }
+void Fill(TileBuffer* b, const std::vector<std::uint32_t>& rowMajor) { Put(b, rowMajor); }
+void Fill(TiledImage* b, const std::vector<std::uint32_t>& rowMajor) { Put(b, rowMajor); }
+
+}  // namespace qxv::sim

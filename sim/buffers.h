@@ -1,0 +1,46 @@
+// Simulated host buffers as tests, the command-line tool and the benchmarks
+// make and inspect them. The accessors here are the test's own and are not
+// counted as host calls.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "host/tile_buffer.h"
+#include "host/tiled_image.h"
+#include "host/unknown.h"
+
+namespace qxv::sim {
+
+struct BufferSpec {
+  std::uint32_t width = 0, height = 0;
+  // 0 means one tile covering the buffer in that direction. Tiles at the
+  // right and bottom edges are full-size and reach past the buffer.
+  std::uint32_t tileWidth = 0, tileHeight = 0;
+  // Reported as bitsPerPixel by GetInfo and pixelDepth by GetTileGeometry;
+  // elements are 32 bits whatever it says.
+  std::uint32_t pixelDepth = 32;
+  std::uint32_t formatTag = 0, optionTag = 0;
+};
+
+// One reference, owned by the caller. Tiles reaching past 32767 abort.
+TileBuffer* NewTileBuffer(const BufferSpec& spec);
+TiledImage* NewTiledImage(const BufferSpec& spec);
+
+// An object answering only IUnknown (one reference): a BufferSet entry that is
+// not a TileBuffer.
+Unknown* NewOpaqueObject();
+
+// Outside the buffer: reads give 0, writes are ignored.
+std::uint32_t ReadElement(TileBuffer* b, std::uint32_t x, std::uint32_t y);
+void WriteElement(TileBuffer* b, std::uint32_t x, std::uint32_t y, std::uint32_t v);
+std::uint32_t ReadElement(TiledImage* b, std::uint32_t x, std::uint32_t y);
+void WriteElement(TiledImage* b, std::uint32_t x, std::uint32_t y, std::uint32_t v);
+
+// width * height elements, row-major.
+std::vector<std::uint32_t> Snapshot(TileBuffer* b);
+std::vector<std::uint32_t> Snapshot(TiledImage* b);
+// Writes as many elements as both the buffer and rowMajor hold.
+void Fill(TileBuffer* b, const std::vector<std::uint32_t>& rowMajor);
+void Fill(TiledImage* b, const std::vector<std::uint32_t>& rowMajor);
+
+}  // namespace qxv::sim

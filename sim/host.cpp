@@ -1,0 +1,174 @@
+#include "sim/host.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "sim/frame_jump.h"
+#include "sim/objects.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" void __asan_handle_no_return();
+#define QXV_ASAN_NO_RETURN() __asan_handle_no_return()
+#else
+#define QXV_ASAN_NO_RETURN() ((void)0)
+#endif
+
+namespace qxv::sim {
+namespace {
+
+struct HostState {
+  FailureFrame* chainHead = nullptr;
+  std::int64_t hostCalls = 0;
+  std::int64_t polls = 0;
+  std::int64_t allocations = 0;
+  std::int32_t liveBlocks = 0;
+  std::int64_t raises = 0;
+  std::int64_t failCall = 0;
+  std::int32_t failError = 0;
+  std::int32_t failDetail = 0;
+  std::int64_t failAllocation = 0;
+  bool failAllocationPersistent = false;
+  std::vector<Guid> queries;
+};
+
+HostState& State() {
+  static HostState state;
+  return state;
+}
+
+Result QXV_CALL ShellQueryInterface(HostShell*, const Guid* iid, void** out) {
+  State().queries.push_back(*iid);
+  if (out) *out = nullptr;
+  return E_NOINTERFACE;
+}
+std::uint32_t QXV_CALL ShellAddRef(HostShell*) { return 1; }
+std::uint32_t QXV_CALL ShellRelease(HostShell*) { return 1; }
+
+std::int32_t QXV_CALL ShellPoll(HostShell*, std::int32_t) {
+  EnterHostCall();
+  ++State().polls;
+  return 0;
+}
+
+void QXV_CALL ShellRaiseFailure(HostShell*, std::int32_t error, std::int32_t detail) {
+  RaiseFailure(error, detail);
+}
+
+// A host may raise here too: the module must cope at every host call.
+FailureFrame** QXV_CALL ShellGetFailureChain(HostShell*) {
+  EnterHostCall();
+  return &State().chainHead;
+}
+
+FrameSetJumpFn QXV_CALL ShellGetFrameSetJump(HostShell*) { return &SimFrameSetJump; }
+
+void* QXV_CALL ShellAllocateBlock(HostShell*, std::uint32_t bytes) {
+  EnterHostCall();
+  HostState& s = State();
+  ++s.allocations;
+  if (s.failAllocation != 0 &&
+      (s.allocations == s.failAllocation ||
+       (s.failAllocationPersistent && s.allocations > s.failAllocation))) {
+    return nullptr;
+  }
+  void* block = std::malloc(bytes == 0 ? 1 : bytes);
+  if (block) ++s.liveBlocks;
+  return block;
+}
+
+void QXV_CALL ShellFreeBlock(HostShell*, void* block) {
+  EnterHostCall();
+  if (!block) return;
+  std::free(block);
+  --State().liveBlocks;
+}
+
+Result QXV_CALL ShellCreateHostObject(HostShell*, const Guid* clsid, Unknown*, std::uint32_t,
+                                      const Guid* iid, void** out) {
+  EnterHostCall();
+  return CreateHostObject(*clsid, *iid, out);
+}
+
+const HostShellOps kShellOps = {
+    ShellQueryInterface, ShellAddRef,  ShellRelease, ShellPoll, {},
+    ShellRaiseFailure,   ShellGetFailureChain, ShellGetFrameSetJump, ShellAllocateBlock,
+    {},                  ShellFreeBlock, ShellCreateHostObject,
+};
+
+HostShell gShell = {&kShellOps};
+
+}  // namespace
+
+HostShell* Shell() { return &gShell; }
+
+void ResetHost() {
+  HostState& s = State();
+  const std::int32_t blocks = s.liveBlocks;
+  s = HostState();
+  s.liveBlocks = blocks;
+}
+
+void EnterHostCall() {
+  HostState& s = State();
+  ++s.hostCalls;
+  if (s.failCall != 0 && s.hostCalls == s.failCall) RaiseFailure(s.failError, s.failDetail);
+}
+
+void FailAtHostCall(std::int64_t k, std::int32_t error, std::int32_t detail) {
+  HostState& s = State();
+  s.failCall = k == 0 ? 0 : s.hostCalls + k;
+  s.failError = error;
+  s.failDetail = detail;
+}
+
+void FailAllocation(std::int64_t k, bool persistent) {
+  HostState& s = State();
+  s.failAllocation = k == 0 ? 0 : s.allocations + k;
+  s.failAllocationPersistent = persistent;
+}
+
+std::int64_t HostCallCount() { return State().hostCalls; }
+std::int64_t PollCount() { return State().polls; }
+std::int64_t AllocationCount() { return State().allocations; }
+std::int32_t LiveBlocks() { return State().liveBlocks; }
+FailureFrame* ChainHead() { return State().chainHead; }
+const std::vector<Guid>& ShellQueries() { return State().queries; }
+std::int64_t RaiseCount() { return State().raises; }
+
+void RaiseFailure(std::int32_t error, std::int32_t detail) {
+  HostState& s = State();
+  FailureFrame* frame = s.chainHead;
+  if (!frame) {
+    std::fprintf(stderr, "simulated host: failure %d/%d raised with no frame installed\n",
+                 static_cast<int>(error), static_cast<int>(detail));
+    std::abort();
+  }
+  ++s.raises;
+  s.chainHead = frame->enclosing;
+  frame->error = error;
+  frame->detail = detail;
+  QXV_ASAN_NO_RETURN();
+  SimFrameLongJump(frame, 1);
+}
+
+// The frame lives in this function's stack frame; SimFrameSetJump is called
+// directly (not through a pointer), so the compiler knows it returns twice.
+bool RunInHostFrame(void (*body)(void* context), void* context, std::int32_t* error,
+                    std::int32_t* detail) {
+  FailureFrame frame;
+  frame.error = 0;
+  frame.detail = 0;
+  frame.enclosing = State().chainHead;
+  State().chainHead = &frame;
+  if (SimFrameSetJump(&frame) == 0) {
+    body(context);
+    State().chainHead = frame.enclosing;
+    return true;
+  }
+  // The raise already made frame.enclosing the head.
+  if (error) *error = frame.error;
+  if (detail) *detail = frame.detail;
+  return false;
+}
+
+}  // namespace qxv::sim

@@ -1,0 +1,54 @@
+// The simulated host: one HostShell with a real failure chain, a counting
+// allocator and failure injection. Everything a test, the command-line tool
+// or a benchmark needs to stand in for the host application.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "host/failure_frame.h"
+#include "host/guid.h"
+#include "host/host_shell.h"
+
+namespace qxv::sim {
+
+// The one shell of this process.
+HostShell* Shell();
+
+// Forgets every counter and injection and empties the failure chain. Host
+// objects already made stay alive and counted.
+void ResetHost();
+
+// Called first by every host operation the module may call (not by the
+// failure-chain operations themselves): counts the call and raises the
+// injected failure when its turn has come. Holds nothing that needs
+// destroying, since the raise leaves by longjmp.
+void EnterHostCall();
+
+// Raise a failure at host call number `k` (1-based, counted from now); 0
+// turns it off. Only that one call raises.
+void FailAtHostCall(std::int64_t k, std::int32_t error, std::int32_t detail);
+// Allocation number `k` (1-based, counted from now) returns null; with
+// `persistent`, every later one too, until the next call of this function.
+void FailAllocation(std::int64_t k, bool persistent);
+
+std::int64_t HostCallCount();
+std::int64_t PollCount();
+std::int64_t AllocationCount();
+std::int32_t LiveBlocks();
+// The failure chain's head, as the host sees it.
+FailureFrame* ChainHead();
+// Interface identifiers the shell was asked for, in order.
+const std::vector<Guid>& ShellQueries();
+std::int64_t RaiseCount();
+
+// Runs body(context) below a frame of the host's own, as the host does
+// around every call into a plug-in. Returns false when a failure reached this
+// frame, with its error and detail.
+bool RunInHostFrame(void (*body)(void* context), void* context, std::int32_t* error,
+                    std::int32_t* detail);
+
+// The host's RaiseFailure: unwinds to the innermost frame. Without any frame
+// the simulated host aborts, as a real one would crash.
+[[noreturn]] void RaiseFailure(std::int32_t error, std::int32_t detail);
+
+}  // namespace qxv::sim

@@ -1,0 +1,77 @@
+// Pixel storage behind both simulated buffer kinds: full-size tiles in
+// row-major tile order, per-tile lock counts and a pixel cursor.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "host/rect.h"
+
+namespace qxv::sim {
+
+class TileStore {
+ public:
+  // The largest size a Rect16 can describe.
+  static constexpr std::uint32_t kMaxExtent = 32767;
+
+  // Drops the old tiles and makes zeroed ones. A tile size of 0 means one tile
+  // covering the buffer. False (and an empty 0 x 0 store) when a tile
+  // rectangle would not fit in a Rect16.
+  bool Reset(std::uint32_t width, std::uint32_t height, std::uint32_t tileWidth,
+             std::uint32_t tileHeight, std::uint32_t pixelDepth, std::uint32_t formatTag,
+             std::uint32_t optionTag);
+
+  std::uint32_t width() const { return width_; }
+  std::uint32_t height() const { return height_; }
+  std::uint32_t tileWidth() const { return tileWidth_; }
+  std::uint32_t tileHeight() const { return tileHeight_; }
+  std::uint32_t pixelDepth() const { return pixelDepth_; }
+  std::uint32_t formatTag() const { return formatTag_; }
+  std::uint32_t optionTag() const { return optionTag_; }
+  std::uint32_t TileCount() const { return static_cast<std::uint32_t>(tiles_.size()); }
+
+  // Ids are deliberately not tile indices, so that a caller mixing the two
+  // shows up as an unknown id.
+  // Ids differ between objects and between sizings, so a module that hands
+  // one object's tile id to another is caught.
+  std::uint32_t IdOfTile(std::uint32_t index) const { return idBase_ + index; }
+  // False for an id this store does not have.
+  bool TileOfId(std::uint32_t id, std::uint32_t* index) const;
+
+  // Full-size tiles: the rectangles of the last column and row may reach past
+  // the buffer.
+  Rect32 TileRect(std::uint32_t index) const;
+  std::uint32_t* TileMemory(std::uint32_t index) { return tiles_[index].get(); }
+  bool Meets(std::uint32_t index, const Rect16& region) const;
+
+  std::int32_t& LockCount(std::uint32_t index) { return locks_[index]; }
+  std::int32_t LockedTileCount() const;
+
+  // Null outside the buffer.
+  std::uint32_t* Element(std::int64_t x, std::int64_t y);
+
+  void SeekCursor(std::int32_t x, std::int32_t y);
+  void AdvanceCursor();
+  // Null when the cursor is outside the buffer.
+  std::uint32_t* CursorElement() const { return cursor_; }
+
+ private:
+  std::uint32_t idBase_ = 0x100000;
+
+  void LocateCursor();
+
+  std::uint32_t width_ = 0, height_ = 0;
+  std::uint32_t tileWidth_ = 0, tileHeight_ = 0;
+  std::uint32_t pixelDepth_ = 0, formatTag_ = 0, optionTag_ = 0;
+  std::uint32_t tilesAcross_ = 0;
+  std::vector<std::unique_ptr<std::uint32_t[]>> tiles_;
+  std::vector<std::int32_t> locks_;
+  std::int32_t cursorX_ = 0, cursorY_ = 0;
+  // Cached address of the cursor's element and how many elements of the
+  // same tile row follow it (itself included), so that walking a row costs
+  // no division.
+  std::uint32_t* cursor_ = nullptr;
+  std::uint32_t cursorRun_ = 0;
+};
+
+}  // namespace qxv::sim

@@ -5,11 +5,13 @@
 namespace qxv {
 namespace {
 
-std::int32_t Channel(std::uint32_t v, int shift) { return static_cast<std::int32_t>((v >> shift) & 0xFFu); }
+std::int32_t Channel(std::uint32_t v, int shift) {
+  return static_cast<std::int32_t>((v >> shift) & 0xFFu);
+}
 
 std::int32_t Mix(std::int32_t q, std::int32_t r, std::int32_t k) {
-  const double mixed = static_cast<double>(q) +
-                       (static_cast<double>(r) - static_cast<double>(q)) / 128.0 * static_cast<double>(k);
+  const double mixed = static_cast<double>(q) + (static_cast<double>(r) - static_cast<double>(q)) /
+                                                    128.0 * static_cast<double>(k);
   const std::int32_t v = ToInt32(mixed);
   return v < 0 ? 0 : (v > 255 ? 255 : v);
 }

@@ -1,6 +1,5 @@
 #include "blur/progress_glyph.h"
 
-
 namespace qxv {
 namespace {
 

@@ -27,11 +27,11 @@ std::uint32_t MatchDelta(std::uint32_t a, std::uint32_t b) {
 }
 
 MatchCandidate ScanForMatch(const std::uint32_t* tags, const std::uint32_t* match1,
-                            const std::uint32_t* match2, std::int32_t stride,
-                            std::int32_t rowFirst, std::int32_t rowLast, std::int32_t colFirst,
-                            std::int32_t colLast, std::uint32_t objectIndex, std::uint32_t m1,
-                            std::uint32_t m2, bool stopAtExact, ObjectBox* box,
-                            PollCallback poll, void* pollContext) {
+                            const std::uint32_t* match2, std::int32_t stride, std::int32_t rowFirst,
+                            std::int32_t rowLast, std::int32_t colFirst, std::int32_t colLast,
+                            std::uint32_t objectIndex, std::uint32_t m1, std::uint32_t m2,
+                            bool stopAtExact, ObjectBox* box, PollCallback poll,
+                            void* pollContext) {
   MatchCandidate best{false, 0, 0};
   if (rowFirst < 0 || colFirst < 0) return best;
   std::uint32_t bestDist = 0u;

@@ -33,10 +33,9 @@ using PollCallback = void (*)(void* context);
 // scan ends once the best has both deltas 0. stride is the row length in
 // elements. box and poll may be null.
 MatchCandidate ScanForMatch(const std::uint32_t* tags, const std::uint32_t* match1,
-                            const std::uint32_t* match2, std::int32_t stride,
-                            std::int32_t rowFirst, std::int32_t rowLast, std::int32_t colFirst,
-                            std::int32_t colLast, std::uint32_t objectIndex, std::uint32_t m1,
-                            std::uint32_t m2, bool stopAtExact, ObjectBox* box,
-                            PollCallback poll, void* pollContext);
+                            const std::uint32_t* match2, std::int32_t stride, std::int32_t rowFirst,
+                            std::int32_t rowLast, std::int32_t colFirst, std::int32_t colLast,
+                            std::uint32_t objectIndex, std::uint32_t m1, std::uint32_t m2,
+                            bool stopAtExact, ObjectBox* box, PollCallback poll, void* pollContext);
 
 }  // namespace qxv

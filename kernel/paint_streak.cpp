@@ -23,10 +23,10 @@ struct Walk {
   void* queryContext;
   const StreakRequest* request;
   StreakCursors cursors;
-  double intensity;    // A
-  double restart;      // D, the amount the next echo starts from
+  double intensity;  // A
+  double restart;    // D, the amount the next echo starts from
   double decrement;
-  double restartDrop;  // how much weaker each further echo starts
+  double restartDrop;       // how much weaker each further echo starts
   std::uint32_t depth;      // u, interpolated and wrapping
   std::uint32_t depthStep;  // signed step, as its two's complement bits
   bool firstPixel;
@@ -37,8 +37,8 @@ std::int64_t Magnitude(std::int64_t v) { return v < 0 ? -v : v; }
 // The depth step is du / n with du read as a signed 32-bit difference.
 std::uint32_t DepthStep(std::uint32_t u0, std::uint32_t u1, std::int64_t n) {
   const std::uint32_t du = u1 - u0;
-  const std::int64_t signedDu =
-      du >= 0x80000000u ? static_cast<std::int64_t>(du) - 0x100000000LL : static_cast<std::int64_t>(du);
+  const std::int64_t signedDu = du >= 0x80000000u ? static_cast<std::int64_t>(du) - 0x100000000LL
+                                                  : static_cast<std::int64_t>(du);
   return static_cast<std::uint32_t>(signedDu / n);
 }
 
@@ -55,7 +55,8 @@ bool Occluded(Walk& w, std::ptrdiff_t at) {
   const std::int32_t other = static_cast<std::int32_t>(t & kTagIndexBits);
   // Asked at every pixel, whatever the rest decides: the first question of a
   // streak is what refreshes the group cache.
-  const bool sameGroup = w.query != nullptr && w.query(w.queryContext, r.objectIndex, other, w.firstPixel);
+  const bool sameGroup =
+      w.query != nullptr && w.query(w.queryContext, r.objectIndex, other, w.firstPixel);
   w.firstPixel = false;
   return !sameGroup && (t & kTagOutlineBit) == 0u && other != r.objectIndex && z < w.depth;
 }

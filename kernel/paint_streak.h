@@ -7,7 +7,8 @@
 namespace qxv {
 
 struct StreakSettings {
-  double echoCount;    // N, already normalised by the pass (>= 1 whole number, or NaN/inf which must stay harmless)
+  double echoCount;  // N, already normalised by the pass (>= 1 whole number, or NaN/inf which must
+                     // stay harmless)
   bool jitter;
   bool depthTest;
   bool secondaryLayer;
@@ -23,9 +24,9 @@ using OcclusionQuery = bool (*)(void* context, std::int32_t a, std::int32_t b, b
 // elements.
 struct StreakCursors {
   std::uint32_t* main;
-  std::uint32_t* secondary;   // used only with secondaryLayer
-  const std::uint32_t* tag;   // used only with depthTest
-  const std::uint32_t* depth; // used only with depthTest
+  std::uint32_t* secondary;    // used only with secondaryLayer
+  const std::uint32_t* tag;    // used only with depthTest
+  const std::uint32_t* depth;  // used only with depthTest
 };
 
 struct StreakRequest {

@@ -13,7 +13,8 @@ struct Cell {
 using Block = Cell[9];
 
 Cell Unpack(std::uint32_t v) {
-  return Cell{static_cast<std::int32_t>((v >> 24) & 0x7Fu), static_cast<std::int32_t>((v >> 16) & 0xFFu),
+  return Cell{static_cast<std::int32_t>((v >> 24) & 0x7Fu),
+              static_cast<std::int32_t>((v >> 16) & 0xFFu),
               static_cast<std::int32_t>((v >> 8) & 0xFFu), static_cast<std::int32_t>(v & 0xFFu)};
 }
 
@@ -60,7 +61,8 @@ void FillByCoverage(Block& cells, Cell running) {
 }
 
 std::int32_t PullChannel(double share, std::int32_t centre, std::int32_t v) {
-  const double pulled = share * (static_cast<double>(centre) - static_cast<double>(v)) + static_cast<double>(v);
+  const double pulled =
+      share * (static_cast<double>(centre) - static_cast<double>(v)) + static_cast<double>(v);
   return AtMost(ToInt32(pulled), 255);
 }
 
@@ -96,7 +98,8 @@ double Brightness(std::int32_t r, std::int32_t g, std::int32_t b) {
 
 std::int32_t BlendChannel(std::int32_t current, std::int32_t target, double factor) {
   const double moved =
-      (static_cast<double>(target) - static_cast<double>(current)) / 128.0 * factor + static_cast<double>(current);
+      (static_cast<double>(target) - static_cast<double>(current)) / 128.0 * factor +
+      static_cast<double>(current);
   return Clamp255(ToInt32(moved));
 }
 
@@ -120,8 +123,8 @@ std::uint32_t SmoothPixel(const std::uint32_t n[9], bool honourMarks) {
 void BlendBrighter(float weight, std::int32_t a, std::int32_t* red, std::int32_t* green,
                    std::int32_t* blue, std::int32_t targetRed, std::int32_t targetGreen,
                    std::int32_t targetBlue) {
-  const long double scaled =
-      static_cast<long double>(weight) / static_cast<long double>(10.0f) * static_cast<long double>(a);
+  const long double scaled = static_cast<long double>(weight) / static_cast<long double>(10.0f) *
+                             static_cast<long double>(a);
   const std::int32_t f = ToInt32(scaled);
   const double factor = static_cast<double>(f) * 1.5 + 8.0;
   const std::int32_t r = BlendChannel(*red, targetRed, factor);
@@ -144,7 +147,8 @@ void BlendNeighbourhood(float mainStrength, float altStrength, std::int32_t* red
                         std::uint32_t left, std::uint32_t right, std::uint32_t up,
                         std::uint32_t down, std::uint32_t upperLeft, std::uint32_t upperRight,
                         std::uint32_t lowerLeft, std::uint32_t lowerRight) {
-  const std::uint32_t n[9] = {centre, right, left, upperRight, up, upperLeft, lowerRight, down, lowerLeft};
+  const std::uint32_t n[9] = {centre,    right,      left, upperRight, up,
+                              upperLeft, lowerRight, down, lowerLeft};
   Block plain{};
   Block marked{};
   for (int k = 0; k < 9; ++k) {

@@ -10,21 +10,30 @@ namespace qxv {
 
 // Internal linkage, yet found by argument-dependent lookup from inside gtest.
 static bool operator==(const ObjectBox& a, const ObjectBox& b) {
-  return a.rowMin == b.rowMin && a.rowMax == b.rowMax && a.colMin == b.colMin && a.colMax == b.colMax;
+  return a.rowMin == b.rowMin && a.rowMax == b.rowMax && a.colMin == b.colMin &&
+         a.colMax == b.colMax;
 }
 static std::ostream& operator<<(std::ostream& os, const ObjectBox& b) {
-  return os << "{rows " << b.rowMin << ".." << b.rowMax << ", cols " << b.colMin << ".." << b.colMax << "}";
+  return os << "{rows " << b.rowMin << ".." << b.rowMax << ", cols " << b.colMin << ".." << b.colMax
+            << "}";
 }
 
 namespace {
 
 TEST(MatchDeltaTest, AbsoluteSignedDifference) {
-  struct Case { std::uint32_t a, b, expected; };
+  struct Case {
+    std::uint32_t a, b, expected;
+  };
   const Case cases[] = {
-      {5u, 3u, 2u},           {3u, 5u, 2u},           {7u, 7u, 0u},
-      {0u, 0xFFFFFFFFu, 1u},  {0xFFFFFFFFu, 0u, 1u},  {0x7FFFFFFFu, 0x80000000u, 1u},
+      {5u, 3u, 2u},
+      {3u, 5u, 2u},
+      {7u, 7u, 0u},
+      {0u, 0xFFFFFFFFu, 1u},
+      {0xFFFFFFFFu, 0u, 1u},
+      {0x7FFFFFFFu, 0x80000000u, 1u},
       {0u, 0x7FFFFFFFu, 0x7FFFFFFFu},
-      {0x80000000u, 0u, 0x80000000u}, {0u, 0x80000000u, 0x80000000u},
+      {0x80000000u, 0u, 0x80000000u},
+      {0u, 0x80000000u, 0x80000000u},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.a << " " << c.b);
@@ -53,11 +62,12 @@ struct Scan {
   int polls;
 };
 
-Scan ScanRegion(const Reference& ref, std::int32_t r0, std::int32_t r1, std::int32_t c0, std::int32_t c1,
-         std::uint32_t v1, std::uint32_t v2, bool stopAtExact, ObjectBox box = kNoBox) {
+Scan ScanRegion(const Reference& ref, std::int32_t r0, std::int32_t r1, std::int32_t c0,
+                std::int32_t c1, std::uint32_t v1, std::uint32_t v2, bool stopAtExact,
+                ObjectBox box = kNoBox) {
   Scan s{{}, box, 0};
-  s.result = ScanForMatch(ref.tags.data(), ref.m1.data(), ref.m2.data(), Reference::kWidth, r0, r1, c0, c1, 7u,
-                          v1, v2, stopAtExact, &s.box, CountPoll, &s.polls);
+  s.result = ScanForMatch(ref.tags.data(), ref.m1.data(), ref.m2.data(), Reference::kWidth, r0, r1,
+                          c0, c1, 7u, v1, v2, stopAtExact, &s.box, CountPoll, &s.polls);
   return s;
 }
 
@@ -67,10 +77,10 @@ Scan FullScan(const Reference& ref, std::uint32_t v1, std::uint32_t v2) {
 
 TEST(ScanForMatchTest, FullScanFindsTheClosestAndCompletesTheBox) {
   Reference ref;
-  ref.Put(2, 0, 7u, 100u, 200u);          // distance 0: exact
-  ref.Put(1, 1, 0xC0000007u, 100u, 200u); // exact as well; tag bits 30-31 are not the index
-  ref.Put(4, 3, 7u, 90u, 200u);           // last row and column
-  ref.Put(0, 2, 0x40000008u, 100u, 200u); // another object
+  ref.Put(2, 0, 7u, 100u, 200u);           // distance 0: exact
+  ref.Put(1, 1, 0xC0000007u, 100u, 200u);  // exact as well; tag bits 30-31 are not the index
+  ref.Put(4, 3, 7u, 90u, 200u);            // last row and column
+  ref.Put(0, 2, 0x40000008u, 100u, 200u);  // another object
   const Scan s = FullScan(ref, 100u, 200u);
   EXPECT_TRUE(s.result.found);
   EXPECT_EQ(s.result.x, 2);  // earlier in row-major order wins the tie
@@ -80,7 +90,11 @@ TEST(ScanForMatchTest, FullScanFindsTheClosestAndCompletesTheBox) {
 }
 
 TEST(ScanForMatchTest, LaterPixelsWinOnlyWhenStrictlyCloser) {
-  struct Case { const char* name; std::uint32_t first1, first2, later1, later2; bool laterWins; };
+  struct Case {
+    const char* name;
+    std::uint32_t first1, first2, later1, later2;
+    bool laterWins;
+  };
   const Case cases[] = {
       {"closer", 10u, 10u, 11u, 8u, true},
       {"equal sum", 10u, 13u, 12u, 11u, false},
@@ -153,7 +167,10 @@ TEST(ScanForMatchTest, BoxGrowsFromNoneOrFromWhatItHeld) {
 TEST(ScanForMatchTest, EmptyRegionsVisitNothing) {
   Reference ref;
   ref.Put(0, 0, 7u, 0u, 0u);
-  struct Case { const char* name; std::int32_t r0, r1, c0, c1; };
+  struct Case {
+    const char* name;
+    std::int32_t r0, r1, c0, c1;
+  };
   const Case cases[] = {
       {"none box", -1, -1, -1, -1},
       {"rows reversed", 2, 1, 0, 4},
@@ -190,8 +207,8 @@ TEST(ScanForMatchTest, FailureInThePollLeavesByLongjmp) {
   boxAtFailure = kNoBox;
   pollsBeforeFailure = 0;
   if (setjmp(pollJump) == 0) {
-    ScanForMatch(ref.tags.data(), ref.m1.data(), ref.m2.data(), Reference::kWidth, 0, 3, 0, 4, 7u, 0u, 0u, false,
-                 &boxAtFailure, FailingPoll, nullptr);
+    ScanForMatch(ref.tags.data(), ref.m1.data(), ref.m2.data(), Reference::kWidth, 0, 3, 0, 4, 7u,
+                 0u, 0u, false, &boxAtFailure, FailingPoll, nullptr);
     ADD_FAILURE() << "the poll's failure did not leave the scan";
   }
   EXPECT_EQ(pollsBeforeFailure, 2);

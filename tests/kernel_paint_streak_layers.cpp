@@ -80,7 +80,8 @@ TEST(PaintStreakLayersTest, DepthOcclusionNeedsAllFourConditions) {
     r.u0 = r.u1 = 100u;
     QueryLog log;
     log.answer = c.answer;
-    PaintStreak(StreakSettings{1.0, false, true, false, 1.0f}, LoggingQuery, &log, r, row.Cursors());
+    PaintStreak(StreakSettings{1.0, false, true, false, 1.0f}, LoggingQuery, &log, r,
+                row.Cursors());
     EXPECT_EQ(row.main[2] != 0u, c.painted);
     // Hidden or not, the intensity has moved on: 255, 191.25, 127.5, 63.75.
     EXPECT_EQ(row.main[1], 0x5F000000u | kColour);
@@ -113,7 +114,8 @@ TEST(PaintStreakLayersTest, QueryAskedAtEveryPixelRefreshingOnlyAtTheFirst) {
   StreakCursors cursors = plain.Cursors();
   cursors.tag = nullptr;
   cursors.depth = nullptr;
-  PaintStreak(StreakSettings{1.0, false, false, false, 1.0f}, LoggingQuery, &unused, RowRequest(4, 6), cursors);
+  PaintStreak(StreakSettings{1.0, false, false, false, 1.0f}, LoggingQuery, &unused,
+              RowRequest(4, 6), cursors);
   EXPECT_TRUE(unused.calls.empty());
   EXPECT_NE(plain.main[3], 0u);
 }
@@ -150,7 +152,8 @@ TEST(PaintStreakLayersTest, DepthIsInterpolatedAlongTheStreak) {
     r.u0 = c.u0;
     r.u1 = c.u1;
     QueryLog log;
-    PaintStreak(StreakSettings{1.0, false, true, false, 1.0f}, LoggingQuery, &log, r, row.Cursors());
+    PaintStreak(StreakSettings{1.0, false, true, false, 1.0f}, LoggingQuery, &log, r,
+                row.Cursors());
     EXPECT_EQ(row.main[c.pixel] != 0u, c.painted);
   }
 }
@@ -187,7 +190,8 @@ TEST(PaintStreakLayersTest, LayersFollowTheMixers) {
     const float weight = 0.75f;
     StreakCursors cursors = row.Cursors();
     if (!c.secondaryLayer) cursors.secondary = nullptr;
-    PaintStreak(StreakSettings{1.0, false, false, c.secondaryLayer, weight}, nullptr, nullptr, r, cursors);
+    PaintStreak(StreakSettings{1.0, false, false, c.secondaryLayer, weight}, nullptr, nullptr, r,
+                cursors);
 
     EXPECT_EQ(row.main[0], MixMainSample(255, kColour, c.mainBefore, c.outline));
     std::uint32_t secondary = c.secondaryBefore;

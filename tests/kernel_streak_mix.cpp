@@ -21,13 +21,16 @@ TEST(StreakPixelTest, FieldsEmptinessAndLuma) {
   EXPECT_FALSE(IsEmptyStreakPixel(0x00000001u));
   EXPECT_FALSE(IsEmptyStreakPixel(0x81000000u));
 
-  struct Case { std::uint32_t colour; std::int32_t luma; };
+  struct Case {
+    std::uint32_t colour;
+    std::int32_t luma;
+  };
   const Case cases[] = {
-      {0xFFFFFFu, 255}, {0x000000u, 0}, {0xC86432u, 125}, {0x00D600u, 128},
-      {0x0000FFu, 25},  {0xFF0000u, 76}, {0x00FF00u, 153},
-      {0x808080u, 127},  // 127.99999999999999 in double: truncated, not rounded
-      {0x010101u, 0},    // 0.9999999999999999
-      {0xFFC86432u, 125},  // bits 24-31 are not colour
+      {0xFFFFFFu, 255},   {0x000000u, 0},   {0xC86432u, 125}, {0x00D600u, 128}, {0x0000FFu, 25},
+      {0xFF0000u, 76},    {0x00FF00u, 153}, {0x808080u, 127},  // 127.99999999999999 in double:
+                                                               // truncated, not rounded
+      {0x010101u, 0},                                          // 0.9999999999999999
+      {0xFFC86432u, 125},                                      // bits 24-31 are not colour
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.colour);
@@ -114,16 +117,20 @@ TEST(MixSecondarySampleTest, Table) {
       {"marked kept on a tie, not brightened", 8, 0u, 0xD60000u, 0x8200D600u, 1.0f, 0x8200D600u},
       {"marked kept on NaN weight", 254, 0u, 0x64DC14u, 0x8AC80A32u, kNaN, 0x8AC80A32u},
       // Marked samples.
-      {"marked sample marks the kept value", 254, kMarkBit, 0x000000u, 0x7FFFFFFFu, 1.0f, 0xFFFFFFFFu},
+      {"marked sample marks the kept value", 254, kMarkBit, 0x000000u, 0x7FFFFFFFu, 1.0f,
+       0xFFFFFFFFu},
       // 127*125*2 = 31750 against 127*255 = 32385, then 47625 against it.
       {"marked sample weighted 2 loses", 254, kMarkBit, 0xC86432u, 0x7FFFFFFFu, 2.0f, 0xFFFFFFFFu},
       {"marked sample weighted 3 wins", 254, kMarkBit, 0xC86432u, 0x7FFFFFFFu, 3.0f, 0xFFC86432u},
       {"marked tie goes to new", 8, kMarkBit, 0x006B00u, 0x8200D600u, 1.0f, 0x84006B00u},
-      {"marked over marked, existing brighter", 8, kMarkBit, 0x006B00u, 0x8300D600u, 3.0f, 0x8300D600u},
-      {"marked sample NaN weight takes new", 8, kMarkBit, 0x006B00u, 0x7FFFFFFFu, kNaN, 0x84006B00u},
+      {"marked over marked, existing brighter", 8, kMarkBit, 0x006B00u, 0x8300D600u, 3.0f,
+       0x8300D600u},
+      {"marked sample NaN weight takes new", 8, kMarkBit, 0x006B00u, 0x7FFFFFFFu, kNaN,
+       0x84006B00u},
       {"both marked NaN weight takes new", 8, kMarkBit, 0x006B00u, 0xFFFFFFFFu, kNaN, 0x84006B00u},
       {"marked sample zero weight loses", 254, kMarkBit, 0xFFFFFFu, 0x010A0A0Au, 0.0f, 0x810A0A0Au},
-      {"marked sample infinite weight wins", 2, kMarkBit, 0x0A0A0Au, 0x7FFFFFFFu, kInf, 0x810A0A0Au},
+      {"marked sample infinite weight wins", 2, kMarkBit, 0x0A0A0Au, 0x7FFFFFFFu, kInf,
+       0x810A0A0Au},
   };
   for (const SecondaryCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -17,7 +17,9 @@ struct Rgb {
   bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
   bool operator!=(const Rgb& o) const { return !(*this == o); }
 };
-std::ostream& operator<<(std::ostream& os, const Rgb& c) { return os << "(" << c.r << "," << c.g << "," << c.b << ")"; }
+std::ostream& operator<<(std::ostream& os, const Rgb& c) {
+  return os << "(" << c.r << "," << c.g << "," << c.b << ")";
+}
 
 Rgb Brighter(float weight, std::int32_t a, Rgb colour, Rgb target) {
   BlendBrighter(weight, a, &colour.r, &colour.g, &colour.b, target.r, target.g, target.b);
@@ -37,9 +39,18 @@ TEST(BlendBrighterTest, NeverLowersTheBrightness) {
       {"darker result keeps maxima", 5.0f, 127, {100, 100, 100}, {200, 0, 0}, {180, 100, 100}},
       {"brighter result taken whole", 5.0f, 127, {100, 100, 100}, {200, 200, 200}, {180, 180, 180}},
       {"a 0 moves a sixteenth", 5.0f, 0, {100, 100, 100}, {200, 200, 200}, {106, 106, 106}},
-      {"factor above 1 overshoots and clamps", 10.0f, 127, {100, 100, 100}, {200, 200, 200}, {255, 255, 255}},
-      // 3.5 / 10 * 20 is 7 in extended precision, 6.9999998 with a float quotient.
-      {"quotient in extended precision", 3.5f, 20, {100, 100, 100}, {200, 200, 200}, {114, 114, 114}},
+      {"factor above 1 overshoots and clamps",
+       10.0f,
+       127,
+       {100, 100, 100},
+       {200, 200, 200},
+       {255, 255, 255}},
+      // f in extended precision: 3.5 / 10 * 20 is 7 (6.9999998 with a float
+      // quotient), 7 / 10 * 90 is 63 (62.99999999999999 in double), and
+      // 13 / 10 * 90 is 116.99999999999999999 (117 in double).
+      {"f 7, not 6", 3.5f, 20, {100, 100, 100}, {200, 200, 200}, {114, 114, 114}},
+      {"f 63, not 62", 7.0f, 90, {100, 100, 100}, {200, 200, 200}, {180, 180, 180}},
+      {"f 116, not 117", 13.0f, 90, {100, 100, 100}, {200, 200, 200}, {242, 242, 242}},
       {"toward black changes nothing", 5.0f, 127, {100, 100, 100}, {0, 0, 0}, {100, 100, 100}},
       // f 80: factor exactly 1. Brightness 75 both ways: equal is not
       // brighter, so each channel keeps its maximum.
@@ -57,10 +68,17 @@ TEST(BlendBrighterTest, NeverLowersTheBrightness) {
 
 TEST(BlendBrighterTest, NonFiniteAndExtremeInputsStayInRange) {
   const float weights[] = {kNaN, kInf, -kInf, 1e30f, -1e30f, 0.0f, -5.0f};
-  const std::int32_t as[] = {0, 1, 127, -127, std::numeric_limits<std::int32_t>::max(),
+  const std::int32_t as[] = {0,
+                             1,
+                             127,
+                             -127,
+                             std::numeric_limits<std::int32_t>::max(),
                              std::numeric_limits<std::int32_t>::min()};
   const std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-  const Rgb targets[] = {{0, 0, 0}, {255, 255, 255}, {kMin, kMin, kMin}, {std::numeric_limits<std::int32_t>::max(), 0, 7}};
+  const Rgb targets[] = {{0, 0, 0},
+                         {255, 255, 255},
+                         {kMin, kMin, kMin},
+                         {std::numeric_limits<std::int32_t>::max(), 0, 7}};
   for (float w : weights) {
     for (std::int32_t a : as) {
       for (const Rgb& t : targets) {
@@ -79,10 +97,11 @@ TEST(BlendBrighterTest, NonFiniteAndExtremeInputsStayInRange) {
 
 Rgb Neighbourhood(Rgb colour, std::uint32_t centre, std::uint32_t left = 0, std::uint32_t right = 0,
                   std::uint32_t up = 0, std::uint32_t down = 0, std::uint32_t upperLeft = 0,
-                  std::uint32_t upperRight = 0, std::uint32_t lowerLeft = 0, std::uint32_t lowerRight = 0,
-                  float mainStrength = 5.0f, float altStrength = 5.0f) {
-  BlendNeighbourhood(mainStrength, altStrength, &colour.r, &colour.g, &colour.b, centre, left, right, up, down,
-                     upperLeft, upperRight, lowerLeft, lowerRight);
+                  std::uint32_t upperRight = 0, std::uint32_t lowerLeft = 0,
+                  std::uint32_t lowerRight = 0, float mainStrength = 5.0f,
+                  float altStrength = 5.0f) {
+  BlendNeighbourhood(mainStrength, altStrength, &colour.r, &colour.g, &colour.b, centre, left,
+                     right, up, down, upperLeft, upperRight, lowerLeft, lowerRight);
   return colour;
 }
 
@@ -101,7 +120,11 @@ TEST(BlendNeighbourhoodTest, ArgumentsLandOnTheirPositions) {
   // A lone pixel of coverage 127 counts 3/20 at a direct position and 1/20 at
   // a diagonal one; blended with strength 10, f = coverage: 19 or 6.
   const std::uint32_t p = 0x7FFAFAFAu;
-  struct Case { const char* name; Rgb expected; Rgb got; };
+  struct Case {
+    const char* name;
+    Rgb expected;
+    Rgb got;
+  };
   const Rgb grey{100, 100, 100};
   const Rgb direct = Neighbourhood(grey, 0, p, 0, 0, 0, 0, 0, 0, 0, 10.0f, 0.0f);
   const Rgb diagonal = Neighbourhood(grey, 0, 0, 0, 0, 0, p, 0, 0, 0, 10.0f, 0.0f);
@@ -126,10 +149,13 @@ TEST(BlendNeighbourhoodTest, ArgumentsLandOnTheirPositions) {
 TEST(BlendNeighbourhoodTest, EachSetBlendsWithItsOwnStrength) {
   const Rgb grey{100, 100, 100};
   // All marked: only the second blend, with altStrength, can act.
-  EXPECT_EQ(Neighbourhood(grey, kMark | 0x7FFAFAFAu, 0, 0, 0, 0, 0, 0, 0, 0, 5.0f, 0.0f), (Rgb{109, 109, 109}));
-  EXPECT_EQ(Neighbourhood(grey, kMark | 0x7FFAFAFAu, 0, 0, 0, 0, 0, 0, 0, 0, 0.0f, 5.0f), (Rgb{130, 130, 130}));
+  EXPECT_EQ(Neighbourhood(grey, kMark | 0x7FFAFAFAu, 0, 0, 0, 0, 0, 0, 0, 0, 5.0f, 0.0f),
+            (Rgb{109, 109, 109}));
+  EXPECT_EQ(Neighbourhood(grey, kMark | 0x7FFAFAFAu, 0, 0, 0, 0, 0, 0, 0, 0, 0.0f, 5.0f),
+            (Rgb{130, 130, 130}));
   // All unmarked: the reverse.
-  EXPECT_EQ(Neighbourhood(grey, 0x7FFAFAFAu, 0, 0, 0, 0, 0, 0, 0, 0, 0.0f, 5.0f), (Rgb{109, 109, 109}));
+  EXPECT_EQ(Neighbourhood(grey, 0x7FFAFAFAu, 0, 0, 0, 0, 0, 0, 0, 0, 0.0f, 5.0f),
+            (Rgb{109, 109, 109}));
 }
 
 TEST(BlendNeighbourhoodTest, CoverageZeroPixelsInTheFill) {
@@ -137,19 +163,24 @@ TEST(BlendNeighbourhoodTest, CoverageZeroPixelsInTheFill) {
   // Unmarked: the white coverage-0 centre is the first running colour, keeps
   // it in the fill, and the empties after the black right neighbour turn
   // black: red (4 * 255) / 20 = 51, f 19.
-  EXPECT_EQ(Neighbourhood(black, 0x00FFFFFFu, 0, 0x7F000000u, 0, 0, 0, 0, 0, 0, 10.0f, 0.0f), (Rgb{14, 14, 14}));
+  EXPECT_EQ(Neighbourhood(black, 0x00FFFFFFu, 0, 0x7F000000u, 0, 0, 0, 0, 0, 0, 10.0f, 0.0f),
+            (Rgb{14, 14, 14}));
   // On the left instead, the white reaches the right neighbour too.
-  EXPECT_EQ(Neighbourhood(black, 0x00FFFFFFu, 0x7F000000u, 0, 0, 0, 0, 0, 0, 0, 10.0f, 0.0f), (Rgb{25, 25, 25}));
+  EXPECT_EQ(Neighbourhood(black, 0x00FFFFFFu, 0x7F000000u, 0, 0, 0, 0, 0, 0, 0, 10.0f, 0.0f),
+            (Rgb{25, 25, 25}));
   // Marked: a coverage-0 pixel never sets the running colour and loses its
   // own to it, so only black remains.
-  EXPECT_EQ(Neighbourhood(black, kMark | 0x00FFFFFFu, kMark | 0x7F000000u, 0, 0, 0, 0, 0, 0, 0, 0.0f, 10.0f), black);
+  EXPECT_EQ(Neighbourhood(black, kMark | 0x00FFFFFFu, kMark | 0x7F000000u, 0, 0, 0, 0, 0, 0, 0,
+                          0.0f, 10.0f),
+            black);
 }
 
 // Every pairwise exchange of these nine arguments changes the result.
 TEST(BlendNeighbourhoodTest, NineDistinctPositions) {
-  EXPECT_EQ(Neighbourhood({20, 40, 60}, 0x21BD6AC3u, 0x9006BDF4u, 0xC277FA3Au, 0x78F3E491u, 0xA676BE7Bu, 0x6307C150u,
-                          0x2815E871u, 0x00000000u, 0xE3DA9735u, 6.0f, 9.0f),
-            (Rgb{60, 109, 102}));
+  EXPECT_EQ(
+      Neighbourhood({20, 40, 60}, 0x21BD6AC3u, 0x9006BDF4u, 0xC277FA3Au, 0x78F3E491u, 0xA676BE7Bu,
+                    0x6307C150u, 0x2815E871u, 0x00000000u, 0xE3DA9735u, 6.0f, 9.0f),
+      (Rgb{60, 109, 102}));
 }
 
 TEST(BlendNeighbourhoodTest, ExtremeStrengthsKeepChannelsInRange) {
@@ -157,7 +188,8 @@ TEST(BlendNeighbourhoodTest, ExtremeStrengthsKeepChannelsInRange) {
   for (float s : strengths) {
     SCOPED_TRACE(s);
     for (std::uint32_t v : {0u, 0x7FFFFFFFu, 0xFFFFFFFFu, 0x7F000000u, 0x80FFFFFFu}) {
-      const Rgb out = Neighbourhood({0, 128, 255}, v, kMark | 0x7F0000FFu, v, 0, v, 0, v, 0, v, s, s);
+      const Rgb out =
+          Neighbourhood({0, 128, 255}, v, kMark | 0x7F0000FFu, v, 0, v, 0, v, 0, v, s, s);
       for (std::int32_t c : {out.r, out.g, out.b}) {
         EXPECT_GE(c, 0);
         EXPECT_LE(c, 255);

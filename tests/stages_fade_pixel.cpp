@@ -12,10 +12,13 @@ constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
 TEST(FadePixelTest, WhenTheCountsApply) {
-  struct Case { std::int32_t count, marked; bool applies; };
+  struct Case {
+    std::int32_t count, marked;
+    bool applies;
+  };
   const Case cases[] = {
-      {1, 1, false}, {0, 1, false}, {1, 0, false}, {0, 0, false}, {-2, -2, false}, {kMin, 1, false},
-      {2, 1, true},  {0, 5, true},  {1, 2, true},  {kMax, kMin, true},
+      {1, 1, false},    {0, 1, false}, {1, 0, false}, {0, 0, false}, {-2, -2, false},
+      {kMin, 1, false}, {2, 1, true},  {0, 5, true},  {1, 2, true},  {kMax, kMin, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.count << ", " << c.marked);
@@ -24,9 +27,11 @@ TEST(FadePixelTest, WhenTheCountsApply) {
 }
 
 TEST(FadePixelTest, StepIs128OverTheCount) {
-  struct Case { std::int32_t count, step; };
-  const Case cases[] = {{0, 128}, {1, 128}, {2, 64}, {5, 25}, {128, 1}, {129, 0},
-                        {-1, -128}, {-2, -64}, {kMax, 0}, {kMin, 0}};
+  struct Case {
+    std::int32_t count, step;
+  };
+  const Case cases[] = {{0, 128}, {1, 128},   {2, 64},   {5, 25},   {128, 1},
+                        {129, 0}, {-1, -128}, {-2, -64}, {kMax, 0}, {kMin, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.count);
     EXPECT_EQ(FadeStep(c.count), c.step);

@@ -9,8 +9,10 @@ namespace qxv {
 namespace {
 
 const char* const kGlyphs[2][8] = {
-    {"00000000", "00001000", "00011000", "00001000", "00001000", "00001000", "00011100", "00000000"},
-    {"00000000", "00011100", "00100010", "00100010", "00001100", "00010000", "00111110", "00000000"},
+    {"00000000", "00001000", "00011000", "00001000", "00001000", "00001000", "00011100",
+     "00000000"},
+    {"00000000", "00011100", "00100010", "00100010", "00001100", "00010000", "00111110",
+     "00000000"},
 };
 constexpr std::uint32_t kSentinel = 0xDEADBEEFu;
 
@@ -30,9 +32,11 @@ std::vector<std::uint32_t> Paint(std::uint32_t w, std::uint32_t h, int glyph) {
 }
 
 TEST(ProgressGlyphTest, GlyphOnCheckerboard) {
-  struct Case { std::uint32_t w, h, cell; };
+  struct Case {
+    std::uint32_t w, h, cell;
+  };
   const Case cases[] = {{16, 16, 2}, {32, 24, 3}, {24, 32, 3}, {64, 64, 8}, {8, 9, 1},
-                        {4, 4, 0}, {7, 100, 0}, {1, 1, 0}, {0, 5, 0}, {5, 0, 0}};
+                        {4, 4, 0},   {7, 100, 0}, {1, 1, 0},   {0, 5, 0},   {5, 0, 0}};
   for (int glyph = 1; glyph <= 2; ++glyph) {
     for (const Case& c : cases) {
       SCOPED_TRACE(testing::Message() << "glyph " << glyph << " tile " << c.w << "x" << c.h);
@@ -48,7 +52,7 @@ TEST(ProgressGlyphTest, GlyphOnCheckerboard) {
 
 TEST(ProgressGlyphTest, SixteenPixelTileHasTwoPixelCells) {
   const std::vector<std::uint32_t> one = Paint(16, 16, 1);
-  EXPECT_EQ(one[2 * 16 + 8], 0xF0F080u);   // row 1, cell 4
+  EXPECT_EQ(one[2 * 16 + 8], 0xF0F080u);  // row 1, cell 4
   EXPECT_EQ(one[3 * 16 + 9], 0xF0F080u);
   EXPECT_EQ(one[2 * 16 + 10], 0x808080u);  // cell 5 is off: checkerboard, (10 ^ 2) & 8
   EXPECT_EQ(one[2 * 16 + 7], 0u);

@@ -10,13 +10,17 @@ namespace {
 
 constexpr std::uint32_t kMark = 0x80000000u;
 
-std::uint32_t Pixel(std::uint32_t coverage, std::uint32_t colour) { return (coverage << 24) | colour; }
+std::uint32_t Pixel(std::uint32_t coverage, std::uint32_t colour) {
+  return (coverage << 24) | colour;
+}
 
 // Smooths a whole layer the way the stage does: every neighbourhood is read
 // from the unfiltered layer, missing neighbours are 0, and with honourMarks a
 // marked centre is not rewritten.
-std::vector<std::uint32_t> SmoothGrid(const std::vector<std::uint32_t>& in, int w, int h, bool honourMarks) {
-  static const int kOffsets[9][2] = {{0, 0}, {1, 0}, {-1, 0}, {1, -1}, {0, -1}, {-1, -1}, {1, 1}, {0, 1}, {-1, 1}};
+std::vector<std::uint32_t> SmoothGrid(const std::vector<std::uint32_t>& in, int w, int h,
+                                      bool honourMarks) {
+  static const int kOffsets[9][2] = {{0, 0},   {1, 0}, {-1, 0}, {1, -1}, {0, -1},
+                                     {-1, -1}, {1, 1}, {0, 1},  {-1, 1}};
   std::vector<std::uint32_t> out(in);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
@@ -58,13 +62,17 @@ TEST(SmoothPixelTest, SinglePixelSpreadsItsColourOneStep) {
       SCOPED_TRACE(testing::Message() << x << "," << y);
       const int dx = x > 2 ? x - 2 : 2 - x, dy = y > 2 ? y - 2 : 2 - y;
       std::uint32_t expected = 0u;
-      if (dx == 0 && dy == 0) expected = Pixel(25, 0xC86432);
-      else if (dx + dy == 1) expected = Pixel(19, 0xC86432);
-      else if (dx == 1 && dy == 1) expected = Pixel(6, 0xC86432);
+      if (dx == 0 && dy == 0)
+        expected = Pixel(25, 0xC86432);
+      else if (dx + dy == 1)
+        expected = Pixel(19, 0xC86432);
+      else if (dx == 1 && dy == 1)
+        expected = Pixel(6, 0xC86432);
       EXPECT_EQ(out[y * w + x], expected);
     }
   }
-  EXPECT_EQ(SmoothGrid(std::vector<std::uint32_t>(w * h, 0u), w, h, false), std::vector<std::uint32_t>(w * h, 0u));
+  EXPECT_EQ(SmoothGrid(std::vector<std::uint32_t>(w * h, 0u), w, h, false),
+            std::vector<std::uint32_t>(w * h, 0u));
 }
 
 struct Case {
@@ -78,18 +86,34 @@ TEST(SmoothPixelTest, FillPullAndAverage) {
   const Case cases[] = {
       // Centre 127 red, weaker right neighbour blue 27: pulled by 100/127 toward
       // red (157, 0, 42); the empty rest filled blue, then pulled all the way red.
-      {"weaker neighbour pulled", {Pixel(127, 0xC80000), Pixel(27, 0x0000C8)}, false, Pixel(29, 0xC10006)},
+      {"weaker neighbour pulled",
+       {Pixel(127, 0xC80000), Pixel(27, 0x0000C8)},
+       false,
+       Pixel(29, 0xC10006)},
       // Reversed: the stronger neighbour keeps its colour.
-      {"stronger neighbour not pulled", {Pixel(27, 0x0000C8), Pixel(127, 0xC80000)}, false, Pixel(24, 0x840043)},
+      {"stronger neighbour not pulled",
+       {Pixel(27, 0x0000C8), Pixel(127, 0xC80000)},
+       false,
+       Pixel(24, 0x840043)},
       // 4 * 9 + 3 = 39: truncated to 1, not rounded to 2.
-      {"weighted sum 39 gives 1", {Pixel(9, 0x102030), 0, 0, Pixel(3, 0x102030)}, false, Pixel(1, 0x102030)},
+      {"weighted sum 39 gives 1",
+       {Pixel(9, 0x102030), 0, 0, Pixel(3, 0x102030)},
+       false,
+       Pixel(1, 0x102030)},
       // A marked neighbour counts as a copy of the centre: (4 + 3) * 100 / 20.
-      {"marked neighbour copies the centre", {Pixel(100, 0x102030), kMark | Pixel(127, 0xFFFFFF)}, true,
+      {"marked neighbour copies the centre",
+       {Pixel(100, 0x102030), kMark | Pixel(127, 0xFFFFFF)},
+       true,
        Pixel(35, 0x102030)},
-      {"marks ignored without honourMarks", {Pixel(100, 0x102030), kMark | Pixel(127, 0xFFFFFF)}, false,
+      {"marks ignored without honourMarks",
+       {Pixel(100, 0x102030), kMark | Pixel(127, 0xFFFFFF)},
+       false,
        Pixel(39, 0x54606B)},
-      {"all neighbours marked", {Pixel(100, 0x102030), kMark, kMark | 1u, kMark | 2u, kMark | 3u, kMark | 4u,
-                                 kMark | 5u, kMark | 6u, kMark | 7u}, true, Pixel(100, 0x102030)},
+      {"all neighbours marked",
+       {Pixel(100, 0x102030), kMark, kMark | 1u, kMark | 2u, kMark | 3u, kMark | 4u, kMark | 5u,
+        kMark | 6u, kMark | 7u},
+       true,
+       Pixel(100, 0x102030)},
       // The centre's own mark is not looked at.
       {"marked centre still computed", {kMark | Pixel(100, 0x102030)}, true, Pixel(20, 0x102030)},
       // The fill's running colour may come from a coverage-0 pixel.

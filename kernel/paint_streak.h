@@ -7,8 +7,8 @@
 namespace qxv {
 
 struct StreakSettings {
-  double echoCount;  // N, already normalised by the pass (>= 1 whole number, or NaN/inf which must
-                     // stay harmless)
+  // N, already a whole number of at least 1; NaN and infinities stay harmless.
+  double echoCount;
   bool jitter;
   bool depthTest;
   bool secondaryLayer;
@@ -42,7 +42,9 @@ struct StreakRequest {
 
 // The end point gives the streak's length and slope; sx and sy alone give
 // its direction. The end pixel itself is never painted, and neither is any
-// pixel outside the frame.
+// pixel outside the frame. A start outside the frame, or a step of 0 along
+// the major axis (a walk that could never end at the border), paints nothing.
+// A null query answers "not in the same group".
 void PaintStreak(const StreakSettings& settings, OcclusionQuery query, void* queryContext,
                  const StreakRequest& r, StreakCursors cursors);
 

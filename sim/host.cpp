@@ -60,7 +60,7 @@ FailureFrame** QXV_CALL ShellGetFailureChain(HostShell*) {
   return &State().chainHead;
 }
 
-FrameSetJumpFn QXV_CALL ShellGetFrameSetJump(HostShell*) { return &SimFrameSetJump; }
+FrameSetJumpFn QXV_CALL ShellGetFrameSetJump(HostShell*) { return FrameSetJumpRoutine(); }
 
 void* QXV_CALL ShellAllocateBlock(HostShell*, std::uint32_t bytes) {
   EnterHostCall();

@@ -39,12 +39,9 @@ TEST(CompositeMainLayerTest, BlendsByCoverageAndStrength) {
 }
 
 TEST(CompositeMainLayerTest, NonFiniteStrengthsStayInRange) {
-  const float strengths[] = {std::numeric_limits<float>::quiet_NaN(),
-                             std::numeric_limits<float>::infinity(),
-                             -std::numeric_limits<float>::infinity(),
-                             1e30f,
-                             -1e30f,
-                             std::numeric_limits<float>::max()};
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const float strengths[] = {nan, inf, -inf, 1e30f, -1e30f, std::numeric_limits<float>::max()};
   for (float s : strengths) {
     for (std::uint32_t layer : {0u, 0x7F000000u, 0xFFFFFFFFu, 0x01804020u}) {
       SCOPED_TRACE(testing::Message() << s << " " << std::hex << layer);
@@ -59,9 +56,7 @@ TEST(CompositeMainLayerTest, NonFiniteStrengthsStayInRange) {
   }
   // NaN gives k 0: the pixel's colour unchanged.
   std::int32_t r, g, b;
-  EXPECT_EQ(CompositeMainLayer(0x804020u, 0x7FFFFFFFu, std::numeric_limits<float>::quiet_NaN(), &r,
-                               &g, &b),
-            0x804020u);
+  EXPECT_EQ(CompositeMainLayer(0x804020u, 0x7FFFFFFFu, nan, &r, &g, &b), 0x804020u);
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 namespace qxv {
 namespace {
 
+#if !defined(_WIN32)
 void IgnoreMessageBox(void*, const char*, const char*, std::uint32_t) {}
+#endif
 
 MessageBoxHandler handler = nullptr;
 

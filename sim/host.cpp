@@ -28,6 +28,7 @@ struct HostState {
   std::int32_t failDetail = 0;
   std::int64_t failAllocation = 0;
   bool failAllocationPersistent = false;
+  bool hostSide = false;
   std::vector<Guid> queries;
 };
 
@@ -108,8 +109,11 @@ void ResetHost() {
   s.liveBlocks = blocks;
 }
 
+void SetHostSideWork(bool on) { State().hostSide = on; }
+
 void EnterHostCall() {
   HostState& s = State();
+  if (s.hostSide) return;
   ++s.hostCalls;
   if (s.failCall != 0 && s.hostCalls == s.failCall) RaiseFailure(s.failError, s.failDetail);
 }

@@ -24,6 +24,10 @@ void ResetHost();
 // destroying, since the raise leaves by longjmp.
 void EnterHostCall();
 
+// While the host itself works on its objects (a test releasing its frames,
+// say), its calls are neither counted nor failed.
+void SetHostSideWork(bool on);
+
 // Raise a failure at host call number `k` (1-based, counted from now); 0
 // turns it off. Only that one call raises.
 void FailAtHostCall(std::int64_t k, std::int32_t error, std::int32_t detail);

@@ -118,6 +118,8 @@ void LookupObjectWeightsBody(ObjectLookup* lookup) {
 void SameOcclusionGroupBody(ObjectLookup* lookup) {
   const std::int32_t a = lookup->index;
   const std::int32_t b = lookup->other;
+  groupCache.lastA = a;
+  groupCache.lastB = b;
   const std::int32_t count = ObjectCount(lookup->list);
   if (a > count || b > count) {
     groupCache.lastResult = false;
@@ -134,6 +136,14 @@ void SameOcclusionGroupBody(ObjectLookup* lookup) {
   TakeNode(lookup, b);
   groupCache.lastResult = IsStrictAncestor(lookup->node, root);
   ReleaseObject(lookup);
+}
+
+// The interrupted call already wrote its pair into the cache but not its
+// answer: forget the pair, so that no later call takes the previous pair's
+// answer for it.
+void AbandonGroupLookup(ObjectLookup* lookup) {
+  ReleaseObject(lookup);
+  groupCache = {0, 0, false};
 }
 
 }  // namespace
@@ -181,14 +191,12 @@ bool LookupObjectWeights(SceneObjectList* list, std::int32_t index, bool zeroDef
 bool SameOcclusionGroup(SceneObjectList* list, std::int32_t a, std::int32_t b, bool refresh) {
   if (a <= 0 || b <= 0 || a == b) return false;
   if (a == groupCache.lastA && b == groupCache.lastB && !refresh) return groupCache.lastResult;
-  groupCache.lastA = a;
-  groupCache.lastB = b;
   ObjectLookup lookup = {};
   lookup.list = list;
   lookup.index = a;
   lookup.other = b;
   lookup.refresh = refresh;
-  Protected<ObjectLookup, SameOcclusionGroupBody, ReleaseObject>(&lookup);
+  Protected<ObjectLookup, SameOcclusionGroupBody, AbandonGroupLookup>(&lookup);
   return groupCache.lastResult;
 }
 

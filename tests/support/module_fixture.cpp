@@ -63,10 +63,12 @@ Frame::Frame(std::uint32_t w, std::uint32_t h, std::uint32_t tileWidth, std::uin
 }
 
 Frame::~Frame() {
+  sim::SetHostSideWork(true);
   for (Unknown* u : {AsUnknown(image), AsUnknown(objectIndex), AsUnknown(match1),
                      AsUnknown(match2), AsUnknown(depth), AsUnknown(alternate)}) {
     u->ops->Release(u);
   }
+  sim::SetHostSideWork(false);
 }
 
 void Frame::Clear(std::uint32_t colour) {

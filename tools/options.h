@@ -1,0 +1,50 @@
+// The command line: which command, the parameter-block edits the user asked
+// for, and the run settings of each command.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace pblur {
+
+enum class Command { Help, Demo, Apply };
+
+// Only what the user set; everything else keeps the module's own default
+// (or the demo's, where the demo needs another).
+struct ParameterEdits {
+  std::optional<float> streakLength, mainStrength, altLength, altStrength, echoCount,
+      reverseLength, trailFrames;
+  std::optional<bool> jitter, depthTest, secondaryLayer;
+  std::optional<std::uint32_t> modeCommand;  // four-character code
+};
+
+struct Size {
+  std::uint32_t width = 0, height = 0;
+};
+
+struct Options {
+  Command command = Command::Help;
+  ParameterEdits edits;
+  bool quiet = false;
+  std::string modulePath;  // empty: next to the program
+  Size tile{64, 64};
+
+  // demo
+  int frames = 8;
+  Size size{320, 180};
+  std::string outDir = "out/demo";
+  bool writePasses = false;
+
+  // apply: printf-style patterns taking the frame number
+  std::string colour, index, match1, match2, depth, alternate, output;
+  int first = 0;
+  std::optional<int> last;  // unset: up to the last colour frame that exists
+};
+
+// Throws a usage error naming the flag and the reason.
+Options ParseCommandLine(const std::vector<std::string>& args);
+void PrintHelp(std::ostream& out);
+
+}  // namespace pblur

@@ -32,10 +32,10 @@ inline Unknown* AsUnknown(Interface* p) {
   return reinterpret_cast<Unknown*>(p);
 }
 
+// Every interface table has Release at position 2, typed for its own object.
 template <typename Interface>
 inline void ReleaseInterface(Interface* p) {
-  Unknown* u = AsUnknown(p);
-  u->ops->Release(u);
+  p->ops->Release(p);
 }
 
 template <typename Interface>

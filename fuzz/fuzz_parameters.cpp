@@ -1,0 +1,33 @@
+// The 52-byte parameter block as raw bytes (any float, any flag byte, any
+// mode) over a small moving scene of three frames.
+#include <cstring>
+
+#include "fuzz/harness.h"
+#include "sim/host.h"
+
+using namespace qxv;
+using namespace qxv::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < sizeof(ParameterBlock)) return 0;
+  InitModule();
+  sim::ResetHost();
+  const Baseline baseline = TakeBaseline();
+  Pblur* pblur = MakePblur();
+  sim::BufferSpec spec;
+  spec.width = 24;
+  spec.height = 16;
+  spec.tileWidth = 8;
+  spec.tileHeight = 8;
+  for (int n = 0; n < 3; ++n) {
+    // The user interface may rewrite the block between frames.
+    std::memcpy(&pblur->parameters, data, sizeof(ParameterBlock));
+    HostFrame frame(spec, spec);
+    frame.Draw(2 + 3 * n, 3, 5, 4, 1, 0xE08040, 50, 0);
+    frame.Draw(16 - 2 * n, 6 + n, 4, 5, 2, 0x40A0F0, 30, 1);
+    Render(pblur, nullptr, frame);
+  }
+  ReleasePblur(pblur);
+  CheckBaseline(baseline);
+  return 0;
+}

@@ -16,14 +16,6 @@ std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
 
 class BlurEndToEnd : public ModuleTest {
  protected:
-  void SetUp() override {
-    ModuleTest::SetUp();
-    view_ = sim::NewRenderView();
-  }
-  void TearDown() override {
-    ReleaseInterface(view_);
-    ModuleTest::TearDown();
-  }
   // Frame n shows the object at x = 4n, y = 2; returns the blurred image.
   std::vector<std::uint32_t> Frame(int n, Pblur* pblur) {
     test::Frame frame(20, 6);
@@ -35,7 +27,6 @@ class BlurEndToEnd : public ModuleTest {
   static std::uint32_t At(const std::vector<std::uint32_t>& image, int x, int y) {
     return image[static_cast<std::size_t>(y) * 20 + x];
   }
-  RenderView* view_ = nullptr;
 };
 
 TEST_F(BlurEndToEnd, DefaultsLeaveAShortStreakBehindTheObject) {

@@ -9,20 +9,11 @@ namespace {
 
 class PassFlow : public ModuleTest {
  protected:
-  void SetUp() override {
-    ModuleTest::SetUp();
-    view_ = sim::NewRenderView();
-  }
-  void TearDown() override {
-    ReleaseInterface(view_);
-    ModuleTest::TearDown();
-  }
   PassOutcome Run(Frame& frame) { return RunPass(pblur_, nullptr, frame, view_); }
   Result RunPassWithoutBuffers() {
     Frame frame(8, 8);
     return pblur_->ops->PostRender(pblur_, nullptr, frame.image, nullptr, view_, nullptr, nullptr);
   }
-  RenderView* view_ = nullptr;
 };
 
 TEST_F(PassFlow, FirstCallStoresOnlySecondCallBlurs) {

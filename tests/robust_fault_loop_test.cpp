@@ -25,14 +25,12 @@ class FaultLoop : public ModuleTest {
  protected:
   void SetUp() override {
     ModuleTest::SetUp();
-    view_ = sim::NewRenderView();
     animation = new Animation();
     runObjects_ = sim::LiveHostObjects();
     runBlocks_ = sim::LiveBlocks();
   }
   void TearDown() override {
     delete animation;
-    ReleaseInterface(view_);
     ModuleTest::TearDown();
   }
 
@@ -109,7 +107,6 @@ class FaultLoop : public ModuleTest {
   Animation* animation = nullptr;
   std::int32_t runObjects_ = 0;
   std::int32_t runBlocks_ = 0;
-  RenderView* view_ = nullptr;
 };
 
 TEST_F(FaultLoop, HostFailureAtEveryCall) {

@@ -10,6 +10,7 @@ void ModuleTest::SetUp() {
   sim::ResetHost();
   sim::ResetBadAccesses();
   DllInitRDCom(sim::Shell());
+  view_ = sim::NewRenderView();
   baselineObjects_ = sim::LiveHostObjects();
   baselineBlocks_ = sim::LiveBlocks();
   pblur_ = NewPblurFromFactory();
@@ -17,6 +18,8 @@ void ModuleTest::SetUp() {
 
 void ModuleTest::TearDown() {
   if (pblur_) pblur_->ops->Release(pblur_);
+  ReleaseInterface(view_);
+  baselineObjects_ -= 1;
   EXPECT_EQ(sim::LiveHostObjects(), baselineObjects_) << "host objects leaked";
   EXPECT_EQ(sim::LiveBlocks(), baselineBlocks_) << "blocks leaked";
   EXPECT_EQ(sim::LockedTiles(), 0);

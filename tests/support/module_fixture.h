@@ -27,6 +27,8 @@ class ModuleTest : public ::testing::Test {
   // A Pblur made through the exports and its factory, one reference.
   Pblur* NewPblurFromFactory();
   Pblur* pblur_ = nullptr;
+  // Where passes show their progress.
+  RenderView* view_ = nullptr;
   std::int32_t baselineObjects_ = 0;
   std::int32_t baselineBlocks_ = 0;
 };

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds the module, the tool and the tests.
+# Installs what is missing, builds the module, the tool and the tests, then
+# runs the demo and says where its pictures are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "$(id -u)" = 0 ]; then
@@ -7,3 +8,5 @@ if [ "$(id -u)" = 0 ]; then
 fi
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j "$(nproc)"
+build/release/tools/pblur demo --out out/demo
+echo "Pictures: out/demo/contact_sheet.png (rendered above, blurred below) and out/demo/*_NNN.png"

@@ -38,9 +38,8 @@ class HostFrame {
   qxv::BufferSet Set() const { return set_.data(); }
 
  private:
-  static constexpr int kKinds[] = {qxv::kDepthBuffer, qxv::kObjectIndexBuffer,
-                                   qxv::kMatch1Buffer, qxv::kMatch2Buffer,
-                                   qxv::kAlternateBuffer};
+  static constexpr int kKinds[] = {qxv::kDepthBuffer, qxv::kObjectIndexBuffer, qxv::kMatch1Buffer,
+                                   qxv::kMatch2Buffer, qxv::kAlternateBuffer};
   qxv::TiledImage* image_ = nullptr;
   std::array<qxv::TileBuffer*, qxv::kBufferKindCount> buffers_{};
   std::array<qxv::Unknown*, qxv::kBufferKindCount> set_{};

@@ -24,8 +24,8 @@ std::string Hex(qxv::Result r) {
 void* CreateFromFactory(const ModuleEntry& module, const qxv::Guid& clsid, const qxv::Guid& iid,
                         const char* what) {
   qxv::ClassFactory* factory = nullptr;
-  qxv::Result r = module.getClassObject(&clsid, &qxv::kIID_IClassFactory,
-                                        reinterpret_cast<void**>(&factory));
+  qxv::Result r =
+      module.getClassObject(&clsid, &qxv::kIID_IClassFactory, reinterpret_cast<void**>(&factory));
   if (r != qxv::S_OK || !factory) {
     InputError(std::string("module: no class factory for ") + what + " (" + Hex(r) + ")");
   }

@@ -15,7 +15,7 @@
 namespace qxv {
 struct Pblur;
 struct RenderView;
-}
+}  // namespace qxv
 
 namespace pblur {
 

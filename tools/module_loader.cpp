@@ -79,8 +79,7 @@ std::string DefaultModulePath(const char* argv0) {
   std::string program = ProgramPath(argv0);
   std::string::size_type slash = program.find_last_of("/\\");
   std::string folder = slash == std::string::npos ? "." : program.substr(0, slash);
-  for (const std::string& candidate :
-       {folder + "/" + kModuleFile, folder + "/../" + kModuleFile}) {
+  for (const std::string& candidate : {folder + "/" + kModuleFile, folder + "/../" + kModuleFile}) {
     if (Exists(candidate)) return candidate;
   }
   return folder + "/../" + kModuleFile;

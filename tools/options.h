@@ -14,8 +14,8 @@ enum class Command { Help, Demo, Apply };
 // Only what the user set; everything else keeps the module's own default
 // (or the demo's, where the demo needs another).
 struct ParameterEdits {
-  std::optional<float> streakLength, mainStrength, altLength, altStrength, echoCount,
-      reverseLength, trailFrames;
+  std::optional<float> streakLength, mainStrength, altLength, altStrength, echoCount, reverseLength,
+      trailFrames;
   std::optional<bool> jitter, depthTest, secondaryLayer;
   std::optional<std::uint32_t> modeCommand;  // four-character code
 };

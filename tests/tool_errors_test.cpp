@@ -1,0 +1,128 @@
+// Bad command lines and bad files: one line naming the flag or file and the
+// reason, status 2 for usage and 1 for input, and no partial output.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/tool_support.h"
+#include "tools/pass_png.h"
+
+namespace pblur::test {
+namespace {
+
+class ToolErrorsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ToolRun r =
+        RunTool({"demo", "--out", in_, "--size", "64x36", "--frames", "1", "--passes", "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::ofstream(scratch_ / "text_000.png") << "not a picture\n";
+    std::ifstream whole(in_ + "/rendered_000.png", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+    std::ofstream(scratch_ / "truncated_000.png", std::ios::binary) << bytes.substr(0, 90);
+    PngImage gray8 = ValuePng(std::vector<std::uint32_t>(64 * 36, 1), 64, 36);
+    gray8.bitDepth = 8;
+    WritePng(scratch_ / "gray8_000.png", gray8);
+    PngImage rgb16 = ColourPng(std::vector<std::uint32_t>(64 * 36, 0x102030), 64, 36);
+    rgb16.bitDepth = 16;
+    WritePng(scratch_ / "rgb16_000.png", rgb16);
+    WritePng(scratch_ / "small_000.png", ValuePng(std::vector<std::uint32_t>(40 * 20, 1), 40, 20));
+    std::filesystem::copy_file(in_ + "/rendered_000.png", scratch_ / "mixed_000.png");
+    WritePng(scratch_ / "mixed_001.png", ColourPng(std::vector<std::uint32_t>(40 * 20, 0), 40, 20));
+    std::ofstream(scratch_ / "blocker") << "a file, not a folder\n";
+    std::filesystem::create_directories(scratch_ / "taken_000.png");
+  }
+
+  // A good apply command line with one flag's value replaced or added.
+  std::vector<std::string> Apply(const std::string& flag, const std::string& value) const {
+    std::vector<std::string> args = {"apply", "--quiet"};
+    const std::pair<std::string, std::string> good[] = {{"--colour", in_ + "/rendered_%03d.png"},
+                                                        {"--index", in_ + "/index_%03d.png"},
+                                                        {"--match1", in_ + "/match1_%03d.png"},
+                                                        {"--match2", in_ + "/match2_%03d.png"},
+                                                        {"--output", scratch_ / "out/o_%03d.png"}};
+    bool replaced = false;
+    for (const auto& [name, path] : good) {
+      args.push_back(name);
+      args.push_back(name == flag ? value : path);
+      replaced |= name == flag;
+    }
+    if (!replaced) {
+      args.push_back(flag);
+      if (!value.empty()) args.push_back(value);
+    }
+    return args;
+  }
+
+  ScratchFolder scratch_;
+  const std::string in_ = scratch_ / "in";
+};
+
+struct Case {
+  std::vector<std::string> args;
+  int status;
+  std::string message;
+};
+
+TEST_F(ToolErrorsTest, EachBadInputIsNamedWithItsReasonAndStatus) {
+  const std::string s = scratch_ / "";
+  const Case cases[] = {
+      {{}, 2, "missing command"},
+      {{"render"}, 2, "'render': unknown command"},
+      {{"demo", "--bogus"}, 2, "--bogus: unknown option"},
+      {{"demo", "--strength"}, 2, "--strength: needs a value"},
+      {{"demo", "--strength", "lots"}, 2, "--strength: expected a number of 0 or more, got 'lots'"},
+      {{"demo", "--mode", "some"}, 2, "--mode: expected all, opt-in, opt-out or none"},
+      {{"demo", "--size", "640"}, 2, "--size: expected WIDTHxHEIGHT"},
+      {{"demo", "--frames", "0"}, 2, "--frames: expected a whole number from 1 to 1000"},
+      {{"demo", "--colour", "a_%d.png"}, 2, "--colour: not an option of pblur demo"},
+      {{"demo", "--quiet=yes"}, 2, "--quiet: takes no value"},
+      {{"apply", "--colour", "c_%d.png"}, 2, "--index: required by pblur apply"},
+      {Apply("--colour", "frame.png"), 2, "--colour: 'frame.png' needs exactly one frame number"},
+      {Apply("--depth-test", ""), 2, "--depth-test: needs --depth"},
+      {Apply("--colour", s + "missing_%03d.png"), 1, s + "missing_000.png: No such file"},
+      {Apply("--colour", s + "text_%03d.png"), 1, s + "text_000.png: not a PNG file"},
+      {Apply("--colour", s + "truncated_%03d.png"), 1,
+       s + "truncated_000.png: corrupt or unreadable"},
+      {Apply("--colour", s + "rgb16_%03d.png"), 1, "16-bit RGB, expected 8-bit RGB or RGBA"},
+      {Apply("--index", s + "gray8_%03d.png"), 1,
+       s + "gray8_000.png: 8-bit grayscale, expected 16-bit"},
+      {Apply("--match2", s + "small_%03d.png"), 1,
+       s + "small_000.png: 40x20, but " + in_ + "/rendered_000.png is 64x36"},
+      {Apply("--colour", s + "mixed_%03d.png"), 1, s + "mixed_001.png: 40x20, but"},
+      {Apply("--output", s + "blocker/o_%03d.png"), 1,
+       "--output: cannot make folder " + s + "blocker"},
+      {Apply("--output", s + "taken_%03d.png"), 1, s + "taken_000.png: cannot write"},
+      {{"demo", "--out", s + "blocker/demo"}, 1, "--out: cannot make folder"},
+      {{"demo", "--module", s + "no_module.so"}, 1, "module " + s + "no_module.so"},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& a : c.args) line += a + " ";
+    SCOPED_TRACE(line);
+    ToolRun r = RunTool(c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+  // A frame that failed to write leaves nothing; frames before a bad one stay.
+  EXPECT_FALSE(std::filesystem::exists(s + "taken_000.png.part"));
+  EXPECT_TRUE(std::filesystem::exists(s + "out/o_000.png"));
+  EXPECT_FALSE(std::filesystem::exists(s + "out/o_001.png"));
+}
+
+TEST(ToolHelpTest, ExplainsEveryOptionInOneLine) {
+  ToolRun r = RunTool({"--help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* option :
+       {"--streak-length", "--strength", "--alt-length", "--alt-strength", "--echoes", "--jitter",
+        "--depth-test", "--no-secondary", "--reverse-length", "--trails", "--mode", "--frames",
+        "--size", "--tile", "--out", "--quiet", "--colour", "--output"}) {
+    EXPECT_NE(r.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
+  }
+}
+
+}  // namespace
+}  // namespace pblur::test

@@ -1,0 +1,15 @@
+// pblur apply: the same pass over the user's own PNG sequences.
+#pragma once
+#include <ostream>
+
+#include "tools/module_loader.h"
+#include "tools/options.h"
+
+namespace pblur {
+
+// Returns the exit status; throws ToolError on bad input. Frames written
+// before a failing frame stay; the failing frame leaves no file.
+int RunApply(const Options& options, const ModuleEntry& module, std::ostream& out,
+             std::ostream& err);
+
+}  // namespace pblur

@@ -1,0 +1,86 @@
+#include "tools/demo_command.h"
+
+#include <cstdio>
+
+#include "tools/contact_sheet.h"
+#include "tools/demo_scene.h"
+#include "tools/folders.h"
+#include "tools/frame_pattern.h"
+#include "tools/host_frame.h"
+#include "tools/host_session.h"
+#include "tools/pass_png.h"
+#include "tools/progress_bar.h"
+
+namespace pblur {
+namespace {
+
+template <typename T>
+void Default(std::optional<T>& field, T value) {
+  if (!field) field = value;
+}
+
+std::string FramePath(const std::string& folder, const char* stem, int frame) {
+  return folder + "/" + FrameName(std::string(stem) + "_%03d.png", frame);
+}
+
+void WritePasses(const std::string& folder, int frame, const PassImages& p) {
+  WritePng(FramePath(folder, "index", frame), ValuePng(p.index, p.width, p.height));
+  WritePng(FramePath(folder, "match1", frame), ValuePng(p.match1, p.width, p.height));
+  WritePng(FramePath(folder, "match2", frame), ValuePng(p.match2, p.width, p.height));
+  WritePng(FramePath(folder, "depth", frame), ValuePng(p.depth, p.width, p.height));
+  WritePng(FramePath(folder, "alternate", frame), ValuePng(p.alternate, p.width, p.height));
+}
+
+}  // namespace
+
+ParameterEdits DemoEdits(const ParameterEdits& user) {
+  ParameterEdits e = user;
+  // The Weights only count outside mode "all"; opt-out shows the excluded
+  // object. The depth test lets the pillar hide the streak behind it.
+  Default(e.modeCommand, qxv::kCommandOptOut);
+  Default(e.depthTest, true);
+  Default(e.streakLength, 10.0f);
+  Default(e.mainStrength, 6.0f);
+  Default(e.altLength, 20.0f);
+  return e;
+}
+
+int RunDemo(const Options& o, const ModuleEntry& module, std::ostream& out, std::ostream& err) {
+  EnsureFolder(o.outDir, "--out");
+  Session session(module);
+  session.Edit(DemoEdits(o.edits));
+  DemoScene scene(session, o.size);
+  HostFrame frame(o.size, o.tile);
+  PassImages passes;
+  std::vector<ColourFrame> rendered, blurred;
+  ProgressBar bar(err, o.frames, o.quiet);
+  for (int f = 0; f <= o.frames; ++f) {
+    scene.Render(f, o.frames, &passes);
+    frame.Load(passes);
+    if (o.writePasses) WritePasses(o.outDir, f, passes);
+    if (f > 0 || o.writePasses) {
+      WritePng(FramePath(o.outDir, "rendered", f),
+               ColourPng(passes.colour, o.size.width, o.size.height));
+    }
+    session.Render(scene.List(), frame, f);
+    if (f == 0) continue;  // the lead-in only gives frame 1 its previous frame
+    rendered.push_back(passes.colour);
+    blurred.push_back(frame.Colour());
+    WritePng(FramePath(o.outDir, "blurred", f),
+             ColourPng(blurred.back(), o.size.width, o.size.height));
+    bar.Update(f);
+  }
+  const std::string sheet = o.outDir + "/contact_sheet.png";
+  WritePng(sheet, ContactSheet(rendered, blurred, o.size.width, o.size.height));
+  const double seconds = bar.Finish();
+  if (!o.quiet) {
+    char timing[64];
+    std::snprintf(timing, sizeof timing, "%.1f s", seconds);
+    out << "pblur demo: " << o.frames << " frames in " << timing << "\n"
+        << "  frames: " << o.outDir << "/rendered_NNN.png and blurred_NNN.png\n"
+        << "  contact sheet (rendered above, blurred below): " << sheet << "\n";
+  }
+  return 0;
+}
+
+}  // namespace pblur

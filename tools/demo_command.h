@@ -1,0 +1,18 @@
+// pblur demo: renders the built-in scene through the simulated host, runs
+// the module over every frame and writes the pictures.
+#pragma once
+#include <ostream>
+
+#include "tools/module_loader.h"
+#include "tools/options.h"
+
+namespace pblur {
+
+// The parameter edits the demo starts from; the user's own win.
+ParameterEdits DemoEdits(const ParameterEdits& user);
+
+// Returns the exit status; throws ToolError on bad input.
+int RunDemo(const Options& options, const ModuleEntry& module, std::ostream& out,
+            std::ostream& err);
+
+}  // namespace pblur

@@ -1,0 +1,24 @@
+#include "tools/folders.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "tools/tool_error.h"
+
+namespace pblur {
+
+void EnsureFolder(const std::string& folder, const std::string& what) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) InputError(what + ": cannot make folder " + folder + ": " + error.message());
+  if (!std::filesystem::is_directory(folder, error)) {
+    InputError(what + ": " + folder + " is not a folder");
+  }
+}
+
+std::string FolderOf(const std::string& path) {
+  std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  return parent.empty() ? "." : parent.string();
+}
+
+}  // namespace pblur

@@ -1,0 +1,55 @@
+#include "tools/pblur.h"
+
+#include <exception>
+
+#include "tools/apply_command.h"
+#include "tools/demo_command.h"
+#include "tools/options.h"
+#include "tools/tool_error.h"
+
+namespace pblur {
+namespace {
+
+// Unloads a module the tool loaded itself on every way out.
+class LoadedModule {
+ public:
+  LoadedModule(const Options& o, const ModuleEntry* linked, const char* argv0) {
+    if (!o.modulePath.empty())
+      entry_ = LoadModuleFile(o.modulePath);
+    else if (linked)
+      entry_ = *linked;
+    else
+      entry_ = LoadModuleFile(DefaultModulePath(argv0));
+  }
+  ~LoadedModule() { UnloadModule(entry_); }
+  LoadedModule(const LoadedModule&) = delete;
+  LoadedModule& operator=(const LoadedModule&) = delete;
+  const ModuleEntry& entry() const { return entry_; }
+
+ private:
+  ModuleEntry entry_;
+};
+
+}  // namespace
+
+int RunPblur(const std::vector<std::string>& args, const ModuleEntry* linked, const char* argv0,
+             std::ostream& out, std::ostream& err) {
+  try {
+    const Options options = ParseCommandLine(args);
+    if (options.command == Command::Help) {
+      PrintHelp(out);
+      return 0;
+    }
+    LoadedModule module(options, linked, argv0);
+    return options.command == Command::Demo ? RunDemo(options, module.entry(), out, err)
+                                            : RunApply(options, module.entry(), out, err);
+  } catch (const ToolError& e) {
+    err << "pblur: " << e.what() << "\n";
+    return e.status;
+  } catch (const std::exception& e) {
+    err << "pblur: " << e.what() << "\n";
+    return kExitInput;
+  }
+}
+
+}  // namespace pblur

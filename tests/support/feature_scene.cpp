@@ -33,8 +33,7 @@ ClassFactory* Factory(GetClassObjectFn getClassObject, const Guid& clsid) {
 void AttachWeight(ClassFactory* factory, sim::Scene* scene, std::int32_t node, float primary,
                   float secondary, bool groupChildren) {
   Weight* weight = nullptr;
-  factory->ops->CreateInstance(factory, nullptr, &kIID_IUnknown,
-                               reinterpret_cast<void**>(&weight));
+  factory->ops->CreateInstance(factory, nullptr, &kIID_IUnknown, reinterpret_cast<void**>(&weight));
   weight->ops->InitExtension(weight, sim::Shell());
   WeightData* data = static_cast<WeightData*>(weight->ops->GetData(weight));
   data->primaryWeight = primary;

@@ -21,6 +21,13 @@ std::int32_t Mix(std::int32_t q, std::int32_t r, std::int32_t k) {
 std::uint32_t CompositeMainLayer(std::uint32_t pixel, std::uint32_t layer, float mainStrength,
                                  std::int32_t* red, std::int32_t* green, std::int32_t* blue) {
   const std::uint32_t w = (layer & 0x7F000000u) >> 23;  // twice the coverage
+  if (w == 0u) {
+    // k is 0 (NaN or infinite strengths too), and q + (r - q) / 128 * 0 is q.
+    *red = Channel(pixel, 16);
+    *green = Channel(pixel, 8);
+    *blue = Channel(pixel, 0);
+    return pixel & 0x00FFFFFFu;
+  }
   const std::int32_t k = ToInt32(static_cast<double>(mainStrength) / 10.0 * static_cast<double>(w));
   *red = Mix(Channel(pixel, 16), Channel(layer, 16), k);
   *green = Mix(Channel(pixel, 8), Channel(layer, 8), k);

@@ -5,6 +5,7 @@
 #include "blur/post_render.h"
 #include "host/buffer_set.h"
 #include "host/identifiers.h"
+#include "kernel/match_search.h"
 #include "module/counters.h"
 #include "module/held.h"
 #include "module/host_bridge.h"
@@ -132,6 +133,7 @@ void ReleaseCachedObjects(Pblur* pblur) {
                                  &pblur->mainStreakLayer, &pblur->secondaryStreakLayer,
                                  &pblur->rowScratch};
   for (TileBuffer** field : cached) ReleaseField(field);
+  ReleaseMatchIndex(pblur);
 }
 
 }  // namespace qxv

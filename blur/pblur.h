@@ -11,6 +11,7 @@
 
 namespace qxv {
 
+struct MatchIndex;
 struct Pblur;
 struct PblurOps {
   QXV_EXTENSION_OPERATIONS(Pblur);
@@ -38,6 +39,11 @@ struct Pblur {
   SceneObjectList* sceneObjects;  // borrowed from the latest PostRender
   std::int32_t refCount;
   ParameterBlock parameters;
+  // The match search's index of the reference frame: one block from the
+  // init shell, made during a streak phase and freed at its end, or by
+  // ReleaseCachedObjects when a pass is abandoned.
+  MatchIndex* matchIndex;
+  bool matchIndexRefused;  // the block could not be had this streak phase
 };
 
 constexpr std::int32_t kPblurResourceId = 128;

@@ -21,11 +21,6 @@ void Extend(ObjectBox* box, std::int32_t row, std::int32_t col) {
 
 }  // namespace
 
-std::uint32_t MatchDelta(std::uint32_t a, std::uint32_t b) {
-  const std::uint32_t d = a - b;
-  return (d & 0x80000000u) != 0u ? 0u - d : d;
-}
-
 MatchCandidate ScanForMatch(const std::uint32_t* tags, const std::uint32_t* match1,
                             const std::uint32_t* match2, std::int32_t stride, std::int32_t rowFirst,
                             std::int32_t rowLast, std::int32_t colFirst, std::int32_t colLast,

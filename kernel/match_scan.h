@@ -12,8 +12,11 @@ struct ObjectBox {
 constexpr ObjectBox kNoBox = {-1, -1, -1, -1};
 
 // |a - b| of the wrapping 32-bit signed difference, in unsigned arithmetic
-// (a difference of -2^31 gives 2^31).
-std::uint32_t MatchDelta(std::uint32_t a, std::uint32_t b);
+// (a difference of -2^31 gives 2^31). Inline: the searches' innermost step.
+inline std::uint32_t MatchDelta(std::uint32_t a, std::uint32_t b) {
+  const std::uint32_t d = a - b;
+  return (d & 0x80000000u) != 0u ? 0u - d : d;
+}
 
 struct MatchCandidate {
   bool found;

@@ -29,6 +29,7 @@ struct Walk {
   double restartDrop;       // how much weaker each further echo starts
   std::uint32_t depth;      // u, interpolated and wrapping
   std::uint32_t depthStep;  // signed step, as its two's complement bits
+  std::int32_t colourLuma;  // of the one colour the walk paints
   bool firstPixel;
 };
 
@@ -71,14 +72,16 @@ void Visit(Walk& w, std::int64_t offset) {
   const std::int32_t a = ToInt32(w.intensity);
   if (s.secondaryLayer) {
     const std::uint32_t previous = w.cursors.secondary[at];
-    w.cursors.main[at] = MixMainSample(a, r.colour, existing, r.outline);
+    w.cursors.main[at] = MixMainSample(a, r.colour, w.colourLuma, existing, r.outline);
     if (r.altSet != 0) {
-      w.cursors.secondary[at] = MixSecondarySample(a, kMarkBit, r.colour, previous, s.weightMarked);
+      w.cursors.secondary[at] =
+          MixSecondarySample(a, kMarkBit, r.colour, w.colourLuma, previous, s.weightMarked);
     } else if (!r.outline) {
-      w.cursors.secondary[at] = MixSecondarySample(a, 0u, r.colour, previous, s.weightMarked);
+      w.cursors.secondary[at] =
+          MixSecondarySample(a, 0u, r.colour, w.colourLuma, previous, s.weightMarked);
     }
   } else {
-    w.cursors.main[at] = MixMainSample(a, r.colour, existing, r.outline);
+    w.cursors.main[at] = MixMainSample(a, r.colour, w.colourLuma, existing, r.outline);
   }
 }
 
@@ -180,6 +183,7 @@ void PaintStreak(const StreakSettings& settings, OcclusionQuery query, void* que
   w.restartDrop = RestartDrop(settings.echoCount);
   w.depth = r.u0;
   w.depthStep = DepthStep(r.u0, r.u1, n);
+  w.colourLuma = Luma(r.colour);
   w.firstPixel = true;
 
   if (diagonal) {

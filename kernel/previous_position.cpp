@@ -1,17 +1,11 @@
 #include "kernel/previous_position.h"
 
-#include "kernel/match_scan.h"
-#include "module/host_bridge.h"
+#include "kernel/match_search.h"
 
 namespace qxv {
 namespace {
 
 constexpr std::uint32_t kIndexMask = 0x3FFFFFFFu;
-
-void PollHost(void*) {
-  HostShell* shell = InitShell();
-  shell->ops->Poll(shell, 100);
-}
 
 // The pixel has not moved: same object and identical match values in place.
 bool SameInPlace(Pblur* pblur, std::uint32_t objectIndex, std::uint32_t m1, std::uint32_t m2,
@@ -45,32 +39,30 @@ bool FindPreviousPosition(Pblur* pblur, std::uint32_t objectIndex, std::uint32_t
     *found = true;
     return true;
   }
-  std::int32_t rowFirst = 0, rowLast = static_cast<std::int32_t>(height) - 1;
-  std::int32_t colFirst = 0, colLast = static_cast<std::int32_t>(width) - 1;
+  ObjectBox region = {0, static_cast<std::int32_t>(height) - 1, 0,
+                      static_cast<std::int32_t>(width) - 1};
   const bool boxSearch = pblur->lastObject == static_cast<std::int32_t>(objectIndex);
   if (boxSearch) {
     // False only when the last search for this object found nothing.
     if (!*found) return false;
-    rowFirst = pblur->objectBox.rowMin;
-    rowLast = pblur->objectBox.rowMax;
-    colFirst = pblur->objectBox.colMin;
-    colLast = pblur->objectBox.colMax;
+    region = pblur->objectBox;
   } else {
     *found = false;
     pblur->objectBox = kNoBox;
   }
   pblur->lastObject = static_cast<std::int32_t>(objectIndex);
 
-  const std::uint32_t* tagData = tags->ops->GetTileData(tags, pblur->referenceTileIds[0]);
+  ReferenceFrame frame;
+  frame.tags = tags->ops->GetTileData(tags, pblur->referenceTileIds[0]);
   TileBuffer* match1 = pblur->referenceMatch1;
-  const std::uint32_t* match1Data = match1->ops->GetTileData(match1, pblur->referenceTileIds[1]);
+  frame.match1 = match1->ops->GetTileData(match1, pblur->referenceTileIds[1]);
   TileBuffer* match2 = pblur->referenceMatch2;
-  const std::uint32_t* match2Data = match2->ops->GetTileData(match2, pblur->referenceTileIds[2]);
+  frame.match2 = match2->ops->GetTileData(match2, pblur->referenceTileIds[2]);
+  frame.width = static_cast<std::int32_t>(width);
+  frame.height = static_cast<std::int32_t>(height);
   MatchCandidate best = {false, 0, 0};
-  if (tagData && match1Data && match2Data) {
-    best = ScanForMatch(tagData, match1Data, match2Data, static_cast<std::int32_t>(width),
-                        rowFirst, rowLast, colFirst, colLast, objectIndex, m1, m2, boxSearch,
-                        &pblur->objectBox, PollHost, nullptr);
+  if (frame.tags && frame.match1 && frame.match2) {
+    best = SearchReference(pblur, frame, region, objectIndex, m1, m2, boxSearch);
   }
   if (best.found) {
     *x = best.x;

@@ -20,8 +20,8 @@ std::uint32_t LargerChannel(std::uint32_t p, std::uint32_t q, int shift) {
 
 // Coverage times brightness, weighted: how strongly a sample shows in the
 // secondary layer.
-float Presence(std::uint32_t s, float weight) {
-  const std::int32_t product = static_cast<std::int32_t>(Coverage(s)) * Luma(s);
+float Presence(std::uint32_t s, std::int32_t luma, float weight) {
+  const std::int32_t product = static_cast<std::int32_t>(Coverage(s)) * luma;
   return static_cast<float>(product) * weight;
 }
 
@@ -29,6 +29,12 @@ float Presence(std::uint32_t s, float weight) {
 
 std::uint32_t MixMainSample(std::int32_t a, std::uint32_t colour, std::uint32_t existing,
                             bool outline) {
+  return MixMainSample(a, colour, Luma(colour), existing, outline);
+}
+
+// A sample's colour bits are the colour's, and Luma reads nothing else.
+std::uint32_t MixMainSample(std::int32_t a, std::uint32_t colour, std::int32_t colourLuma,
+                            std::uint32_t existing, bool outline) {
   const std::uint32_t sample = NewSample(a, colour);
   if (IsEmptyStreakPixel(existing) || (existing & kMarkBit) != 0u) {
     return outline ? (sample | kMarkBit) : sample;
@@ -37,7 +43,7 @@ std::uint32_t MixMainSample(std::int32_t a, std::uint32_t colour, std::uint32_t 
   const std::int32_t existingDarkness =
       (256 - Luma(existing)) * static_cast<std::int32_t>(Coverage(existing));
   const std::int32_t sampleDarkness =
-      (256 - Luma(sample)) * static_cast<std::int32_t>(Coverage(sample));
+      (256 - colourLuma) * static_cast<std::int32_t>(Coverage(sample));
   return existingDarkness > sampleDarkness ? existing : sample;
 }
 
@@ -56,13 +62,19 @@ float WeightMarked(float mainStrength, float altStrength) {
 
 std::uint32_t MixSecondarySample(std::int32_t a, std::uint32_t mark, std::uint32_t colour,
                                  std::uint32_t existing, float weightMarked) {
+  return MixSecondarySample(a, mark, colour, Luma(colour), existing, weightMarked);
+}
+
+std::uint32_t MixSecondarySample(std::int32_t a, std::uint32_t mark, std::uint32_t colour,
+                                 std::int32_t colourLuma, std::uint32_t existing,
+                                 float weightMarked) {
   const std::uint32_t markBit = mark != 0u ? kMarkBit : 0u;
   const std::uint32_t sample = NewSample(a, colour);
   if (IsEmptyStreakPixel(existing)) return sample | markBit;
 
   const bool existingMarked = (existing & kMarkBit) != 0u;
-  const float e = Presence(existing, existingMarked ? weightMarked : 1.0f);
-  const float s = Presence(sample, markBit != 0u ? weightMarked : 1.0f);
+  const float e = Presence(existing, Luma(existing), existingMarked ? weightMarked : 1.0f);
+  const float s = Presence(sample, colourLuma, markBit != 0u ? weightMarked : 1.0f);
 
   if (existingMarked && markBit == 0u) {
     // An unmarked sample never removes a marked one; at most it brightens

@@ -21,4 +21,12 @@ float WeightMarked(float mainStrength, float altStrength);
 std::uint32_t MixSecondarySample(std::int32_t a, std::uint32_t mark, std::uint32_t colour,
                                  std::uint32_t existing, float weightMarked);
 
+// The same two with colourLuma = Luma(colour) worked out by the caller once:
+// a streak paints one colour along its whole walk.
+std::uint32_t MixMainSample(std::int32_t a, std::uint32_t colour, std::int32_t colourLuma,
+                            std::uint32_t existing, bool outline);
+std::uint32_t MixSecondarySample(std::int32_t a, std::uint32_t mark, std::uint32_t colour,
+                                 std::int32_t colourLuma, std::uint32_t existing,
+                                 float weightMarked);
+
 }  // namespace qxv

@@ -19,6 +19,11 @@ echo "== sanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_native build/sanitize Debug ON
 
+# Every input the host hands over, fuzzed for a short fixed time per target
+# (scripts/fuzz.sh SECONDS runs them longer).
+echo "== fuzz targets"
+bash scripts/fuzz.sh "${QXV_FUZZ_SECONDS:-40}"
+
 # The host is a 32-bit Windows program: cross-build the DLL and the suite,
 # and run the suite under wine in a prefix of its own.
 run_windows() {

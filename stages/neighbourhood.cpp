@@ -105,9 +105,14 @@ std::int32_t BlendChannel(std::int32_t current, std::int32_t target, double fact
 
 std::int32_t Larger(std::int32_t p, std::int32_t q) { return p > q ? p : q; }
 
+bool InRange(std::int32_t channel) { return channel >= 0 && channel <= 255; }
+
 }  // namespace
 
 std::uint32_t SmoothPixel(const std::uint32_t n[9], bool honourMarks) {
+  // Most of a layer is empty: nine empty values fill, pull and average to
+  // an empty pixel, whatever the marks.
+  if ((n[0] | n[1] | n[2] | n[3] | n[4] | n[5] | n[6] | n[7] | n[8]) == 0u) return 0u;
   Block cells;
   cells[0] = Unpack(n[0]);
   for (int k = 1; k < 9; ++k) {
@@ -147,6 +152,14 @@ void BlendNeighbourhood(float mainStrength, float altStrength, std::int32_t* red
                         std::uint32_t left, std::uint32_t right, std::uint32_t up,
                         std::uint32_t down, std::uint32_t upperLeft, std::uint32_t upperRight,
                         std::uint32_t lowerLeft, std::uint32_t lowerRight) {
+  // An empty neighbourhood smooths to nothing in both sets, and each blend
+  // toward nothing with f = 0 (a = 0, whatever the weight) gives every
+  // channel c the value c - c / 16 truncated, which is no brighter and no
+  // channel larger: a colour within 0..255 stays exactly as it is.
+  if ((centre | left | right | up | down | upperLeft | upperRight | lowerLeft | lowerRight) == 0u &&
+      InRange(*red) && InRange(*green) && InRange(*blue)) {
+    return;
+  }
   const std::uint32_t n[9] = {centre,    right,      left, upperRight, up,
                               upperLeft, lowerRight, down, lowerLeft};
   Block plain{};

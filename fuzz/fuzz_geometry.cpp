@@ -9,7 +9,7 @@ using namespace qxv::fuzz;
 
 namespace {
 
-constexpr std::uint32_t kMaxElements = 1u << 14;
+constexpr std::uint32_t kMaxElements = 1u << 12;
 constexpr std::uint32_t kSimLimit = 32767;
 
 std::uint32_t Side(Input& in) {
@@ -17,7 +17,7 @@ std::uint32_t Side(Input& in) {
     case 0: return 0;
     case 1: return 1;
     case 2: return 32000 + in.Below(2);  // the module's limit
-    default: return 1 + in.Below(64);
+    default: return 1 + in.Below(40);
   }
 }
 

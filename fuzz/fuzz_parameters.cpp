@@ -15,16 +15,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Baseline baseline = TakeBaseline();
   Pblur* pblur = MakePblur();
   sim::BufferSpec spec;
-  spec.width = 24;
-  spec.height = 16;
-  spec.tileWidth = 8;
-  spec.tileHeight = 8;
+  spec.width = 14;
+  spec.height = 9;
+  spec.tileWidth = 6;
+  spec.tileHeight = 5;
   for (int n = 0; n < 3; ++n) {
     // The user interface may rewrite the block between frames.
     std::memcpy(&pblur->parameters, data, sizeof(ParameterBlock));
     HostFrame frame(spec, spec);
-    frame.Draw(2 + 3 * n, 3, 5, 4, 1, 0xE08040, 50, 0);
-    frame.Draw(16 - 2 * n, 6 + n, 4, 5, 2, 0x40A0F0, 30, 1);
+    frame.Draw(1 + 2 * n, 1, 4, 3, 1, 0xE08040, 50, 0);
+    frame.Draw(10 - 2 * n, 4 + n, 3, 4, 2, 0x40A0F0, 30, 1);
     Render(pblur, nullptr, frame);
   }
   ReleasePblur(pblur);

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Baseline baseline = TakeBaseline();
   sim::Scene* scene = sim::NewScene();
   std::vector<std::int32_t> nodes;
-  const std::uint32_t nodeCount = 1 + in.Below(300);
+  const std::uint32_t nodeCount = 1 + in.Below(200);
   for (std::uint32_t i = 0; i < nodeCount; ++i) {
     // Mostly chains, so trees get deep enough for one block per level.
     const std::int32_t parent =
@@ -51,13 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   pblur->parameters.mode = static_cast<std::int16_t>(2 + in.Below(3));
   pblur->parameters.depthTest = 1;
   sim::BufferSpec spec;
-  spec.width = 20;
-  spec.height = 12;
+  spec.width = 14;
+  spec.height = 8;
   for (int n = 0; n < 2; ++n) {
     HostFrame frame(spec, spec);
     for (std::uint32_t i = 1; i <= objects + 1; ++i) {  // one index beyond the list
-      frame.Draw(static_cast<std::int32_t>(i * 3 + n * 2) % 18, static_cast<std::int32_t>(i * 2) % 10,
-                 4, 3, i, 0x808080 + i * 0x102030, 10 * i, i & 1);
+      frame.Draw(static_cast<std::int32_t>(i * 3 + n * 2) % 12, static_cast<std::int32_t>(i * 2) % 6,
+                 3, 2, i, 0x808080 + i * 0x102030, 10 * i, i & 1);
     }
     Render(pblur, sim::ObjectList(scene), frame);
   }

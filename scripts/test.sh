@@ -5,6 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+# On a fresh machine, as root: install what is missing first.
+if [ "$(id -u)" = 0 ]; then
+  bash scripts/install-deps.sh
+fi
 
 run_native() {
   local dir=$1 type=$2 sanitize=$3

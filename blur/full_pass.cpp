@@ -138,9 +138,7 @@ bool KeepReference(Pass* pass) {
     return false;
   }
   if (pblur->parameters.depthTest) {
-    if (!pblur->referenceDepth && !MakeTileBuffer(pass, &pblur->referenceDepth, pass->info.width,
-                                                  pass->info.height, pass->info.bitsPerPixel,
-                                                  pass->info.formatTag, pass->info.optionTag)) {
+    if (!pblur->referenceDepth && !MakeImageSizedBuffer(pass, &pblur->referenceDepth)) {
       return false;
     }
     if (!CopyBuffer(pass->depthCopy, pblur->referenceDepth)) return false;

@@ -41,22 +41,6 @@ bool MakeProgressIcon(Pass* pass) {
   return true;
 }
 
-bool TakeFirstTile(TileBuffer* buffer, TileIterator** slot, std::uint32_t* tile) {
-  *slot = buffer->ops->NewTileIterator(buffer, &kWholeRegion);
-  if (!*slot) return false;
-  const bool taken = (*slot)->ops->NextTile(*slot, 1, tile, nullptr) == 0;
-  ReleaseField(slot);
-  return taken;
-}
-
-bool TakeFirstImageTile(TiledImage* image, TileIterator** slot, std::uint32_t* tile) {
-  *slot = image->ops->NewTileIterator(image, &kWholeRegion);
-  if (!*slot) return false;
-  const bool taken = (*slot)->ops->NextTile(*slot, 1, tile, nullptr) == 0;
-  ReleaseField(slot);
-  return taken;
-}
-
 Rect16 ToRect16(const Rect32& r) {
   return {static_cast<std::int16_t>(static_cast<std::uint16_t>(r.top)),
           static_cast<std::int16_t>(static_cast<std::uint16_t>(r.left)),

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "blur/pass.h"
+#include "module/held.h"
 
 namespace qxv {
 
@@ -16,13 +17,19 @@ bool MakeTileBuffer(Pass* pass, TileBuffer** field, std::uint32_t width, std::ui
 bool MakeImageSizedBuffer(Pass* pass, TileBuffer** field);
 bool MakeProgressIcon(Pass* pass);
 
-// Opens an iterator in *slot, takes one tile id and releases the iterator.
-// False when the buffer has no tile.
-bool TakeFirstTile(TileBuffer* buffer, TileIterator** slot, std::uint32_t* tile);
-bool TakeFirstImageTile(TiledImage* image, TileIterator** slot, std::uint32_t* tile);
-
 // Region every tile iterator is opened over.
 extern const Rect16 kWholeRegion;
+
+// Opens an iterator in *slot, takes one tile id and releases the iterator.
+// False when the buffer has no tile.
+template <typename Tiled>
+bool TakeFirstTile(Tiled* buffer, TileIterator** slot, std::uint32_t* tile) {
+  *slot = buffer->ops->NewTileIterator(buffer, &kWholeRegion);
+  if (!*slot) return false;
+  const bool taken = (*slot)->ops->NextTile(*slot, 1, tile, nullptr) == 0;
+  ReleaseField(slot);
+  return taken;
+}
 
 // Rect32 -> Rect16 keeping the low 16 bits of each value.
 Rect16 ToRect16(const Rect32& r);

@@ -65,14 +65,13 @@ bool QueryView(Pass* pass, int kind, TileBuffer** field) {
   return false;
 }
 
-bool ReadImageDescription(Pass* pass) {
+void ReadImageDescription(Pass* pass) {
   ImageDescription& info = pass->info;
   TiledImage* image = pass->image;
   image->ops->GetTileGeometry(image, &info.tileWidth, &info.tileHeight, &info.reserved,
                               &info.pixelDepth);
   image->ops->GetInfo(image, &info.width, &info.height, &info.bitsPerPixel, &info.formatTag,
                       &info.optionTag);
-  return true;
 }
 
 bool ImageAddressable(const ImageDescription& info) {
@@ -121,7 +120,7 @@ bool TakeFrameBuffers(Pass* pass) {
 bool PrepareProgressIcon(Pass* pass) {
   if (!MakeProgressIcon(pass)) return false;
   TiledImage* icon = pass->progressIcon;
-  if (!TakeFirstImageTile(icon, &pass->iterators[kScratchIterator], &pass->iconTile)) {
+  if (!TakeFirstTile(icon, &pass->iterators[kScratchIterator], &pass->iconTile)) {
     // An icon without tiles shows nothing; the pass goes on without it.
     *pass->iconRect = Rect32{0, 0, 0, 0};
     return true;

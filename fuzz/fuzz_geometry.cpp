@@ -1,6 +1,8 @@
 // Frame geometry and buffer contents: sizes around the module's limits, any
 // tile size, any bits in the object, match, depth and alternate buffers,
 // entries missing from the BufferSet, tilings that differ between buffers.
+#include <vector>
+
 #include "fuzz/harness.h"
 #include "sim/host.h"
 
@@ -18,6 +20,17 @@ std::uint32_t Side(Input& in) {
     case 1: return 1;
     case 2: return 32000 + in.Below(2);  // the module's limit
     default: return 1 + in.Below(40);
+  }
+}
+
+// What the host reports beyond what it stores: mostly nothing, else a side
+// past the module's limit, around and far past the 16-bit range.
+std::uint32_t Claimed(Input& in) {
+  switch (in.Byte() % 16) {
+    case 0: return 65535 + in.Below(3);
+    case 1: return 32001 + in.Below(0xFFFFFFFFu - 32001);
+    case 2: return 0xFFFFFFFFu - in.Below(2);
+    default: return 0;
   }
 }
 
@@ -49,8 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     image.tileWidth = Tile(in, image.width);
     image.tileHeight = Tile(in, image.height);
     image.pixelDepth = in.Byte() % 8 == 0 ? 24 : 32;
+    image.claimedWidth = Claimed(in);
+    image.claimedHeight = Claimed(in);
     sim::BufferSpec buffers = image;
     buffers.pixelDepth = 32;
+    buffers.claimedWidth = buffers.claimedHeight = 0;
     if (in.Byte() % 4 == 0) {  // buffers tiled unlike the image
       buffers.tileWidth = Tile(in, image.width);
       buffers.tileHeight = Tile(in, image.height);
@@ -65,7 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int kind = 0; kind < kBufferKindCount; ++kind) {
       if (frame.set[kind] && in.Byte() % 16 == 0) frame.set[kind] = nullptr;
     }
-    Render(pblur, nullptr, frame);
+    const std::vector<std::uint32_t> rendered = sim::Snapshot(frame.image);
+    const Result result = Render(pblur, nullptr, frame);
+    if (result == E_INVALIDARG && sim::Snapshot(frame.image) != rendered) {
+      Finding("a refused frame changed the image");
+    }
   }
   ReleasePblur(pblur);
   CheckBaseline(baseline);

@@ -11,12 +11,12 @@
 #include "sim/objects.h"
 
 namespace qxv::fuzz {
-namespace {
-
-[[noreturn]] void Finding(const char* what) {
+void Finding(const char* what) {
   std::fprintf(stderr, "finding: %s\n", what);
   std::abort();
 }
+
+namespace {
 
 const int kKinds[] = {kDepthBuffer, kObjectIndexBuffer, kMatch1Buffer, kMatch2Buffer,
                       kAlternateBuffer};

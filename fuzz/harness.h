@@ -50,6 +50,10 @@ struct HostFrame {
             std::uint32_t alternate);
 };
 
+// Reports what went wrong and aborts, which libFuzzer records as a crash
+// with the input that caused it.
+[[noreturn]] void Finding(const char* what);
+
 // Once per process: hand the module the simulated host's shell.
 void InitModule();
 Pblur* MakePblur();

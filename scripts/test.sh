@@ -26,7 +26,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 # Every input the host hands over, fuzzed for a short fixed time per target
 # (scripts/fuzz.sh SECONDS runs them longer).
 echo "== fuzz targets"
-bash scripts/fuzz.sh "${QXV_FUZZ_SECONDS:-40}"
+bash scripts/fuzz.sh "${QXV_FUZZ_SECONDS:-60}"
 
 # The host is a 32-bit Windows program: cross-build the DLL and the suite,
 # and run the suite under wine in a prefix of its own.

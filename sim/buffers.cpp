@@ -28,6 +28,7 @@ void CheckedReset(TileStore& store, const BufferSpec& spec) {
                  static_cast<unsigned>(TileStore::kMaxExtent));
     std::abort();
   }
+  store.Claim(spec.claimedWidth, spec.claimedHeight);
 }
 
 std::uint32_t Read(const void* face, std::uint32_t x, std::uint32_t y) {
@@ -101,5 +102,9 @@ std::vector<std::uint32_t> Snapshot(TileBuffer* b) { return Take(b); }
 std::vector<std::uint32_t> Snapshot(TiledImage* b) { return Take(b); }
 void Fill(TileBuffer* b, const std::vector<std::uint32_t>& rowMajor) { Put(b, rowMajor); }
 void Fill(TiledImage* b, const std::vector<std::uint32_t>& rowMajor) { Put(b, rowMajor); }
+
+void ClaimSize(TiledImage* b, std::uint32_t width, std::uint32_t height) {
+  CheckedStore(b).Claim(width, height);
+}
 
 }  // namespace qxv::sim

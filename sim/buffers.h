@@ -20,6 +20,9 @@ struct BufferSpec {
   // elements are 32 bits whatever it says.
   std::uint32_t pixelDepth = 32;
   std::uint32_t formatTag = 0, optionTag = 0;
+  // Nonzero: the size GetInfo reports instead of the stored one (see
+  // TileStore::Claim); meant for sizes past what the module accepts.
+  std::uint32_t claimedWidth = 0, claimedHeight = 0;
 };
 
 // One reference, owned by the caller. Tiles reaching past 32767 abort.
@@ -29,6 +32,9 @@ TiledImage* NewTiledImage(const BufferSpec& spec);
 // An object answering only IUnknown (one reference): a BufferSet entry that is
 // not a TileBuffer.
 Unknown* NewOpaqueObject();
+
+// GetInfo reports this size from now on while the pixels stay as stored.
+void ClaimSize(TiledImage* b, std::uint32_t width, std::uint32_t height);
 
 // Outside the buffer: reads give 0, writes are ignored.
 std::uint32_t ReadElement(TileBuffer* b, std::uint32_t x, std::uint32_t y);

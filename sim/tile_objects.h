@@ -93,8 +93,8 @@ struct TileOps {
                                  std::uint32_t* optionTag) {
     EnterHostCall();
     const TileStore& s = StoreOf(self);
-    if (width) *width = s.width();
-    if (height) *height = s.height();
+    if (width) *width = s.reportedWidth();
+    if (height) *height = s.reportedHeight();
     if (bitsPerPixel) *bitsPerPixel = s.pixelDepth();
     if (formatTag) *formatTag = s.formatTag();
     if (optionTag) *optionTag = s.optionTag();

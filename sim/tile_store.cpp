@@ -19,6 +19,7 @@ bool TileStore::Reset(std::uint32_t width, std::uint32_t height, std::uint32_t t
   if (!fits) width = height = tileWidth = tileHeight = 0;
   width_ = width;
   height_ = height;
+  claimedWidth_ = claimedHeight_ = 0;
   tileWidth_ = tileWidth;
   tileHeight_ = tileHeight;
   pixelDepth_ = pixelDepth;

@@ -23,6 +23,15 @@ class TileStore {
 
   std::uint32_t width() const { return width_; }
   std::uint32_t height() const { return height_; }
+  // A host that reports more than it stores, as a damaged or hostile one
+  // might: GetInfo answers with the claimed size until the next Reset. Only
+  // sizes the module must refuse are claimed, so nothing reads past storage.
+  void Claim(std::uint32_t width, std::uint32_t height) {
+    claimedWidth_ = width;
+    claimedHeight_ = height;
+  }
+  std::uint32_t reportedWidth() const { return claimedWidth_ ? claimedWidth_ : width_; }
+  std::uint32_t reportedHeight() const { return claimedHeight_ ? claimedHeight_ : height_; }
   std::uint32_t tileWidth() const { return tileWidth_; }
   std::uint32_t tileHeight() const { return tileHeight_; }
   std::uint32_t pixelDepth() const { return pixelDepth_; }
@@ -61,6 +70,7 @@ class TileStore {
   void LocateCursor();
 
   std::uint32_t width_ = 0, height_ = 0;
+  std::uint32_t claimedWidth_ = 0, claimedHeight_ = 0;
   std::uint32_t tileWidth_ = 0, tileHeight_ = 0;
   std::uint32_t pixelDepth_ = 0, formatTag_ = 0, optionTag_ = 0;
   std::uint32_t tilesAcross_ = 0;

@@ -213,5 +213,20 @@ TEST_F(PassBadInput, ImagesTheCursorCannotAddressAreRefused) {
   }
 }
 
+// A host reporting a size past the 16-bit range is refused before a pixel is
+// touched, whatever it stores.
+TEST_F(PassBadInput, ClaimedSizesPastTheLimitAreRefused) {
+  for (auto size : {std::pair<std::uint32_t, std::uint32_t>{70000, 12}, {24, 65536},
+                    {0xFFFFFFFFu, 0xFFFFFFFFu}}) {
+    SCOPED_TRACE(::testing::Message() << size.first << " x " << size.second);
+    Frame frame(24, 12);
+    frame.DrawRect(2, 2, 6, 4, 1, 0xE08040);
+    const std::vector<std::uint32_t> rendered = sim::Snapshot(frame.image);
+    sim::ClaimSize(frame.image, size.first, size.second);
+    EXPECT_EQ(Run(frame).result, E_INVALIDARG);
+    EXPECT_EQ(sim::Snapshot(frame.image), rendered);
+  }
+}
+
 }  // namespace
 }  // namespace qxv::test

@@ -136,8 +136,9 @@ TEST_F(FaultLoop, AllocationFailureOnceAndFromThenOn) {
       sim::FailAllocation(k, persistent);
       for (int n = 0; n < kFrames; ++n) {
         frames.push_back(RunFrame(pblur, n));
-        // A persistent failure lasts until the frame ends.
-        if (persistent) sim::FailAllocation(0, false);
+        // A persistent failure lasts until the end of the frame that
+        // reached allocation k; the frames before it run untouched.
+        if (persistent && sim::AllocationCount() - before >= k) sim::FailAllocation(0, false);
       }
       sim::FailAllocation(0, false);
       const bool reached = sim::AllocationCount() - before >= k;

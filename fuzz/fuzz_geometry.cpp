@@ -64,16 +64,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     image.tileWidth = Tile(in, image.width);
     image.tileHeight = Tile(in, image.height);
     image.pixelDepth = in.Byte() % 8 == 0 ? 24 : 32;
-    image.claimedWidth = Claimed(in);
-    image.claimedHeight = Claimed(in);
     sim::BufferSpec buffers = image;
     buffers.pixelDepth = 32;
-    buffers.claimedWidth = buffers.claimedHeight = 0;
     if (in.Byte() % 4 == 0) {  // buffers tiled unlike the image
       buffers.tileWidth = Tile(in, image.width);
       buffers.tileHeight = Tile(in, image.height);
     }
     HostFrame frame(image, buffers);
+    // Read apart: the order of a call's arguments is unspecified.
+    const std::uint32_t claimedWidth = Claimed(in);
+    sim::ClaimSize(frame.image, claimedWidth, Claimed(in));
     const std::uint32_t writes = in.Below(64);
     for (std::uint32_t i = 0; i < writes && image.width && image.height; ++i) {
       const std::uint32_t x = in.Below(image.width), y = in.Below(image.height);

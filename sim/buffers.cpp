@@ -28,7 +28,6 @@ void CheckedReset(TileStore& store, const BufferSpec& spec) {
                  static_cast<unsigned>(TileStore::kMaxExtent));
     std::abort();
   }
-  store.Claim(spec.claimedWidth, spec.claimedHeight);
 }
 
 std::uint32_t Read(const void* face, std::uint32_t x, std::uint32_t y) {

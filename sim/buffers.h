@@ -20,9 +20,6 @@ struct BufferSpec {
   // elements are 32 bits whatever it says.
   std::uint32_t pixelDepth = 32;
   std::uint32_t formatTag = 0, optionTag = 0;
-  // Nonzero: the size GetInfo reports instead of the stored one (see
-  // TileStore::Claim); meant for sizes past what the module accepts.
-  std::uint32_t claimedWidth = 0, claimedHeight = 0;
 };
 
 // One reference, owned by the caller. Tiles reaching past 32767 abort.
@@ -33,7 +30,8 @@ TiledImage* NewTiledImage(const BufferSpec& spec);
 // not a TileBuffer.
 Unknown* NewOpaqueObject();
 
-// GetInfo reports this size from now on while the pixels stay as stored.
+// GetInfo reports this size from now on while the pixels stay as stored
+// (0: the stored size); meant for sizes past what the module accepts.
 void ClaimSize(TiledImage* b, std::uint32_t width, std::uint32_t height);
 
 // Outside the buffer: reads give 0, writes are ignored.

@@ -132,18 +132,19 @@ TEST_F(FaultLoop, AllocationFailureOnceAndFromThenOn) {
       Pblur* pblur = NewConfigured();
       SetJitterState(1);
       const std::int64_t before = sim::AllocationCount();
+      const auto reached = [&] { return sim::AllocationCount() - before >= k; };
       std::vector<FrameResult> frames;
       sim::FailAllocation(k, persistent);
       for (int n = 0; n < kFrames; ++n) {
         frames.push_back(RunFrame(pblur, n));
         // A persistent failure lasts until the end of the frame that
         // reached allocation k; the frames before it run untouched.
-        if (persistent && sim::AllocationCount() - before >= k) sim::FailAllocation(0, false);
+        if (persistent && reached()) sim::FailAllocation(0, false);
       }
       sim::FailAllocation(0, false);
-      const bool reached = sim::AllocationCount() - before >= k;
+      const bool reachedK = reached();
       CheckRun(frames, false, pblur);
-      if (::testing::Test::HasFailure() || !reached) break;
+      if (::testing::Test::HasFailure() || !reachedK) break;
     }
   }
 }

@@ -17,7 +17,9 @@ bool RunProtected(BlockStep body, BlockStep cleanup, void* state) {
     if (chain) WriteChainHead(frame.enclosing);
     return true;
   }
-  *chain = &frame;
+  // The host may move its chain head between two calls: the address is
+  // asked for anew to install the frame, as for every read and write.
+  WriteChainHead(&frame);
   if (EnterFailureFrame(setJump, &frame, body, state) == 0) return true;
   // The host already made frame.enclosing the head.
   cleanup(state);

@@ -17,7 +17,12 @@ namespace qxv::sim {
 namespace {
 
 struct HostState {
-  FailureFrame* chainHead = nullptr;
+  // The chain head lives in one of two slots, and every GetFailureChain moves
+  // it to the other: a module that writes through an address it asked for
+  // earlier writes into a slot the host no longer reads.
+  FailureFrame* chainSlots[2] = {nullptr, nullptr};
+  int chainSlot = 0;
+  std::int64_t chainRequests = 0;
   std::int64_t hostCalls = 0;
   std::int64_t polls = 0;
   std::int64_t allocations = 0;
@@ -35,6 +40,11 @@ struct HostState {
 HostState& State() {
   static HostState state;
   return state;
+}
+
+FailureFrame*& Head() {
+  HostState& s = State();
+  return s.chainSlots[s.chainSlot];
 }
 
 Result QXV_CALL ShellQueryInterface(HostShell*, const Guid* iid, void** out) {
@@ -58,7 +68,13 @@ void QXV_CALL ShellRaiseFailure(HostShell*, std::int32_t error, std::int32_t det
 // A host may raise here too: the module must cope at every host call.
 FailureFrame** QXV_CALL ShellGetFailureChain(HostShell*) {
   EnterHostCall();
-  return &State().chainHead;
+  HostState& s = State();
+  ++s.chainRequests;
+  const int next = 1 - s.chainSlot;
+  s.chainSlots[next] = s.chainSlots[s.chainSlot];
+  s.chainSlots[s.chainSlot] = nullptr;
+  s.chainSlot = next;
+  return &s.chainSlots[next];
 }
 
 FrameSetJumpFn QXV_CALL ShellGetFrameSetJump(HostShell*) { return FrameSetJumpRoutine(); }
@@ -135,20 +151,21 @@ std::int64_t HostCallCount() { return State().hostCalls; }
 std::int64_t PollCount() { return State().polls; }
 std::int64_t AllocationCount() { return State().allocations; }
 std::int32_t LiveBlocks() { return State().liveBlocks; }
-FailureFrame* ChainHead() { return State().chainHead; }
+FailureFrame* ChainHead() { return Head(); }
+std::int64_t FailureChainRequests() { return State().chainRequests; }
 const std::vector<Guid>& ShellQueries() { return State().queries; }
 std::int64_t RaiseCount() { return State().raises; }
 
 void RaiseFailure(std::int32_t error, std::int32_t detail) {
   HostState& s = State();
-  FailureFrame* frame = s.chainHead;
+  FailureFrame* frame = Head();
   if (!frame) {
     std::fprintf(stderr, "simulated host: failure %d/%d raised with no frame installed\n",
                  static_cast<int>(error), static_cast<int>(detail));
     std::abort();
   }
   ++s.raises;
-  s.chainHead = frame->enclosing;
+  Head() = frame->enclosing;
   frame->error = error;
   frame->detail = detail;
   QXV_ASAN_NO_RETURN();
@@ -162,11 +179,11 @@ bool RunInHostFrame(void (*body)(void* context), void* context, std::int32_t* er
   FailureFrame frame;
   frame.error = 0;
   frame.detail = 0;
-  frame.enclosing = State().chainHead;
-  State().chainHead = &frame;
+  frame.enclosing = Head();
+  Head() = &frame;
   if (SimFrameSetJump(&frame) == 0) {
     body(context);
-    State().chainHead = frame.enclosing;
+    Head() = frame.enclosing;
     return true;
   }
   // The raise already made frame.enclosing the head.

@@ -41,6 +41,9 @@ std::int64_t AllocationCount();
 std::int32_t LiveBlocks();
 // The failure chain's head, as the host sees it.
 FailureFrame* ChainHead();
+// How often the module asked for the chain head's address; every answer is
+// a new address, good for one read or one write.
+std::int64_t FailureChainRequests();
 // Interface identifiers the shell was asked for, in order.
 const std::vector<Guid>& ShellQueries();
 std::int64_t RaiseCount();

@@ -218,6 +218,7 @@ TEST_F(HostBridge, EveryExitRestoresTheHeadItFound) {
       BlockProbe probe;
       FailureFrame* hostFrame;
       FailureFrame* headAfter;
+      std::int64_t chainRequests;
       bool result;
     } run = {};
     run.probe.early = c.early;
@@ -225,10 +226,15 @@ TEST_F(HostBridge, EveryExitRestoresTheHeadItFound) {
     const auto body = [](void* r) {
       Run* self = static_cast<Run*>(r);
       self->hostFrame = sim::ChainHead();
+      const std::int64_t before = sim::FailureChainRequests();
       self->result = Protected<BlockProbe, ProbeBody, ProbeCleanup>(&self->probe);
+      self->chainRequests = sim::FailureChainRequests() - before;
       self->headAfter = sim::ChainHead();
     };
     EXPECT_TRUE(sim::RunInHostFrame(body, &run, nullptr, nullptr));
+    // The head's address is asked for at each access: read it, install the
+    // block's frame, restore the head (and the same three for a nested block).
+    EXPECT_EQ(run.chainRequests, c.nested ? 6 : 3);
     EXPECT_TRUE(run.result);
     EXPECT_EQ(run.probe.runs, 1);
     EXPECT_EQ(run.probe.pastEarlyReturn, !c.early);

@@ -81,24 +81,12 @@ Result QXV_CALL PblurGetNeededBuffers(Pblur* self, std::uint32_t* mask, void*) {
   return S_OK;
 }
 
-PblurOps MakePblurOps() {
-  PblurOps ops = {};
-  ops.QueryInterface = PblurQueryInterface;
-  ops.AddRef = PblurAddRef;
-  ops.Release = PblurRelease;
-  ops.InitExtension = PblurInitExtension;
-  ops.Clone = PblurClone;
-  ops.ReservedQuery = PblurReservedQuery;
-  ops.GetData = PblurGetData;
-  ops.ApplyData = PblurApplyData;
-  ops.HandleEvent = PblurHandleEvent;
-  ops.GetResourceId = PblurGetResourceId;
-  ops.PostRender = PblurPostRender;
-  ops.GetNeededBuffers = PblurGetNeededBuffers;
-  return ops;
-}
-
-const PblurOps kPblurOps = MakePblurOps();
+// Constant-initialised: no code of the module may run while the host loads it.
+constexpr PblurOps kPblurOps = {
+    PblurQueryInterface, PblurAddRef,        PblurRelease, PblurInitExtension,
+    PblurClone,          PblurReservedQuery, PblurGetData, PblurApplyData,
+    PblurHandleEvent,    PblurGetResourceId, PblurPostRender, PblurGetNeededBuffers,
+};
 
 }  // namespace
 

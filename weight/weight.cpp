@@ -52,7 +52,7 @@ std::int32_t QXV_CALL WeightApplyData(Weight*) { return 0; }
 Result QXV_CALL WeightHandleEvent(Weight*, std::int32_t) { return E_NOTIMPL; }
 std::int32_t QXV_CALL WeightGetResourceId(Weight*) { return kWeightResourceId; }
 
-const WeightOps kWeightOps = {
+constexpr WeightOps kWeightOps = {
     WeightQueryInterface, WeightAddRef,   WeightRelease,   WeightInitExtension,
     WeightClone,          WeightReservedQuery, WeightGetData, WeightApplyData,
     WeightHandleEvent,    WeightGetResourceId,

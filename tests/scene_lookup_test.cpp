@@ -166,8 +166,14 @@ TEST_F(WeightsScene, IndicesOutsideTheListAreBlurredWithoutWritingSecondStreak) 
         SCOPED_TRACE(testing::Message() << "index " << index << ", zero defaults "
                                         << zeroDefaults << ", preset " << preset);
         bool second = preset;
+        const std::int64_t calls = sim::HostCallCount();
         EXPECT_TRUE(LookupObjectWeights(List(), index, zeroDefaults, &second));
         EXPECT_EQ(second, preset);
+        // Runs of background pixels are answered without the host; only an
+        // index past the list needs its count.
+        // With no host frame: the chain's address read and written back, then the count.
+        const std::int64_t expectedCalls = index > 0 ? 3 : 0;
+        EXPECT_EQ(sim::HostCallCount() - calls, expectedCalls);
       }
     }
   }

@@ -97,8 +97,7 @@ void TakeNode(ObjectLookup* lookup, std::int32_t index) {
 }
 
 void LookupObjectWeightsBody(ObjectLookup* lookup) {
-  const std::int32_t count = ObjectCount(lookup->list);
-  if (lookup->index <= 0 || lookup->index > count) {
+  if (lookup->index > ObjectCount(lookup->list)) {
     lookup->result = true;
     return;
   }
@@ -175,6 +174,9 @@ bool InheritWeights(SceneNode* node, float* primary, float* secondary) {
 
 bool LookupObjectWeights(SceneObjectList* list, std::int32_t index, bool zeroDefaults,
                          bool* secondStreak) {
+  // Background and excluded pixels come in long runs: they are answered
+  // without asking the host anything.
+  if (index <= 0) return true;
   ObjectLookup lookup = {};
   lookup.list = list;
   lookup.index = index;

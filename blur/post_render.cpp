@@ -169,17 +169,18 @@ void PassBody(Pass* pass) {
   pass->tileRect = static_cast<Rect32*>(Allocate(sizeof(Rect32)));
   pass->iconRect = static_cast<Rect32*>(Allocate(sizeof(Rect32)));
   pass->workRect = static_cast<Rect16*>(Allocate(sizeof(Rect16)));
-  if (!pass->tileRect || !pass->iconRect || !pass->workRect) {
-    GiveUp(pass, E_OUTOFMEMORY);
-    FreeRectangles(pass);
-    return;
-  }
+  // The host sees these in the block whatever happens next.
   NormaliseParameters(p);
   if (p.resetPending) {
     ReleaseCachedObjects(pblur);
     p.resetPending = 0;
   }
   pblur->sceneObjects = pass->scene;
+  if (!pass->tileRect || !pass->iconRect || !pass->workRect) {
+    GiveUp(pass, E_OUTOFMEMORY);
+    FreeRectangles(pass);
+    return;
+  }
   ReadImageDescription(pass);
   bool fullPass = false;
   if (pass->info.pixelDepth != 32 || p.mode == ModeNone) {

@@ -146,5 +146,40 @@ TEST_F(PassFailure, FailedAllocationAtEveryPointReportsOutOfMemory) {
   }
 }
 
+// Without its rectangle blocks the pass can do nothing with the image, but
+// the block it hands back is normalised, the reset taken and the scene kept,
+// exactly as on a pass that goes on.
+TEST_F(PassFailure, RectanglesThatCannotBeHadStillLeaveTheBlockNormalised) {
+  sim::Scene* scene = sim::NewScene();
+  for (std::int64_t failing = 1; failing <= 3; ++failing) {
+    SCOPED_TRACE(::testing::Message() << "rectangle " << failing << " refused");
+    Frame first(12, 8), second(12, 8);
+    first.DrawRect(2, 2, 3, 3, 1, 0x00FF00);
+    second.DrawRect(4, 2, 3, 3, 1, 0x00FF00);
+    Pblur* pblur = NewPblurFromFactory();
+    ASSERT_EQ(RunPass(pblur, nullptr, first, view_).result, S_OK);
+    ParameterBlock& p = pblur->parameters;
+    p.echoCount = 0.5f;
+    p.trailFrames = 2.7f;
+    p.activeTrailFrames = -1.5f;
+    p.resetPending = 1;
+    const auto rendered = sim::Snapshot(second.image);
+    sim::FailAllocation(failing, false);
+    const PassOutcome outcome = RunPass(pblur, sim::ObjectList(scene), second, view_);
+    sim::FailAllocation(0, false);
+    ASSERT_TRUE(outcome.completed);
+    EXPECT_EQ(outcome.result, E_OUTOFMEMORY);
+    EXPECT_EQ(p.echoCount, 1.0f);
+    EXPECT_EQ(p.trailFrames, 2.0f);
+    EXPECT_EQ(p.activeTrailFrames, -2.0f);  // rounded toward minus infinity
+    EXPECT_EQ(p.resetPending, 0);
+    EXPECT_EQ(pblur->sceneObjects, sim::ObjectList(scene));
+    EXPECT_EQ(pblur->referenceTags, nullptr);
+    EXPECT_EQ(sim::Snapshot(second.image), rendered);
+    pblur->ops->Release(pblur);
+  }
+  sim::DestroyScene(scene);
+}
+
 }  // namespace
 }  // namespace qxv::test

@@ -80,7 +80,7 @@ void SearchScene::Search(int i) {
   std::int32_t x = u + kMargin, y = v + kMargin;
   std::uint32_t depth = 0;
   FindPreviousPosition(pblur_, kObject, (static_cast<std::uint32_t>(u) << 16) + kOffset1,
-                       (static_cast<std::uint32_t>(v) << 16) + kOffset2, &x, &y, &found_, &depth);
+                       (static_cast<std::uint32_t>(v) << 16) + kOffset2, &x, &y, &found_, false, &depth);
   if (!found_ || x != u + kMargin || y != v + kMargin) std::abort();
 }
 

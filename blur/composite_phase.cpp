@@ -26,7 +26,7 @@ void BlendSecondary(const Pass* pass, const std::uint32_t* layer, std::int32_t x
   const bool hasUp = y > 0, hasDown = y < height - 1;
   const std::uint32_t* up = c - width;
   const std::uint32_t* down = c + width;
-  const ParameterBlock& p = pass->pblur->parameters;
+  const ParameterBlock& p = pass->parameters;
   BlendNeighbourhood(p.mainStrength, p.altStrength, red, green, blue, c[0],
                      hasLeft ? c[-1] : 0u, hasRight ? c[1] : 0u, hasUp ? up[0] : 0u,
                      hasDown ? down[0] : 0u, hasUp && hasLeft ? up[-1] : 0u,
@@ -36,7 +36,7 @@ void BlendSecondary(const Pass* pass, const std::uint32_t* layer, std::int32_t x
 
 void CompositeTile(Pass* pass, CompositeWork* w) {
   Pblur* pblur = pass->pblur;
-  const ParameterBlock& p = pblur->parameters;
+  const ParameterBlock& p = pass->parameters;
   TiledImage* image = pass->image;
   image->ops->GetTileRect(image, w->imageTile, pass->workRect);
   *pass->tileRect = ToRect32(*pass->workRect);
@@ -83,7 +83,7 @@ void CompositeTile(Pass* pass, CompositeWork* w) {
 
 void RunCompositePhase(Pass* pass) {
   Pblur* pblur = pass->pblur;
-  const ParameterBlock& p = pblur->parameters;
+  const ParameterBlock& p = pass->parameters;
   TileIterator** scratch = &pass->iterators[kScratchIterator];
   CompositeWork w = {};
   pass->iterators[kImageIterator] = pass->image->ops->NewTileIterator(pass->image, &kWholeRegion);

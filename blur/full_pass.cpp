@@ -24,13 +24,14 @@ TileIterator** Scratch(Pass* pass) { return &pass->iterators[kScratchIterator]; 
 // Steps 13.1 to 13.5: the scratch rows and the two layers, faded or new.
 bool PrepareLayers(Pass* pass) {
   Pblur* pblur = pass->pblur;
-  ParameterBlock& p = pblur->parameters;
+  ParameterBlock& p = pass->parameters;
   if (!pblur->rowScratch &&
       !MakeTileBuffer(pass, &pblur->rowScratch, pass->info.width, 2, 32, pass->info.formatTag,
                       0)) {
     return false;
   }
   p.activeTrailFrames = p.trails ? p.trailFrames : 0.0f;
+  pblur->parameters.activeTrailFrames = p.activeTrailFrames;
   const std::int32_t active = ToInt32(static_cast<double>(p.activeTrailFrames));
   const std::int32_t trail = ToInt32(static_cast<double>(p.trailFrames));
   if (p.activeTrailFrames != 0.0f && pblur->mainStreakLayer) {
@@ -67,7 +68,7 @@ TileBuffer* ReferenceBuffer(Pblur* pblur, int i) {
 // Steps 13.6 to 13.8: everything the streak phase reads stays locked.
 void LockForStreaks(Pass* pass) {
   Pblur* pblur = pass->pblur;
-  const ParameterBlock& p = pblur->parameters;
+  const ParameterBlock& p = pass->parameters;
   for (int i = 0; i < 3; ++i) pblur->referenceTileIds[i] = 0;
   for (int i = 0; i < 3; ++i) {
     TakeFirstTile(ReferenceBuffer(pblur, i), Scratch(pass), &pblur->referenceTileIds[i]);
@@ -104,7 +105,7 @@ void LockForStreaks(Pass* pass) {
 // Step 14.2.
 void UnlockAfterStreaks(Pass* pass) {
   Pblur* pblur = pass->pblur;
-  const ParameterBlock& p = pblur->parameters;
+  const ParameterBlock& p = pass->parameters;
   pblur->tagBuffer->ops->UnlockTile(pblur->tagBuffer, pass->tagTile);
   pblur->mainStreakLayer->ops->UnlockTile(pblur->mainStreakLayer, pass->mainLayerTile);
   if (p.secondaryLayer) {
@@ -137,7 +138,7 @@ bool KeepReference(Pass* pass) {
       !CopyBuffer(pass->match2View, pblur->referenceMatch2)) {
     return false;
   }
-  if (pblur->parameters.depthTest) {
+  if (pass->parameters.depthTest) {
     if (!pblur->referenceDepth && !MakeImageSizedBuffer(pass, &pblur->referenceDepth)) {
       return false;
     }
@@ -155,7 +156,7 @@ bool RunFullPass(Pass* pass) {
   RunStreakPhase(pass);
   UnlockAfterStreaks(pass);
   if (!SmoothLayer(pblur, pblur->mainStreakLayer, false)) return false;
-  if (pblur->parameters.secondaryLayer &&
+  if (pass->parameters.secondaryLayer &&
       !SmoothLayer(pblur, pblur->secondaryStreakLayer, true)) {
     return false;
   }
@@ -164,8 +165,7 @@ bool RunFullPass(Pass* pass) {
   return KeepReference(pass);
 }
 
-void ReleaseSpentLayers(Pblur* pblur) {
-  const ParameterBlock& p = pblur->parameters;
+void ReleaseSpentLayers(Pblur* pblur, const ParameterBlock& p) {
   if (p.activeTrailFrames == 0.0f) ReleaseField(&pblur->mainStreakLayer);
   if (p.activeTrailFrames == 0.0f && p.trailFrames == 0.0f) {
     ReleaseField(&pblur->secondaryStreakLayer);

@@ -10,6 +10,6 @@ namespace qxv {
 bool RunFullPass(Pass* pass);
 
 // After a full pass: layers without trails do not outlive it.
-void ReleaseSpentLayers(Pblur* pblur);
+void ReleaseSpentLayers(Pblur* pblur, const ParameterBlock& p);
 
 }  // namespace qxv

@@ -43,6 +43,10 @@ struct Pass {
   BufferSet buffers;
   RenderView* view;
   ImageDescription info;
+  // The parameter block as the pass took it, once, after normalising it.
+  // Every stage reads this copy, so a host that edits the block while the
+  // pass polls it gets its edit at the next frame, never a mix of the two.
+  ParameterBlock parameters;
 
   Rect32* tileRect;
   Rect32* iconRect;

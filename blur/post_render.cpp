@@ -93,7 +93,7 @@ bool TiledLikeImage(const Pass* pass, TileBuffer* view) {
 // Steps 8 and 9: this frame's views, depth copy and tags.
 bool TakeFrameBuffers(Pass* pass) {
   Pblur* pblur = pass->pblur;
-  const ParameterBlock& p = pblur->parameters;
+  const ParameterBlock& p = pass->parameters;
   if (!QueryView(pass, kObjectIndexBuffer, &pass->entry8View) ||
       !QueryView(pass, kMatch1Buffer, &pass->match1View) ||
       !QueryView(pass, kMatch2Buffer, &pass->match2View)) {
@@ -113,7 +113,7 @@ bool TakeFrameBuffers(Pass* pass) {
   if (!MakeImageSizedBuffer(pass, &pblur->tagBuffer)) return false;
   if (!CopyBuffer(pass->entry8View, pblur->tagBuffer)) return false;
   ReleaseField(&pass->entry8View);
-  TagObjects(pblur, &pass->iterators[kScratchIterator]);
+  TagObjects(pblur, p.mode, &pass->iterators[kScratchIterator]);
   return true;
 }
 
@@ -144,7 +144,7 @@ bool StoreReference(Pass* pass) {
       !CopyBuffer(pass->match2View, pblur->referenceMatch2)) {
     return false;
   }
-  if (pblur->parameters.depthTest) {
+  if (pass->parameters.depthTest) {
     if (!MakeImageSizedBuffer(pass, &pblur->referenceDepth) ||
         !CopyBuffer(pass->depthCopy, pblur->referenceDepth)) {
       return false;
@@ -176,6 +176,7 @@ void PassBody(Pass* pass) {
     p.resetPending = 0;
   }
   pblur->sceneObjects = pass->scene;
+  pass->parameters = p;
   if (!pass->tileRect || !pass->iconRect || !pass->workRect) {
     GiveUp(pass, E_OUTOFMEMORY);
     FreeRectangles(pass);
@@ -183,7 +184,7 @@ void PassBody(Pass* pass) {
   }
   ReadImageDescription(pass);
   bool fullPass = false;
-  if (pass->info.pixelDepth != 32 || p.mode == ModeNone) {
+  if (pass->info.pixelDepth != 32 || pass->parameters.mode == ModeNone) {
     ReleaseCachedObjects(pblur);
   } else if (!ImageAddressable(pass->info)) {
     GiveUp(pass, E_INVALIDARG);
@@ -201,7 +202,7 @@ void PassBody(Pass* pass) {
   }
   if (pass->outOfMemory && pass->result == S_OK) GiveUp(pass, E_OUTOFMEMORY);
   ReleasePassObjects(pass);
-  if (fullPass) ReleaseSpentLayers(pblur);
+  if (fullPass) ReleaseSpentLayers(pblur, pass->parameters);
   FreeRectangles(pass);
 }
 

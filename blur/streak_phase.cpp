@@ -60,7 +60,7 @@ void ReadByCursor(TileBuffer* view, std::int32_t x, std::int32_t y, std::uint32_
 void StreakPixel(Pass* pass, const TileWork& w, const StreakSettings& settings, std::int32_t x,
                  std::int32_t y) {
   Pblur* pblur = pass->pblur;
-  const ParameterBlock& p = pblur->parameters;
+  const ParameterBlock& p = pass->parameters;
   const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(y) * pass->info.width + x;
   const std::uint32_t t = w.tags[at];
   const std::uint32_t index = t & kIndexMask;
@@ -80,7 +80,9 @@ void StreakPixel(Pass* pass, const TileWork& w, const StreakSettings& settings, 
   std::uint32_t colour = 0;
   pass->image->ops->ReadPixel(pass->image, &colour);
   std::int32_t px = x, py = y;
-  if (!FindPreviousPosition(pblur, index, m1, m2, &px, &py, &pass->found, &u1)) return;
+  if (!FindPreviousPosition(pblur, index, m1, m2, &px, &py, &pass->found, p.depthTest != 0, &u1)) {
+    return;
+  }
 
   const std::int32_t dx = px - x, dy = py - y;
   const std::int32_t sx = Sign(dx), sy = Sign(dy);
@@ -132,14 +134,14 @@ bool NextTiles(Pass* pass, TileWork* w) {
       it[kMatch2Iterator]->ops->NextTile(it[kMatch2Iterator], 1, &w->match2Tile, nullptr) != 0) {
     return false;
   }
-  if (!pass->pblur->parameters.secondaryLayer) return true;
+  if (!pass->parameters.secondaryLayer) return true;
   return it[kAlternateIterator]->ops->NextTile(it[kAlternateIterator], 1, &w->alternateTile,
                                                nullptr) == 0;
 }
 
 void StreakTile(Pass* pass, TileWork* w, const StreakSettings& settings) {
   Pblur* pblur = pass->pblur;
-  const ParameterBlock& p = pblur->parameters;
+  const ParameterBlock& p = pass->parameters;
   TiledImage* image = pass->image;
   TileBuffer* alternate = pass->alternateView;
   image->ops->GetTileRect(image, w->imageTile, pass->workRect);
@@ -193,7 +195,7 @@ void StreakTile(Pass* pass, TileWork* w, const StreakSettings& settings) {
 }  // namespace
 
 void RunStreakPhase(Pass* pass) {
-  const ParameterBlock& p = pass->pblur->parameters;
+  const ParameterBlock& p = pass->parameters;
   StreakSettings settings;
   settings.echoCount = static_cast<double>(p.echoCount);
   settings.jitter = p.jitter != 0;

@@ -14,10 +14,10 @@ struct TagScan {
   bool secondStreak;
 };
 
-void TagTile(Pblur* pblur, std::uint32_t* memory, const Rect16& r, TagScan* scan) {
+void TagTile(Pblur* pblur, std::int16_t mode, std::uint32_t* memory, const Rect16& r,
+             TagScan* scan) {
   const std::int32_t top = r.top, left = r.left, bottom = r.bottom, right = r.right;
   const std::ptrdiff_t rowLength = right - left;
-  const std::int16_t mode = pblur->parameters.mode;
   for (std::int32_t y = top; y < bottom; ++y) {
     std::uint32_t* row = memory + (y - top) * rowLength;
     for (std::int32_t x = left; x < right; ++x) {
@@ -50,7 +50,7 @@ void TagTile(Pblur* pblur, std::uint32_t* memory, const Rect16& r, TagScan* scan
 
 }  // namespace
 
-void TagObjects(Pblur* pblur, TileIterator** iteratorSlot) {
+void TagObjects(Pblur* pblur, std::int16_t mode, TileIterator** iteratorSlot) {
   TileBuffer* tags = pblur->tagBuffer;
   TagScan scan = {0, false, true};
   *iteratorSlot = tags->ops->NewTileIterator(tags, &kWholeRegion);
@@ -61,7 +61,7 @@ void TagObjects(Pblur* pblur, TileIterator** iteratorSlot) {
     tags->ops->GetTileRect(tags, tile, &r);
     tags->ops->LockTile(tags, tile);
     std::uint32_t* memory = tags->ops->GetTileData(tags, tile);
-    if (memory) TagTile(pblur, memory, r, &scan);
+    if (memory) TagTile(pblur, mode, memory, r, &scan);
     tags->ops->UnlockTile(tags, tile);
   }
   ReleaseField(iteratorSlot);

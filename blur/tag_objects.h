@@ -13,6 +13,6 @@ constexpr std::uint32_t kOutlineBit = 0x80000000u;
 // pixels keep their index and gain the outline and second-streak bits. The
 // iterator it opens lives in *iteratorSlot, where the pass's failure path
 // finds it.
-void TagObjects(Pblur* pblur, TileIterator** iteratorSlot);
+void TagObjects(Pblur* pblur, std::int16_t mode, TileIterator** iteratorSlot);
 
 }  // namespace qxv

@@ -27,7 +27,7 @@ bool SameInPlace(Pblur* pblur, std::uint32_t objectIndex, std::uint32_t m1, std:
 
 bool FindPreviousPosition(Pblur* pblur, std::uint32_t objectIndex, std::uint32_t m1,
                           std::uint32_t m2, std::int32_t* x, std::int32_t* y, bool* found,
-                          std::uint32_t* endDepth) {
+                          bool depthTest, std::uint32_t* endDepth) {
   TileBuffer* tags = pblur->referenceTags;
   std::uint32_t width = 0, height = 0, reserved = 0, depth = 0;
   tags->ops->GetTileGeometry(tags, &width, &height, &reserved, &depth);
@@ -68,7 +68,7 @@ bool FindPreviousPosition(Pblur* pblur, std::uint32_t objectIndex, std::uint32_t
     *x = best.x;
     *y = best.y;
   }
-  if (pblur->parameters.depthTest && pblur->referenceDepth) {
+  if (depthTest && pblur->referenceDepth) {
     TileBuffer* reference = pblur->referenceDepth;
     reference->ops->SeekPixel(reference, static_cast<std::int16_t>(*x),
                               static_cast<std::int16_t>(*y));

@@ -14,6 +14,6 @@ namespace qxv {
 // The reference tiles must be locked and their ids in referenceTileIds.
 bool FindPreviousPosition(Pblur* pblur, std::uint32_t objectIndex, std::uint32_t m1,
                           std::uint32_t m2, std::int32_t* x, std::int32_t* y, bool* found,
-                          std::uint32_t* endDepth);
+                          bool depthTest, std::uint32_t* endDepth);
 
 }  // namespace qxv

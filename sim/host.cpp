@@ -34,6 +34,8 @@ struct HostState {
   std::int64_t failAllocation = 0;
   bool failAllocationPersistent = false;
   bool hostSide = false;
+  void (*pollHook)(void* context) = nullptr;
+  void* pollContext = nullptr;
   std::vector<Guid> queries;
 };
 
@@ -57,7 +59,9 @@ std::uint32_t QXV_CALL ShellRelease(HostShell*) { return 1; }
 
 std::int32_t QXV_CALL ShellPoll(HostShell*, std::int32_t) {
   EnterHostCall();
-  ++State().polls;
+  HostState& s = State();
+  ++s.polls;
+  if (s.pollHook) s.pollHook(s.pollContext);
   return 0;
 }
 
@@ -126,6 +130,11 @@ void ResetHost() {
 }
 
 void SetHostSideWork(bool on) { State().hostSide = on; }
+
+void SetPollHook(void (*hook)(void* context), void* context) {
+  State().pollHook = hook;
+  State().pollContext = context;
+}
 
 void EnterHostCall() {
   HostState& s = State();

@@ -28,6 +28,10 @@ void EnterHostCall();
 // say), its calls are neither counted nor failed.
 void SetHostSideWork(bool on);
 
+// Runs hook(context) inside every Poll, as a host's user interface would
+// run while the plug-in polls it; null turns it off.
+void SetPollHook(void (*hook)(void* context), void* context);
+
 // Raise a failure at host call number `k` (1-based, counted from now); 0
 // turns it off. Only that one call raises.
 void FailAtHostCall(std::int64_t k, std::int32_t error, std::int32_t detail);

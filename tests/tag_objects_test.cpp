@@ -82,10 +82,9 @@ class TagObjectsTest : public ModuleTest {
     sim::Fill(tags, indices);
     pblur_->tagBuffer = tags;
     pblur_->sceneObjects = &list_.face;
-    pblur_->parameters.mode = mode;
     list_.fetched.clear();
     TileIterator* iterator = nullptr;
-    TagObjects(pblur_, &iterator);
+    TagObjects(pblur_, mode, &iterator);
     EXPECT_EQ(iterator, nullptr) << "iterator left in its slot";
     std::vector<std::uint32_t> out = sim::Snapshot(tags);
     ReleaseInterface(tags);

@@ -83,13 +83,20 @@ void LockForStreaks(Pass* pass) {
   TakeFirstTile(pblur->tagBuffer, Scratch(pass), &pass->tagTile);
   pblur->tagBuffer->ops->LockTile(pblur->tagBuffer, pass->tagTile);
   pass->iterators[kImageIterator] = pass->image->ops->NewTileIterator(pass->image, &kWholeRegion);
-  pass->iterators[kMatch1Iterator] =
-      pass->match1View->ops->NewTileIterator(pass->match1View, &kWholeRegion);
-  pass->iterators[kMatch2Iterator] =
-      pass->match2View->ops->NewTileIterator(pass->match2View, &kWholeRegion);
+  // Only views whose tiles pair with the image's are walked tile by tile.
+  if (pass->match1Paired) {
+    pass->iterators[kMatch1Iterator] =
+        pass->match1View->ops->NewTileIterator(pass->match1View, &kWholeRegion);
+  }
+  if (pass->match2Paired) {
+    pass->iterators[kMatch2Iterator] =
+        pass->match2View->ops->NewTileIterator(pass->match2View, &kWholeRegion);
+  }
   if (p.secondaryLayer) {
-    pass->iterators[kAlternateIterator] =
-        pass->alternateView->ops->NewTileIterator(pass->alternateView, &kWholeRegion);
+    if (pass->alternatePaired) {
+      pass->iterators[kAlternateIterator] =
+          pass->alternateView->ops->NewTileIterator(pass->alternateView, &kWholeRegion);
+    }
     pblur->secondaryStreakLayer->ops->LockTile(pblur->secondaryStreakLayer,
                                                pass->secondaryLayerTile);
   }

@@ -70,7 +70,12 @@ struct Pass {
   std::uint32_t referenceDepthTile;
   bool referenceDepthTaken;
 
-  bool matchByCursor;     // match views tiled unlike the image
+  // A view tiled like the image gives its tiles in step with the image's and
+  // is read from their memory; any other view is read through its cursor at
+  // each pixel's own position, so the pixels are the same whatever the tiling.
+  bool match1Paired;
+  bool match2Paired;
+  bool alternatePaired;
   bool found;             // carries each match search's result into the next
   bool outOfMemory;       // a block or host object could not be had
   Result result;

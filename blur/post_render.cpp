@@ -79,14 +79,14 @@ bool ImageAddressable(const ImageDescription& info) {
          info.height <= kMaxImageSide && info.tileWidth > 0 && info.tileHeight > 0;
 }
 
-// The streak phase reads match values from tile memory laid out like the
-// image's tiles; views tiled otherwise are read through their cursors.
-bool TiledLikeImage(const Pass* pass, TileBuffer* view) {
+// Whether the view's tiles can be taken in step with the image's: the same
+// size and tile geometry (and 32-bit elements where tile memory is read).
+bool TiledLikeImage(const Pass* pass, TileBuffer* view, bool memoryRead) {
   ImageDescription v = {};
   view->ops->GetTileGeometry(view, &v.tileWidth, &v.tileHeight, &v.reserved, &v.pixelDepth);
   view->ops->GetInfo(view, &v.width, &v.height, &v.bitsPerPixel, &v.formatTag, &v.optionTag);
   const ImageDescription& info = pass->info;
-  return v.pixelDepth == 32 && v.tileWidth == info.tileWidth && v.tileHeight == info.tileHeight &&
+  return (!memoryRead || v.pixelDepth == 32) && v.tileWidth == info.tileWidth && v.tileHeight == info.tileHeight &&
          v.width == info.width && v.height == info.height;
 }
 
@@ -99,16 +99,17 @@ bool TakeFrameBuffers(Pass* pass) {
       !QueryView(pass, kMatch2Buffer, &pass->match2View)) {
     return false;
   }
-  pass->matchByCursor =
-      !TiledLikeImage(pass, pass->match1View) || !TiledLikeImage(pass, pass->match2View);
+  pass->match1Paired = TiledLikeImage(pass, pass->match1View, true);
+  pass->match2Paired = TiledLikeImage(pass, pass->match2View, true);
   if (p.depthTest) {
     if (!QueryView(pass, kDepthBuffer, &pass->entry0View)) return false;
     if (!MakeImageSizedBuffer(pass, &pass->depthCopy)) return false;
     if (!CopyBuffer(pass->entry0View, pass->depthCopy)) return false;
     ReleaseField(&pass->entry0View);
   }
-  if (p.secondaryLayer && !QueryView(pass, kAlternateBuffer, &pass->alternateView)) {
-    return false;
+  if (p.secondaryLayer) {
+    if (!QueryView(pass, kAlternateBuffer, &pass->alternateView)) return false;
+    pass->alternatePaired = TiledLikeImage(pass, pass->alternateView, false);
   }
   if (!MakeImageSizedBuffer(pass, &pblur->tagBuffer)) return false;
   if (!CopyBuffer(pass->entry8View, pblur->tagBuffer)) return false;

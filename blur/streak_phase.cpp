@@ -18,13 +18,22 @@ bool AskOcclusionGroup(void* context, std::int32_t a, std::int32_t b, bool refre
   return SameOcclusionGroup(static_cast<Pblur*>(context)->sceneObjects, a, b, refresh);
 }
 
+// A view read beside the image: tile by tile while its tiles pair with the
+// image's, through its cursor otherwise.
+struct PairedView {
+  TileBuffer* view;
+  TileIterator* iterator;  // null: read through the cursor
+  std::uint32_t tile;
+  bool locked;
+};
+
 // What one image tile of the phase reads and writes.
 struct TileWork {
   std::uint32_t imageTile;
-  std::uint32_t match1Tile;
-  std::uint32_t match2Tile;
-  std::uint32_t alternateTile;
-  const std::uint32_t* match1;
+  PairedView match1View;
+  PairedView match2View;
+  PairedView alternateView;
+  const std::uint32_t* match1;  // null: read through the view's cursor
   const std::uint32_t* match2;
   std::uint32_t* mainLayer;
   std::uint32_t* secondaryLayer;
@@ -52,9 +61,13 @@ double StreakFloor(const ParameterBlock& p, std::uint32_t altSet) {
   return 0.0;
 }
 
-void ReadByCursor(TileBuffer* view, std::int32_t x, std::int32_t y, std::uint32_t* value) {
+std::uint32_t MatchValue(const std::uint32_t* tileMemory, std::ptrdiff_t inTile, TileBuffer* view,
+                         std::int32_t x, std::int32_t y) {
+  if (tileMemory) return tileMemory[inTile];
+  std::uint32_t value = 0;
   view->ops->SeekPixel(view, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
-  view->ops->ReadPixel(view, value);
+  view->ops->ReadPixel(view, &value);
+  return value;
 }
 
 void StreakPixel(Pass* pass, const TileWork& w, const StreakSettings& settings, std::int32_t x,
@@ -67,16 +80,10 @@ void StreakPixel(Pass* pass, const TileWork& w, const StreakSettings& settings, 
   if (index == 0) return;
   std::uint32_t u0 = 0, u1 = 0;
   if (p.depthTest) u0 = u1 = w.depth[at];
-  std::uint32_t m1 = 0, m2 = 0;
-  if (pass->matchByCursor) {
-    ReadByCursor(pass->match1View, x, y, &m1);
-    ReadByCursor(pass->match2View, x, y, &m2);
-  } else {
-    const std::ptrdiff_t inTile =
-        static_cast<std::ptrdiff_t>(y - w.top) * pass->info.tileWidth + (x - w.left);
-    m1 = w.match1[inTile];
-    m2 = w.match2[inTile];
-  }
+  const std::ptrdiff_t inTile =
+      static_cast<std::ptrdiff_t>(y - w.top) * pass->info.tileWidth + (x - w.left);
+  const std::uint32_t m1 = MatchValue(w.match1, inTile, pass->match1View, x, y);
+  const std::uint32_t m2 = MatchValue(w.match2, inTile, pass->match2View, x, y);
   std::uint32_t colour = 0;
   pass->image->ops->ReadPixel(pass->image, &colour);
   std::int32_t px = x, py = y;
@@ -127,16 +134,26 @@ void StreakPixel(Pass* pass, const TileWork& w, const StreakSettings& settings, 
   }
 }
 
-bool NextTiles(Pass* pass, TileWork* w) {
-  TileIterator** it = pass->iterators;
-  if (it[kImageIterator]->ops->NextTile(it[kImageIterator], 1, &w->imageTile, nullptr) != 0 ||
-      it[kMatch1Iterator]->ops->NextTile(it[kMatch1Iterator], 1, &w->match1Tile, nullptr) != 0 ||
-      it[kMatch2Iterator]->ops->NextTile(it[kMatch2Iterator], 1, &w->match2Tile, nullptr) != 0) {
-    return false;
+// Takes the view's tile that pairs with the image's next one; a view whose
+// tiles run out before the image's is read through its cursor from then on.
+void TakePairedTile(PairedView* v) {
+  v->locked = false;
+  if (!v->iterator) return;
+  if (v->iterator->ops->NextTile(v->iterator, 1, &v->tile, nullptr) != 0) {
+    v->iterator = nullptr;
+    return;
   }
-  if (!pass->parameters.secondaryLayer) return true;
-  return it[kAlternateIterator]->ops->NextTile(it[kAlternateIterator], 1, &w->alternateTile,
-                                               nullptr) == 0;
+  v->view->ops->LockTile(v->view, v->tile);
+  v->locked = true;
+}
+
+void ReleasePairedTile(PairedView* v) {
+  if (v->locked) v->view->ops->UnlockTile(v->view, v->tile);
+  v->locked = false;
+}
+
+const std::uint32_t* PairedMemory(const PairedView& v) {
+  return v.locked ? v.view->ops->GetTileData(v.view, v.tile) : nullptr;
 }
 
 void StreakTile(Pass* pass, TileWork* w, const StreakSettings& settings) {
@@ -148,11 +165,11 @@ void StreakTile(Pass* pass, TileWork* w, const StreakSettings& settings) {
   *pass->tileRect = ToRect32(*pass->workRect);
   ShowIconOverTile(pass);
   image->ops->LockTile(image, w->imageTile);
-  pass->match1View->ops->LockTile(pass->match1View, w->match1Tile);
-  pass->match2View->ops->LockTile(pass->match2View, w->match2Tile);
-  if (p.secondaryLayer) alternate->ops->LockTile(alternate, w->alternateTile);
-  w->match1 = pass->match1View->ops->GetTileData(pass->match1View, w->match1Tile);
-  w->match2 = pass->match2View->ops->GetTileData(pass->match2View, w->match2Tile);
+  TakePairedTile(&w->match1View);
+  TakePairedTile(&w->match2View);
+  if (p.secondaryLayer) TakePairedTile(&w->alternateView);
+  w->match1 = PairedMemory(w->match1View);
+  w->match2 = PairedMemory(w->match2View);
   w->mainLayer = pblur->mainStreakLayer->ops->GetTileData(pblur->mainStreakLayer,
                                                            pass->mainLayerTile);
   w->tags = pblur->tagBuffer->ops->GetTileData(pblur->tagBuffer, pass->tagTile);
@@ -163,8 +180,8 @@ void StreakTile(Pass* pass, TileWork* w, const StreakSettings& settings) {
                                        : nullptr;
   w->top = pass->tileRect->top;
   w->left = pass->tileRect->left;
-  const bool readable = (pass->matchByCursor || (w->match1 && w->match2)) && w->mainLayer && w->tags &&
-                        (!p.depthTest || w->depth) && (!p.secondaryLayer || w->secondaryLayer);
+  const bool readable = w->mainLayer && w->tags && (!p.depthTest || w->depth) &&
+                        (!p.secondaryLayer || w->secondaryLayer);
   const std::uint32_t rowEnd = static_cast<std::uint32_t>(w->top) + pass->info.tileHeight;
   const std::uint32_t columnEnd = static_cast<std::uint32_t>(w->left) + pass->info.tileWidth;
   HostShell* shell = InitShell();
@@ -186,9 +203,9 @@ void StreakTile(Pass* pass, TileWork* w, const StreakSettings& settings) {
     shell->ops->Poll(shell, 100);
   }
   image->ops->UnlockTile(image, w->imageTile);
-  pass->match1View->ops->UnlockTile(pass->match1View, w->match1Tile);
-  pass->match2View->ops->UnlockTile(pass->match2View, w->match2Tile);
-  if (p.secondaryLayer) alternate->ops->UnlockTile(alternate, w->alternateTile);
+  ReleasePairedTile(&w->match1View);
+  ReleasePairedTile(&w->match2View);
+  ReleasePairedTile(&w->alternateView);
   ShowFinishedTile(pass);
 }
 
@@ -202,12 +219,15 @@ void RunStreakPhase(Pass* pass) {
   settings.depthTest = p.depthTest != 0;
   settings.secondaryLayer = p.secondaryLayer != 0;
   settings.weightMarked = WeightMarked(p.mainStrength, p.altStrength);
-  for (int i = kImageIterator; i <= kMatch2Iterator; ++i) {
-    if (!pass->iterators[i]) return;
-  }
-  if (p.secondaryLayer && !pass->iterators[kAlternateIterator]) return;
+  TileIterator* images = pass->iterators[kImageIterator];
+  if (!images) return;
   TileWork work = {};
-  while (NextTiles(pass, &work)) StreakTile(pass, &work, settings);
+  work.match1View = {pass->match1View, pass->iterators[kMatch1Iterator], 0, false};
+  work.match2View = {pass->match2View, pass->iterators[kMatch2Iterator], 0, false};
+  work.alternateView = {pass->alternateView, pass->iterators[kAlternateIterator], 0, false};
+  while (images->ops->NextTile(images, 1, &work.imageTile, nullptr) == 0) {
+    StreakTile(pass, &work, settings);
+  }
 }
 
 }  // namespace qxv

@@ -107,6 +107,30 @@ std::uint32_t Frame::Pixel(std::uint32_t x, std::uint32_t y) const {
   return sim::ReadElement(image, x, y);
 }
 
+void Frame::Retile(int kind, std::uint32_t tileWidth, std::uint32_t tileHeight) {
+  TileBuffer** field = nullptr;
+  switch (kind) {
+    case kDepthBuffer: field = &depth; break;
+    case kObjectIndexBuffer: field = &objectIndex; break;
+    case kMatch1Buffer: field = &match1; break;
+    case kMatch2Buffer: field = &match2; break;
+    case kAlternateBuffer: field = &alternate; break;
+    default: FAIL() << "no buffer of kind " << kind;
+  }
+  sim::BufferSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.tileWidth = tileWidth;
+  spec.tileHeight = tileHeight;
+  TileBuffer* retiled = sim::NewTileBuffer(spec);
+  sim::Fill(retiled, sim::Snapshot(*field));
+  sim::SetHostSideWork(true);
+  (*field)->ops->Release(*field);
+  sim::SetHostSideWork(false);
+  *field = retiled;
+  set[kind] = AsUnknown(retiled);
+}
+
 namespace {
 
 struct PassCall {

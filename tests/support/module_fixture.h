@@ -58,6 +58,9 @@ struct Frame {
                 std::uint32_t index, std::uint32_t colour, std::uint32_t depth = 100,
                 std::uint32_t alternate = 0);
   std::uint32_t Pixel(std::uint32_t x, std::uint32_t y) const;
+  // Hands over the buffer of one kind tiled otherwise (0: one tile that way),
+  // with the same values.
+  void Retile(int kind, std::uint32_t tileWidth, std::uint32_t tileHeight);
 };
 
 // Calls PostRender below a host frame; a failure that reaches it is reported.

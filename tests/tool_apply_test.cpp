@@ -1,93 +1,179 @@
 // pblur apply reproduces the demo's blurred frames from the demo's own
-// passes, in RGB and in RGBA.
+// passes, whatever file format and sample type carries them, and blurs
+// alpha along with the colour.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tests/tool_support.h"
-#include "tools/png_io.h"
+#include "tools/frame_pattern.h"
+#include "tools/output_images.h"
+#include "tools/pass_values.h"
 
 namespace pblur::test {
 namespace {
 
+constexpr int kFrames = 3;
+constexpr std::uint32_t kWidth = 128, kHeight = 72;
+
 std::string Frame(int f) { return std::to_string(1000 + f).substr(1); }
 
-// The demo's rendered frames as RGBA with a varying alpha.
-void WriteRgbaCopies(const ScratchFolder& scratch, int frames) {
-  for (int f = 0; f <= frames; ++f) {
-    PngImage rgb = ReadPng(scratch / ("demo/rendered_" + Frame(f) + ".png"));
-    PngImage rgba = rgb;
-    rgba.layout = PngLayout::Rgba;
-    rgba.samples.clear();
-    for (std::size_t i = 0; i < rgb.samples.size() / 3; ++i) {
-      rgba.samples.insert(rgba.samples.end(), rgb.samples.begin() + 3 * i,
-                          rgb.samples.begin() + 3 * i + 3);
-      rgba.samples.push_back(static_cast<std::uint16_t>(i % 256));
+// Without a scene apply sees no Weights and no groups, so the demo runs in
+// mode "all" without the depth test, where neither counts.
+const std::vector<std::string> kShared = {"--mode",         "all", "--tile",     "32x32",
+                                          "--quiet",        "--streak-length", "10",
+                                          "--strength",     "6",   "--alt-length", "20"};
+
+class ToolApplyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<std::string> demo = {"demo",   "--out",    in_,  "--size", "128x72",
+                                     "--frames", std::to_string(kFrames), "--passes",
+                                     "--no-depth-test"};
+    demo.insert(demo.end(), kShared.begin(), kShared.end());
+    ToolRun made = RunTool(demo);
+    ASSERT_EQ(made.status, 0) << made.err;
+  }
+
+  std::vector<float> Floats(const std::string& stem, int f) const {
+    const std::vector<std::uint16_t> s = Samples(in_ + "/" + stem + "_" + Frame(f) + ".png");
+    return std::vector<float>(s.begin(), s.end());
+  }
+
+  // The rendered colour as RGBA with the given alpha per pixel (pixel, index).
+  void WriteRgba(const std::string& pattern, std::function<std::uint32_t(std::size_t, float)> a) {
+    for (int f = 0; f <= kFrames; ++f) {
+      const std::vector<std::uint16_t> rgb = Samples(in_ + "/rendered_" + Frame(f) + ".png");
+      const std::vector<float> index = Floats("index", f);
+      std::vector<std::uint32_t> colour(index.size()), alpha(index.size());
+      for (std::size_t i = 0; i < index.size(); ++i) {
+        colour[i] = std::uint32_t{rgb[3 * i]} << 16 | std::uint32_t{rgb[3 * i + 1]} << 8 | rgb[3 * i + 2];
+        alpha[i] = a(i, index[i]);
+        if (alpha[i] == 0) colour[i] = 0;  // associated alpha, as renderers write it
+      }
+      WriteImage(FrameName(pattern, f), ColourImage(colour, alpha, kWidth, kHeight, false));
     }
-    WritePng(scratch / ("demo/rgba_" + Frame(f) + ".png"), rgba);
   }
-}
 
-std::vector<std::uint16_t> WithoutAlpha(const PngImage& image) {
-  if (image.layout != PngLayout::Rgba) return image.samples;
-  std::vector<std::uint16_t> rgb;
-  for (std::size_t i = 0; i < image.samples.size(); ++i) {
-    if (i % 4 != 3) rgb.push_back(image.samples[i]);
+  ToolRun Apply(std::vector<std::string> args) const {
+    args.insert(args.begin(), "apply");
+    args.insert(args.end(), kShared.begin(), kShared.end());
+    return RunTool(args);
   }
-  return rgb;
-}
 
-TEST(ToolApplyTest, EqualsTheDemoBlurredFramesForTheSamePasses) {
-  ScratchFolder scratch;
-  const int frames = 3;
-  // Without a scene apply sees no Weights and no groups, so the demo runs in
-  // mode "all" without the depth test, where neither counts.
-  const std::vector<std::string> shared = {"--mode", "all", "--tile", "32x32", "--quiet"};
-  std::vector<std::string> demo = {"demo",           "--out",    scratch / "demo",       "--size",
-                                   "128x72",         "--frames", std::to_string(frames), "--passes",
-                                   "--no-depth-test"};
-  demo.insert(demo.end(), shared.begin(), shared.end());
-  ToolRun made = RunTool(demo);
-  ASSERT_EQ(made.status, 0) << made.err;
-  WriteRgbaCopies(scratch, frames);
+  std::vector<std::string> PngPasses(const std::string& colour) const {
+    return {"--colour",    colour,
+            "--index",     in_ + "/index_%03d.png",
+            "--match1",    in_ + "/match1_%03d.png",
+            "--match2",    in_ + "/match2_%03d.png",
+            "--alternate", in_ + "/alternate_%03d.png"};
+  }
 
-  for (const char* colour : {"rendered", "rgba"}) {
-    SCOPED_TRACE(colour);
-    const std::string in = scratch / "demo/";
-    std::vector<std::string> apply = {"apply",
-                                      "--colour",
-                                      in + colour + "_%03d.png",
-                                      "--index",
-                                      in + "index_%03d.png",
-                                      "--match1",
-                                      in + "match1_%03d.png",
-                                      "--match2",
-                                      in + "match2_%03d.png",
-                                      "--alternate",
-                                      in + "alternate_%03d.png",
-                                      "--output",
-                                      scratch / (std::string(colour) + "_out/frame_%03d.png"),
-                                      "--streak-length",
-                                      "10",
-                                      "--strength",
-                                      "6",
-                                      "--alt-length",
-                                      "20"};
-    apply.insert(apply.end(), shared.begin(), shared.end());
-    ToolRun r = RunTool(apply);
-    ASSERT_EQ(r.status, 0) << r.err;
+  ScratchFolder scratch_;
+  const std::string in_ = scratch_ / "demo";
+};
 
-    for (int f = 0; f <= frames; ++f) {
-      const PngImage input = ReadPng(in + colour + "_" + Frame(f) + ".png");
-      const PngImage output =
-          ReadPng(scratch / (std::string(colour) + "_out/frame_" + Frame(f) + ".png"));
-      ASSERT_EQ(output.layout, input.layout) << "frame " << f;
-      // Frame 0 only becomes the reference and stays as rendered.
-      const std::string expected = f == 0 ? "rendered_" : "blurred_";
-      EXPECT_EQ(WithoutAlpha(output), Samples(in + expected + Frame(f) + ".png")) << "frame " << f;
-      for (std::size_t i = 3; i < output.samples.size() && input.layout == PngLayout::Rgba;
-           i += 4) {
-        ASSERT_EQ(output.samples[i], input.samples[i]) << "alpha of frame " << f;
+TEST_F(ToolApplyTest, EqualsTheDemoBlurredFramesWhateverCarriesThePasses) {
+  // Every pass of a frame in one multilayer EXR of floats, numbered from 1
+  // as renderers do; colour as linear light.
+  for (int f = 0; f <= kFrames; ++f) {
+    const std::vector<std::uint16_t> rgb = Samples(in_ + "/rendered_" + Frame(f) + ".png");
+    std::vector<float> r, g, b;
+    for (std::size_t i = 0; i < rgb.size(); i += 3) {
+      r.push_back(static_cast<float>(DecodeSrgb(static_cast<std::uint8_t>(rgb[i]))));
+      g.push_back(static_cast<float>(DecodeSrgb(static_cast<std::uint8_t>(rgb[i + 1]))));
+      b.push_back(static_cast<float>(DecodeSrgb(static_cast<std::uint8_t>(rgb[i + 2]))));
+    }
+    WriteFloatChannels(FrameName(scratch_ / "exr/render_####.exr", f + 1), kWidth, kHeight,
+                       {{"View.Combined.R", r}, {"View.Combined.G", g}, {"View.Combined.B", b},
+                        {"View.IndexOB.X", Floats("index", f)},
+                        {"View.M.U", Floats("match1", f)}, {"View.M.V", Floats("match2", f)},
+                        {"View.Alt.X", Floats("alternate", f)}});
+  }
+  const std::string exr = scratch_ / "exr/render_####.exr";
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+  };
+  const Case cases[] = {
+      {"png", PngPasses(in_ + "/rendered_%03d.png")},
+      {"exr", {"--colour", exr + ":View.Combined", "--index", exr + ":View.IndexOB", "--match1",
+               exr + ":View.M.U", "--match2", exr + ":View.M.V", "--alternate", exr + ":View.Alt"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const char* extension : {".png", ".exr"}) {
+      std::vector<std::string> args = c.args;
+      const std::string out = scratch_ / (std::string(c.name) + extension);
+      args.insert(args.end(), {"--output", out + "/frame_%03d" + extension});
+      ToolRun r = Apply(args);
+      ASSERT_EQ(r.status, 0) << r.err;
+      for (int f = 0; f <= kFrames; ++f) {
+        const int number = c.name == std::string("exr") ? f + 1 : f;
+        // Frame 0 only becomes the reference and stays as rendered.
+        const auto expected =
+            Samples(in_ + (f == 0 ? "/rendered_" : "/blurred_") + Frame(f) + ".png");
+        const ChannelImage output = ReadAll(FrameName(out + "/frame_%03d" + extension, number));
+        ASSERT_EQ(output.names.size(), 3u);
+        std::vector<std::uint16_t> bytes;
+        for (double v : output.samples) {
+          bytes.push_back(output.integral[0] ? static_cast<std::uint16_t>(v) : EncodeSrgb(v));
+        }
+        EXPECT_EQ(bytes, expected) << "frame " << f;
       }
     }
+  }
+}
+
+TEST_F(ToolApplyTest, AlphaIsBlurredWithTheColour) {
+  const std::string opaque = scratch_ / "opaque_%03d.png", cutout = scratch_ / "cutout_%03d.png";
+  WriteRgba(opaque, [](std::size_t, float) { return 255u; });
+  WriteRgba(cutout, [](std::size_t, float index) { return index != 0 ? 255u : 0u; });
+
+  // Opaque everywhere: the colour is the demo's and the alpha stays opaque.
+  ToolRun r = Apply([&] {
+    auto a = PngPasses(opaque);
+    a.insert(a.end(), {"--output", scratch_ / "o/opaque_%03d.png"});
+    return a;
+  }());
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (int f = 1; f <= kFrames; ++f) {
+    const ChannelImage out = ReadAll(scratch_ / ("o/opaque_" + Frame(f) + ".png"));
+    ASSERT_EQ(out.names.size(), 4u);
+    const std::vector<std::uint16_t> blurred = Samples(in_ + "/blurred_" + Frame(f) + ".png");
+    for (std::size_t i = 0; i < out.Pixels(); ++i) {
+      ASSERT_EQ(out.At(i, 3), 255.0) << "pixel " << i << " of frame " << f;
+      ASSERT_EQ(out.At(i, 1), blurred[3 * i + 1]) << "pixel " << i << " of frame " << f;
+    }
+  }
+
+  // Objects over a transparent background: where a streak covers the
+  // background it brings coverage with it, and alpha stays 0 where nothing
+  // moved over the background.
+  r = Apply([&] {
+    auto a = PngPasses(cutout);
+    a.insert(a.end(), {"--output", scratch_ / "o/cutout_%03d.png"});
+    return a;
+  }());
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (int f = 1; f <= kFrames; ++f) {
+    const ChannelImage out = ReadAll(scratch_ / ("o/cutout_" + Frame(f) + ".png"));
+    const std::vector<float> index = Floats("index", f);
+    int streakPixels = 0, covered = 0, background = 0;
+    for (std::size_t i = 0; i < out.Pixels(); ++i) {
+      if (index[i] != 0) continue;
+      ++background;
+      const bool coloured = out.At(i, 0) + out.At(i, 1) + out.At(i, 2) > 0;
+      streakPixels += coloured;
+      covered += out.At(i, 3) > 0.0;
+      // Coloured background pixels are streaks, and streaks bring coverage
+      // (a faint one may round to black while its coverage does not).
+      if (coloured) {
+        ASSERT_GT(out.At(i, 3), 0.0) << "pixel " << i << " of frame " << f;
+      }
+    }
+    EXPECT_GT(streakPixels, 100) << "frame " << f;
+    EXPECT_LT(covered, background / 2) << "frame " << f;
   }
 }
 

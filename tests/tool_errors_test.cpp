@@ -7,10 +7,12 @@
 #include <fstream>
 
 #include "tests/tool_support.h"
-#include "tools/pass_png.h"
+#include "tools/output_images.h"
 
 namespace pblur::test {
 namespace {
+
+const std::string kLeftOut = "(left out)";
 
 class ToolErrorsTest : public ::testing::Test {
  protected:
@@ -22,20 +24,33 @@ class ToolErrorsTest : public ::testing::Test {
     std::ifstream whole(in_ + "/rendered_000.png", std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
     std::ofstream(scratch_ / "truncated_000.png", std::ios::binary) << bytes.substr(0, 90);
-    PngImage gray8 = ValuePng(std::vector<std::uint32_t>(64 * 36, 1), 64, 36);
-    gray8.bitDepth = 8;
-    WritePng(scratch_ / "gray8_000.png", gray8);
-    PngImage rgb16 = ColourPng(std::vector<std::uint32_t>(64 * 36, 0x102030), 64, 36);
-    rgb16.bitDepth = 16;
-    WritePng(scratch_ / "rgb16_000.png", rgb16);
-    WritePng(scratch_ / "small_000.png", ValuePng(std::vector<std::uint32_t>(40 * 20, 1), 40, 20));
+    WriteImage(scratch_ / "gray_000.png", ValueImage(std::vector<std::uint32_t>(64 * 36, 1), 64, 36));
+    WriteImage(scratch_ / "small_000.png", ValueImage(std::vector<std::uint32_t>(40 * 20, 1), 40, 20));
     std::filesystem::copy_file(in_ + "/rendered_000.png", scratch_ / "mixed_000.png");
-    WritePng(scratch_ / "mixed_001.png", ColourPng(std::vector<std::uint32_t>(40 * 20, 0), 40, 20));
+    WriteImage(scratch_ / "mixed_001.png",
+               ColourImage(std::vector<std::uint32_t>(40 * 20, 0), {}, 40, 20, false));
+    std::filesystem::copy_file(in_ + "/rendered_000.png", scratch_ / "gap_000.png");
+    std::filesystem::copy_file(in_ + "/rendered_001.png", scratch_ / "gap_002.png");
+    const std::vector<float> ones(64 * 36, 1.0f);
+    WriteFloatChannels(scratch_ / "layers_000.exr", 64, 36,
+                       {{"L.UV.U", ones}, {"L.UV.V", ones}, {"L.UV.A", ones}, {"L.Z.Z", ones}});
+    std::ifstream exr(scratch_ / "layers_000.exr", std::ios::binary);
+    std::string exrBytes((std::istreambuf_iterator<char>(exr)), std::istreambuf_iterator<char>());
+    std::ofstream(scratch_ / "cut_000.exr", std::ios::binary)
+        << exrBytes.substr(0, exrBytes.size() / 2);
+    // Inputs check every frame of the range before the first is read.
+    for (const char* stem : {"text", "truncated", "gray", "small"}) {
+      std::filesystem::copy_file(scratch_ / (stem + std::string("_000.png")),
+                                 scratch_ / (stem + std::string("_001.png")));
+    }
+    std::filesystem::copy_file(scratch_ / "layers_000.exr", scratch_ / "layers_001.exr");
+    std::filesystem::copy_file(scratch_ / "cut_000.exr", scratch_ / "cut_001.exr");
     std::ofstream(scratch_ / "blocker") << "a file, not a folder\n";
     std::filesystem::create_directories(scratch_ / "taken_000.png");
   }
 
-  // A good apply command line with one flag's value replaced or added.
+  // A good apply command line with one flag's value replaced, added, or
+  // (given kLeftOut) left out.
   std::vector<std::string> Apply(const std::string& flag, const std::string& value) const {
     std::vector<std::string> args = {"apply", "--quiet"};
     const std::pair<std::string, std::string> good[] = {{"--colour", in_ + "/rendered_%03d.png"},
@@ -45,6 +60,10 @@ class ToolErrorsTest : public ::testing::Test {
                                                         {"--output", scratch_ / "out/o_%03d.png"}};
     bool replaced = false;
     for (const auto& [name, path] : good) {
+      if (name == flag && value == kLeftOut) {
+        replaced = true;
+        continue;
+      }
       args.push_back(name);
       args.push_back(name == flag ? value : path);
       replaced |= name == flag;
@@ -82,14 +101,33 @@ TEST_F(ToolErrorsTest, EachBadInputIsNamedWithItsReasonAndStatus) {
       {{"apply", "--colour", "c_%d.png"}, 2, "--index: required by pblur apply"},
       {Apply("--colour", "frame.png"), 2, "--colour: 'frame.png' needs exactly one frame number"},
       {Apply("--depth-test", ""), 2, "--depth-test: needs --depth"},
-      {Apply("--colour", s + "missing_%03d.png"), 1, s + "missing_000.png: No such file"},
-      {Apply("--colour", s + "text_%03d.png"), 1, s + "text_000.png: not a PNG file"},
+      {Apply("--match2", kLeftOut), 2, "--match1: needs --match2"},
+      {Apply("--uv", s + "layers_%03d.exr:L.UV"), 2, "more than one source of match values"},
+      {Apply("--colour", in_ + "/rendered_%03d.png:"), 2, "names no channel after ':'"},
+      {Apply("--vector-scale", "1,x"), 2, "--vector-scale: expected a number"},
+      {Apply("--output", s + "out/o_%03d.xyz"), 2, "--output: no image format writes"},
+      {Apply("--output", in_ + "/index_%03d.png"), 2,
+       "--output: " + in_ + "/index_000.png would overwrite a file of --index"},
+      {Apply("--colour", s + "missing_%03d.png"), 1, "--colour: no file matches"},
+      {Apply("--colour", s + "gap_%03d.png"), 1,
+       s + "gap_001.png: No such file (frame 1 of --colour)"},
+      {Apply("--colour", s + "text_%03d.png"), 1, s + "text_000.png: corrupt or unreadable (Not a PNG file)"},
       {Apply("--colour", s + "truncated_%03d.png"), 1,
        s + "truncated_000.png: corrupt or unreadable"},
-      {Apply("--colour", s + "rgb16_%03d.png"), 1, "16-bit RGB, expected 8-bit RGB or RGBA"},
-      {Apply("--index", s + "gray8_%03d.png"), 1,
-       s + "gray8_000.png: 8-bit grayscale, expected 16-bit"},
-      {Apply("--match2", s + "small_%03d.png"), 1,
+      {Apply("--match1", s + "cut_%03d.exr:L.Z.Z"), 1, s + "cut_000.exr: corrupt or unreadable"},
+      {Apply("--colour", s + "gray_%03d.png"), 1,
+       s + "gray_000.png: 1 channel (Y), expected 3 or 4"},
+      {Apply("--index", in_ + "/rendered_%03d.png"), 1,
+       in_ + "/rendered_000.png: 3 channels (R, G, B), expected 1"},
+      {Apply("--index", s + "layers_%03d.exr:L.UV.U,L.UV.V"), 1,
+       s + "layers_000.exr:L.UV.U,L.UV.V: 2 channels, expected 1"},
+      {Apply("--index", s + "layers_%03d.exr:L.UV"), 1,
+       s + "layers_000.exr:L.UV: 3 channels (L.UV.A, L.UV.U, L.UV.V), expected 1"},
+      {Apply("--index", s + "layers_%03d.exr:L.Index"), 1,
+       s + "layers_000.exr: no channel or layer 'L.Index'; its channels: L.UV.A, L.UV.U, L.UV.V, L.Z.Z"},
+      {Apply("--index", s + "layers_%03d.exr:L.UV.U,L.X"), 1,
+       s + "layers_000.exr: no channel 'L.X'; its channels:"},
+      {Apply("--match2", s + "small_%03d.png:Y"), 1,
        s + "small_000.png: 40x20, but " + in_ + "/rendered_000.png is 64x36"},
       {Apply("--colour", s + "mixed_%03d.png"), 1, s + "mixed_001.png: 40x20, but"},
       {Apply("--output", s + "blocker/o_%03d.png"), 1,

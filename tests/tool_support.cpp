@@ -38,6 +38,29 @@ ScratchFolder::~ScratchFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-std::vector<std::uint16_t> Samples(const std::string& path) { return ReadPng(path).samples; }
+ChannelImage ReadAll(const std::string& path) { return ReadChannels(path, ChannelNames(path)); }
+
+std::vector<std::uint16_t> Samples(const std::string& path) {
+  const ChannelImage image = ReadAll(path);
+  return std::vector<std::uint16_t>(image.samples.begin(), image.samples.end());
+}
+
+void WriteFloatChannels(const std::string& path, std::uint32_t width, std::uint32_t height,
+                        const std::vector<std::pair<std::string, std::vector<float>>>& channels) {
+  OutputImage image;
+  image.width = width;
+  image.height = height;
+  image.bits = 32;
+  for (const auto& channel : channels) image.names.push_back(channel.first);
+  const std::size_t pixels = static_cast<std::size_t>(width) * height;
+  image.samples.resize(pixels * channels.size());
+  for (std::size_t i = 0; i < pixels; ++i) {
+    for (std::size_t c = 0; c < channels.size(); ++c) {
+      image.samples[i * channels.size() + c] = channels[c].second[i];
+    }
+  }
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  WriteImage(path, image);
+}
 
 }  // namespace pblur::test

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/module_loader.h"
-#include "tools/png_io.h"
+#include "tools/image_file.h"
 
 namespace pblur::test {
 
@@ -32,7 +32,14 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
-// The decoded samples of a PNG file.
+// Every channel of an image file, samples as stored.
+ChannelImage ReadAll(const std::string& path);
+// The samples of an integer image file (PNG), as stored.
 std::vector<std::uint16_t> Samples(const std::string& path);
+
+// Writes float channels, named as given, to one file (a multilayer EXR
+// when the names have layers). Each vector holds one channel, row-major.
+void WriteFloatChannels(const std::string& path, std::uint32_t width, std::uint32_t height,
+                        const std::vector<std::pair<std::string, std::vector<float>>>& channels);
 
 }  // namespace pblur::test

@@ -8,7 +8,7 @@
 #include "tools/frame_pattern.h"
 #include "tools/host_frame.h"
 #include "tools/host_session.h"
-#include "tools/pass_png.h"
+#include "tools/output_images.h"
 #include "tools/progress_bar.h"
 
 namespace pblur {
@@ -24,11 +24,11 @@ std::string FramePath(const std::string& folder, const char* stem, int frame) {
 }
 
 void WritePasses(const std::string& folder, int frame, const PassImages& p) {
-  WritePng(FramePath(folder, "index", frame), ValuePng(p.index, p.width, p.height));
-  WritePng(FramePath(folder, "match1", frame), ValuePng(p.match1, p.width, p.height));
-  WritePng(FramePath(folder, "match2", frame), ValuePng(p.match2, p.width, p.height));
-  WritePng(FramePath(folder, "depth", frame), ValuePng(p.depth, p.width, p.height));
-  WritePng(FramePath(folder, "alternate", frame), ValuePng(p.alternate, p.width, p.height));
+  WriteImage(FramePath(folder, "index", frame), ValueImage(p.index, p.width, p.height));
+  WriteImage(FramePath(folder, "match1", frame), ValueImage(p.match1, p.width, p.height));
+  WriteImage(FramePath(folder, "match2", frame), ValueImage(p.match2, p.width, p.height));
+  WriteImage(FramePath(folder, "depth", frame), ValueImage(p.depth, p.width, p.height));
+  WriteImage(FramePath(folder, "alternate", frame), ValueImage(p.alternate, p.width, p.height));
 }
 
 }  // namespace
@@ -52,33 +52,33 @@ int RunDemo(const Options& o, const ModuleEntry& module, std::ostream& out, std:
   DemoScene scene(session, o.size);
   HostFrame frame(o.size, o.tile);
   PassImages passes;
-  std::vector<ColourFrame> rendered, blurred;
+  ContactSheet sheet(o.frames, o.size.width, o.size.height);
   ProgressBar bar(err, o.frames, o.quiet);
   for (int f = 0; f <= o.frames; ++f) {
     scene.Render(f, o.frames, &passes);
     frame.Load(passes);
     if (o.writePasses) WritePasses(o.outDir, f, passes);
     if (f > 0 || o.writePasses) {
-      WritePng(FramePath(o.outDir, "rendered", f),
-               ColourPng(passes.colour, o.size.width, o.size.height));
+      WriteImage(FramePath(o.outDir, "rendered", f),
+                 ColourImage(passes.colour, {}, o.size.width, o.size.height, false));
     }
     session.Render(scene.List(), frame, f);
     if (f == 0) continue;  // the lead-in only gives frame 1 its previous frame
-    rendered.push_back(passes.colour);
-    blurred.push_back(frame.Colour());
-    WritePng(FramePath(o.outDir, "blurred", f),
-             ColourPng(blurred.back(), o.size.width, o.size.height));
+    const ColourFrame blurred = frame.Colour();
+    sheet.Add(f, passes.colour, blurred);
+    WriteImage(FramePath(o.outDir, "blurred", f),
+               ColourImage(blurred, {}, o.size.width, o.size.height, false));
     bar.Update(f);
   }
-  const std::string sheet = o.outDir + "/contact_sheet.png";
-  WritePng(sheet, ContactSheet(rendered, blurred, o.size.width, o.size.height));
+  const std::string sheetPath = o.outDir + "/contact_sheet.png";
+  WriteImage(sheetPath, sheet.Picture());
   const double seconds = bar.Finish();
   if (!o.quiet) {
     char timing[64];
     std::snprintf(timing, sizeof timing, "%.1f s", seconds);
     out << "pblur demo: " << o.frames << " frames in " << timing << "\n"
         << "  frames: " << o.outDir << "/rendered_NNN.png and blurred_NNN.png\n"
-        << "  contact sheet (rendered above, blurred below): " << sheet << "\n";
+        << "  contact sheet (rendered above, blurred below): " << sheetPath << "\n";
   }
   return 0;
 }

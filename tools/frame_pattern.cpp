@@ -1,6 +1,8 @@
 #include "tools/frame_pattern.h"
 
+#include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <cstdlib>
 
 #include "tools/tool_error.h"
@@ -16,10 +18,22 @@ struct Conversion {
   bool zeroPad = false;
 };
 
-// Counts conversions; fills `found` with the last one. -1 on a stray '%'.
+// Counts conversions (a run of '#' is one, as wide as the run); fills
+// `found` with the last one. -1 on a stray '%'.
 int ScanPattern(const std::string& p, Conversion* found) {
   int count = 0;
   for (std::string::size_type i = 0; i < p.size(); ++i) {
+    if (p[i] == '#') {
+      Conversion c;
+      c.start = i;
+      while (i + 1 < p.size() && p[i + 1] == '#') ++i;
+      c.end = i + 1;
+      c.width = static_cast<int>(c.end - c.start);
+      c.zeroPad = true;
+      *found = c;
+      ++count;
+      continue;
+    }
     if (p[i] != '%') continue;
     if (i + 1 < p.size() && p[i + 1] == '%') {
       ++i;
@@ -51,11 +65,16 @@ std::string Unescape(const std::string& s) {
 
 }  // namespace
 
+bool HasFrameNumber(const std::string& pattern) {
+  Conversion c;
+  return ScanPattern(pattern, &c) == 1;
+}
+
 void CheckPattern(const std::string& flag, const std::string& pattern) {
   Conversion c;
   if (ScanPattern(pattern, &c) != 1) {
     UsageError(flag + ": '" + pattern +
-               "' needs exactly one frame number like %d or %04d (write %% for a percent sign)");
+               "' needs exactly one frame number like %d, %04d or #### (write %% for a percent sign)");
   }
 }
 
@@ -68,6 +87,44 @@ std::string FrameName(const std::string& pattern, int frame) {
                   c.zeroPad ? '0' : ' ');
   }
   return Unescape(pattern.substr(0, c.start)) + digits + Unescape(pattern.substr(c.end));
+}
+
+}  // namespace pblur
+
+namespace pblur {
+
+std::vector<int> FramesPresent(const std::string& pattern) {
+  Conversion c;
+  ScanPattern(pattern, &c);
+  const std::string head = Unescape(pattern.substr(0, c.start));
+  const std::string tail = Unescape(pattern.substr(c.end));
+  // The frame number is looked for in the file name; the folder is fixed.
+  const std::filesystem::path probe(head + "x");
+  const std::filesystem::path folder = probe.parent_path();
+  std::string stem = probe.filename().string();
+  stem.pop_back();
+  std::vector<int> frames;
+  std::error_code error;
+  std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end;
+  for (; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() <= stem.size() + tail.size() || name.compare(0, stem.size(), stem) != 0 ||
+        name.compare(name.size() - tail.size(), tail.size(), tail) != 0) {
+      continue;
+    }
+    const std::string digits = name.substr(stem.size(), name.size() - stem.size() - tail.size());
+    if (digits.size() > 7 ||
+        !std::all_of(digits.begin(), digits.end(), [](char d) { return d >= '0' && d <= '9'; })) {
+      continue;
+    }
+    const int frame = std::atoi(digits.c_str());
+    // Only names the pattern itself would give: "7" is not frame 7 of %04d.
+    if (std::filesystem::path(FrameName(pattern, frame)).filename() == name) {
+      frames.push_back(frame);
+    }
+  }
+  std::sort(frames.begin(), frames.end());
+  return frames;
 }
 
 }  // namespace pblur

@@ -7,6 +7,7 @@
 
 #include "blur/parameter_block.h"
 #include "tools/frame_pattern.h"
+#include "tools/pass_source.h"
 #include "tools/tool_error.h"
 
 namespace pblur {
@@ -40,6 +41,16 @@ Size Dimensions(const std::string& flag, const std::string& value, int low, int 
   s.width = static_cast<std::uint32_t>(Whole(flag, value.substr(0, x), low, high));
   s.height = static_cast<std::uint32_t>(Whole(flag, value.substr(x + 1), low, high));
   return s;
+}
+
+double Signed(const std::string& flag, const std::string& value) {
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(value.c_str(), &end);
+  if (value.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v)) {
+    UsageError(flag + ": expected a number or two separated by a comma, got '" + value + "'");
+  }
+  return v;
 }
 
 std::uint32_t ModeCommand(const std::string& flag, const std::string& value) {
@@ -119,31 +130,78 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string&, const std::string& v) { o.outDir = v; }},
     {"--passes", nullptr, kDemo, "also write the render passes, ready for pblur apply",
      [](Options& o, const std::string&, const std::string&) { o.writePasses = true; }},
-    {"--colour", "PAT", kApply, "colour frames, 8-bit RGB or RGBA (required)",
-     [](Options& o, const std::string& f, const std::string& v) { o.colour = Pattern(f, v); }},
-    {"--index", "PAT", kApply, "object index frames, 16-bit grayscale, 0 = background (required)",
-     [](Options& o, const std::string& f, const std::string& v) { o.index = Pattern(f, v); }},
-    {"--match1", "PAT", kApply, "first match value frames, 16-bit grayscale (required)",
-     [](Options& o, const std::string& f, const std::string& v) { o.match1 = Pattern(f, v); }},
-    {"--match2", "PAT", kApply, "second match value frames, 16-bit grayscale (required)",
-     [](Options& o, const std::string& f, const std::string& v) { o.match2 = Pattern(f, v); }},
-    {"--depth", "PAT", kApply, "depth frames, 16-bit grayscale, larger is farther",
-     [](Options& o, const std::string& f, const std::string& v) { o.depth = Pattern(f, v); }},
-    {"--alternate", "PAT", kApply,
-     "alternate-set masks, 8- or 16-bit grayscale, non-zero = alternate",
-     [](Options& o, const std::string& f, const std::string& v) { o.alternate = Pattern(f, v); }},
-    {"--output", "PAT", kApply, "where the blurred frames go (required)",
+    {"--colour", "PAT", kApply, "colour frames, RGB or RGBA (required)",
+     [](Options& o, const std::string& f, const std::string& v) {
+       o.colour = ParsePassSource(f, v);
+     }},
+    {"--index", "PAT", kApply, "object index frames, 0 = background (required)",
+     [](Options& o, const std::string& f, const std::string& v) {
+       o.index = ParsePassSource(f, v);
+     }},
+    {"--uv", "PAT", kApply, "UV frames, two channels: both match values",
+     [](Options& o, const std::string& f, const std::string& v) { o.uv = ParsePassSource(f, v); }},
+    {"--vector", "PAT", kApply, "motion vector frames, two channels: match values derived",
+     [](Options& o, const std::string& f, const std::string& v) {
+       o.vector = ParsePassSource(f, v);
+     }},
+    {"--vector-scale", "S[,SY]", kApply, "multiplies the vectors' x and y first (1,1)",
+     [](Options& o, const std::string& f, const std::string& v) {
+       const std::string::size_type comma = v.find(',');
+       o.vectorScaleX = Signed(f, v.substr(0, comma));
+       o.vectorScaleY = comma == std::string::npos ? o.vectorScaleX : Signed(f, v.substr(comma + 1));
+     }},
+    {"--match1", "PAT", kApply, "first match value frames, with --match2",
+     [](Options& o, const std::string& f, const std::string& v) {
+       o.match1 = ParsePassSource(f, v);
+     }},
+    {"--match2", "PAT", kApply, "second match value frames, with --match1",
+     [](Options& o, const std::string& f, const std::string& v) {
+       o.match2 = ParsePassSource(f, v);
+     }},
+    {"--depth", "PAT", kApply, "depth frames, larger is farther (needed by --depth-test)",
+     [](Options& o, const std::string& f, const std::string& v) {
+       o.depth = ParsePassSource(f, v);
+     }},
+    {"--alternate", "PAT", kApply, "alternate-set masks, non-zero = alternate",
+     [](Options& o, const std::string& f, const std::string& v) {
+       o.alternate = ParsePassSource(f, v);
+     }},
+    {"--output", "PAT", kApply, "where the blurred frames go; the extension sets the format",
      [](Options& o, const std::string& f, const std::string& v) { o.output = Pattern(f, v); }},
-    {"--first", "N", kApply, "first frame number (0)",
+    {"--first", "N", kApply, "first frame number (the first colour frame present)",
      [](Options& o, const std::string& f, const std::string& v) {
        o.first = Whole(f, v, 0, 9999999);
      }},
-    {"--last", "N", kApply, "last frame number (the last colour frame that exists)",
+    {"--last", "N", kApply, "last frame number (the last colour frame present)",
      [](Options& o, const std::string& f, const std::string& v) {
        o.last = Whole(f, v, 0, 9999999);
      }},
 };
 
 const std::size_t kOptionCount = std::size(kOptions);
+
+const char kApplyNotes[] =
+    "How pblur apply reads the passes (one channel each unless said; any\n"
+    "format and bit depth; NaN and infinite samples as below, never an error):\n"
+    "  colour   integer samples are taken as sRGB-encoded; float samples (EXR,\n"
+    "           float TIFF) as linear light, through the sRGB transfer into the\n"
+    "           module's 8 bits per channel: values above 1 are clamped to 1,\n"
+    "           below 0 and NaN to 0. Float outputs (.exr) get linear light\n"
+    "           back. A fourth channel, alpha, is blurred like the colour.\n"
+    "  index    integer or float; 0, negative, NaN and infinite are background,\n"
+    "           floats are rounded to whole numbers\n"
+    "  uv       two channels (U, V): the fraction of each, over the full 32-bit\n"
+    "           range, is a match value, so a seam at 0/1 wraps; NaN/inf give 0\n"
+    "  vector   two channels (X, Y): in pixels, from each pixel to where its\n"
+    "           point was in the previous frame, x to the right and y up (as\n"
+    "           Blender's Vector pass); --vector-scale -1 for vectors to the\n"
+    "           next frame, 1,-1 for y down. NaN/inf count as no motion\n"
+    "  match1/2 integers as stored; floats truncated, NaN 0, saturating\n"
+    "  depth    larger is farther; negative is 0, NaN and infinity farthest\n"
+    "  alternate non-zero selects the alternate set (NaN counts as 0)\n"
+    "Frames: the first frame gives the second its previous frame and is written\n"
+    "as it was; a frame missing in the range is an error; --output may not name\n"
+    "an input file. No scene means no Weights: modes all and opt-out blur every\n"
+    "object, opt-in none.\n";
 
 }  // namespace pblur

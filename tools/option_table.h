@@ -20,5 +20,7 @@ struct OptionSpec {
 
 extern const OptionSpec kOptions[];
 extern const std::size_t kOptionCount;
+// How apply turns each pass into the module's values, for --help.
+extern const char kApplyNotes[];
 
 }  // namespace pblur

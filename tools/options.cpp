@@ -11,18 +11,22 @@ namespace {
 const char* CommandName(Command c) { return c == Command::Demo ? "demo" : "apply"; }
 
 void CheckApply(const Options& o) {
-  const std::pair<const char*, const std::string*> required[] = {{"--colour", &o.colour},
-                                                                 {"--index", &o.index},
-                                                                 {"--match1", &o.match1},
-                                                                 {"--match2", &o.match2},
-                                                                 {"--output", &o.output}};
+  const std::pair<const char*, const std::string*> required[] = {
+      {"--colour", &o.colour.pattern}, {"--index", &o.index.pattern}, {"--output", &o.output}};
   for (const auto& r : required) {
     if (r.second->empty()) UsageError(std::string(r.first) + ": required by pblur apply");
   }
-  if (o.edits.depthTest.value_or(false) && o.depth.empty()) {
+  const bool m1 = !o.match1.pattern.empty(), m2 = !o.match2.pattern.empty();
+  if (m1 != m2) UsageError(m1 ? "--match1: needs --match2" : "--match2: needs --match1");
+  const int sources = int{m1} + int{!o.uv.pattern.empty()} + int{!o.vector.pattern.empty()};
+  if (sources != 1) {
+    UsageError(std::string(sources == 0 ? "missing" : "more than one") +
+               " source of match values: give --match1 and --match2, --uv or --vector");
+  }
+  if (o.edits.depthTest.value_or(false) && o.depth.pattern.empty()) {
     UsageError("--depth-test: needs --depth, the depth frames");
   }
-  if (o.last && *o.last < o.first) UsageError("--last: comes before --first");
+  if (o.first && o.last && *o.last < *o.first) UsageError("--last: comes before --first");
 }
 
 }  // namespace
@@ -75,9 +79,10 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
 void PrintHelp(std::ostream& out) {
   out << "pblur: the QXVpblur motion blur outside the host\n\n"
          "usage: pblur demo [options]    render the built-in animated scene and blur it\n"
-         "       pblur apply [options]   blur your own PNG sequence\n\n";
+         "       pblur apply [options]   blur your own renders (PNG, OpenEXR, TIFF, ...)\n\n";
   const char* headings[] = {"options of both commands (module default; demo default):",
-                            "pblur demo:", "pblur apply (PAT is a file name with one %d):"};
+                            "pblur demo:", "pblur apply (PAT: a file name with one frame number, %d, %04d or ####;\n"
+                            "  PAT:CH also names the layer or comma-separated channels to read):"};
   const unsigned groups[] = {kBoth, kDemo, kApply};
   for (int g = 0; g < 3; ++g) {
     out << headings[g] << "\n";
@@ -91,6 +96,7 @@ void PrintHelp(std::ostream& out) {
     }
     out << "\n";
   }
+  out << kApplyNotes;
 }
 
 }  // namespace pblur

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/pass_source.h"
+
 namespace pblur {
 
 enum class Command { Help, Demo, Apply };
@@ -37,10 +39,11 @@ struct Options {
   std::string outDir = "out/demo";
   bool writePasses = false;
 
-  // apply: printf-style patterns taking the frame number
-  std::string colour, index, match1, match2, depth, alternate, output;
-  int first = 0;
-  std::optional<int> last;  // unset: up to the last colour frame that exists
+  // apply: patterns taking the frame number, with the channels to read
+  PassSource colour, index, match1, match2, depth, alternate, uv, vector;
+  std::string output;
+  std::optional<int> first, last;  // unset: the first and last colour frames present
+  double vectorScaleX = 1.0, vectorScaleY = 1.0;
 };
 
 // Throws a usage error naming the flag and the reason.

@@ -1,0 +1,47 @@
+// What pblur apply reads: which frames, checked before anything is written,
+// and each frame's passes turned into the module's values.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/host_frame.h"
+#include "tools/options.h"
+#include "tools/pass_values.h"
+#include "tools/surface_tracker.h"
+
+namespace pblur {
+
+struct FrameRange {
+  int first = 0, last = 0;
+};
+
+// --first and --last, defaulting to the first and last colour frames
+// present. Throws a usage error when an output file would be one of the
+// input files, and an input error naming the file when any pass misses a
+// frame of the range.
+FrameRange PlanFrames(const Options& options);
+
+class FrameReader {
+ public:
+  explicit FrameReader(const Options& options) : o_(options) {}
+
+  // Reads every pass of frame `f`; the first frame read sets the size and
+  // whether the colour has alpha, which every later frame must share.
+  // `alpha` is left empty without.
+  void Read(int f, PassImages* passes, std::vector<std::uint32_t>* alpha);
+
+ private:
+  void CheckSize(const std::string& path, const ChannelImage& image) const;
+  ChannelImage ReadSized(const PassSource& source, int f, PassShape shape) const;
+  void ReadMatches(int f, PassImages* passes);
+
+  const Options& o_;
+  std::string sizeSource_;  // the first colour frame, for messages
+  std::uint32_t width_ = 0, height_ = 0;
+  bool alpha_ = false;
+  ObjectNumbers objects_;
+  SurfaceTracker tracker_;
+};
+
+}  // namespace pblur

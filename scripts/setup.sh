@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the module, the tool and the tests, then
-# runs the demo and says where its pictures are.
+# Installs what is missing, builds the module and the pblur tool (not the
+# tests or the benchmarks), then runs the demo and says where its pictures
+# are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "$(id -u)" = 0 ]; then
   bash scripts/install-deps.sh
 fi
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DQXV_BUILD_TESTS=OFF -DQXV_BUILD_BENCH=OFF >/dev/null
 cmake --build build/release -j "$(nproc)"
 build/release/tools/pblur demo --out out/demo
 echo "Pictures: out/demo/contact_sheet.png (rendered above, blurred below) and out/demo/*_NNN.png"

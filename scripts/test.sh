@@ -7,12 +7,14 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 # On a fresh machine, as root: install what is missing first.
 if [ "$(id -u)" = 0 ]; then
-  bash scripts/install-deps.sh
+  bash scripts/install-test-deps.sh
 fi
 
 run_native() {
   local dir=$1 type=$2 sanitize=$3
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DQXV_SANITIZE="$sanitize" >/dev/null
+  # The main job configures build/release without the tests and benchmarks.
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DQXV_SANITIZE="$sanitize" \
+    -DQXV_BUILD_TESTS=ON -DQXV_BUILD_BENCH=ON >/dev/null
   cmake --build "$dir" -j "$jobs"
   (cd "$dir" && ctest --output-on-failure -j "$jobs")
 }
@@ -37,7 +39,7 @@ run_windows() {
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "test.sh: cannot build or run the Windows suite, missing: ${missing[*]}" >&2
-    echo "test.sh: install g++-mingw-w64-i686, wine and wine32 (run scripts/install-deps.sh as root)" >&2
+    echo "test.sh: install g++-mingw-w64-i686, wine and wine32 (run scripts/install-test-deps.sh as root)" >&2
     exit 1
   fi
   # No window can open (a message box would fail at once rather than wait),

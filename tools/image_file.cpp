@@ -1,6 +1,8 @@
 #include "tools/image_file.h"
 
 #include <OpenImageIO/imageio.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -14,6 +16,28 @@ namespace pblur {
 namespace {
 
 constexpr int kMaxSide = 32000;
+
+// Some of OpenImageIO's format libraries print their own complaint about a
+// damaged file on stderr besides reporting it; the tool's one line names the
+// file and the reason, so theirs is silenced while a file is read.
+class QuietStderr {
+ public:
+  QuietStderr() : saved_(dup(2)) {
+    const int null = open("/dev/null", O_WRONLY);
+    if (saved_ >= 0 && null >= 0) dup2(null, 2);
+    if (null >= 0) close(null);
+  }
+  ~QuietStderr() {
+    if (saved_ < 0) return;
+    dup2(saved_, 2);
+    close(saved_);
+  }
+  QuietStderr(const QuietStderr&) = delete;
+  QuietStderr& operator=(const QuietStderr&) = delete;
+
+ private:
+  int saved_;
+};
 
 // OpenImageIO's messages may span lines; the tool reports one.
 std::string FirstLine(std::string message) {
@@ -90,6 +114,7 @@ void ReadIntegerChannel(OIIO::ImageInput& input, int c, OIIO::TypeDesc type, std
 }  // namespace
 
 std::vector<std::string> ChannelNames(const std::string& path) {
+  QuietStderr quiet;
   auto input = Open(path);
   std::vector<std::string> names = input->spec().channelnames;
   input->close();
@@ -97,6 +122,7 @@ std::vector<std::string> ChannelNames(const std::string& path) {
 }
 
 ChannelImage ReadChannels(const std::string& path, const std::vector<std::string>& names) {
+  QuietStderr quiet;
   auto input = Open(path);
   const OIIO::ImageSpec& spec = input->spec();
   ChannelImage image;

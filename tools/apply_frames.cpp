@@ -86,7 +86,7 @@ ChannelImage FrameReader::ReadSized(const PassSource& source, int f, PassShape s
 
 void FrameReader::ReadMatches(int f, PassImages* p) {
   if (!o_.uv.pattern.empty()) {
-    UvMatchValues(ReadSized(o_.uv, f, PassShape::Pair), &p->match1, &p->match2);
+    UvMatchValues(ReadSized(o_.uv, f, PassShape::Pair), p->index, &p->match1, &p->match2);
   } else if (!o_.vector.pattern.empty()) {
     const ChannelImage v = ReadSized(o_.vector, f, PassShape::Pair);
     Motion motion;

@@ -97,14 +97,36 @@ std::vector<std::uint32_t> AlternateValues(const ChannelImage& pass) {
   return out;
 }
 
-void UvMatchValues(const ChannelImage& pass, std::vector<std::uint32_t>* match1,
-                   std::vector<std::uint32_t>* match2) {
+void UvMatchValues(const ChannelImage& pass, const std::vector<std::uint32_t>& objects,
+                   std::vector<std::uint32_t>* match1, std::vector<std::uint32_t>* match2) {
+  const long w = pass.width, h = pass.height;
+  auto at = [w](long x, long y) { return static_cast<std::size_t>(y * w + x); };
+  std::vector<bool> edge(pass.Pixels(), false);
+  for (long y = 0; y < h; ++y) {
+    for (long x = 0; x < w; ++x) {
+      const std::uint32_t o = objects[at(x, y)];
+      edge[at(x, y)] = (x > 0 && objects[at(x - 1, y)] != o) ||
+                       (x + 1 < w && objects[at(x + 1, y)] != o) ||
+                       (y > 0 && objects[at(x, y - 1)] != o) ||
+                       (y + 1 < h && objects[at(x, y + 1)] != o);
+    }
+  }
   match1->resize(pass.Pixels());
   match2->resize(pass.Pixels());
-  for (std::size_t i = 0; i < pass.Pixels(); ++i) {
-    const double u = pass.At(i, 0) / pass.unit[0], v = pass.At(i, 1) / pass.unit[1];
-    (*match1)[i] = FractionBits(u);
-    (*match2)[i] = FractionBits(v);
+  for (long y = 0; y < h; ++y) {
+    for (long x = 0; x < w; ++x) {
+      std::size_t from = at(x, y);
+      for (int k = 0; k < 9 && edge[at(x, y)] && objects[at(x, y)] != 0; ++k) {
+        const long nx = x + k % 3 - 1, ny = y + k / 3 - 1;
+        if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+        if (!edge[at(nx, ny)] && objects[at(nx, ny)] == objects[at(x, y)]) {
+          from = at(nx, ny);
+          break;
+        }
+      }
+      (*match1)[at(x, y)] = FractionBits(pass.At(from, 0) / pass.unit[0]);
+      (*match2)[at(x, y)] = FractionBits(pass.At(from, 1) / pass.unit[1]);
+    }
   }
 }
 

@@ -48,8 +48,12 @@ std::vector<std::uint32_t> AlternateValues(const ChannelImage& pass);
 
 // Both match values from a UV pass: each coordinate's fraction scaled to
 // the full 32-bit range, so that 0 and 1 are one value and a seam wraps.
-// NaN and infinite coordinates give 0.
-void UvMatchValues(const ChannelImage& pass, std::vector<std::uint32_t>* match1,
-                   std::vector<std::uint32_t>* match2);
+// NaN and infinite coordinates give 0. Renderers filter UV like colour, so
+// on an object's silhouette it mixes the surfaces the pixel covers and
+// would match a far point: a silhouette pixel (one with a 4-neighbour of
+// another object) takes the UV of a neighbour of its own object inside the
+// silhouette, where there is one.
+void UvMatchValues(const ChannelImage& pass, const std::vector<std::uint32_t>& objects,
+                   std::vector<std::uint32_t>* match1, std::vector<std::uint32_t>* match2);
 
 }  // namespace pblur

@@ -77,7 +77,7 @@ def build(frames):
     bpy.ops.mesh.primitive_cube_add(size=1.2)
     box = bpy.context.object
     box.name = "Box"
-    place(box, 2, (0.8, 0.1, 0.1), [(1, (-5.5, -1.0, 1.6), 0.0), (last, (-2.0, -1.0, 1.6), 30.0)])
+    place(box, 2, (0.8, 0.1, 0.1), [(1, (-4.5, -1.0, 1.2), 0.0), (last, (-2.0, -1.0, 1.2), 30.0)])
 
     bpy.ops.mesh.primitive_torus_add(major_radius=0.7, minor_radius=0.25)
     torus = bpy.context.object

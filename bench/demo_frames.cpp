@@ -1,8 +1,8 @@
 #include "bench/demo_frames.h"
 
 #include "host/identifiers.h"
-#include "module/class_factory.h"
-#include "module/exports.h"
+#include "module/entry/class_factory.h"
+#include "module/entry/exports.h"
 #include "sim/host.h"
 #include "tools/demo_command.h"
 #include "tools/demo_scene.h"

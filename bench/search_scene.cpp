@@ -7,8 +7,8 @@
 #include "host/identifiers.h"
 #include "kernel/match_search.h"
 #include "kernel/previous_position.h"
-#include "module/class_factory.h"
-#include "module/exports.h"
+#include "module/entry/class_factory.h"
+#include "module/entry/exports.h"
 #include "sim/buffers.h"
 #include "sim/host.h"
 

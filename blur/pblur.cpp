@@ -14,10 +14,13 @@
 namespace qxv {
 namespace {
 
+Pblur* Of(PostRenderer* renderer) { return static_cast<Pblur*>(renderer); }
+
 const Guid* const kPblurAnswers[] = {&kIID_IUnknown, &kIID_I3DExPostRenderer,
                                      &kIID_I3DExDataExchanger, &kIID_I3DExtension};
 
-Result QXV_CALL PblurQueryInterface(Pblur* self, const Guid* iid, void** out) {
+Result QXV_CALL PblurQueryInterface(PostRenderer* renderer, const Guid* iid, void** out) {
+  Pblur* self = Of(renderer);
   if (!out) return E_POINTER;
   *out = nullptr;
   if (!iid) return E_POINTER;
@@ -31,35 +34,39 @@ Result QXV_CALL PblurQueryInterface(Pblur* self, const Guid* iid, void** out) {
   return E_NOINTERFACE;
 }
 
-std::uint32_t QXV_CALL PblurAddRef(Pblur* self) {
+std::uint32_t QXV_CALL PblurAddRef(PostRenderer* renderer) {
+  Pblur* self = Of(renderer);
   return static_cast<std::uint32_t>(self->refCount++);
 }
 
-std::uint32_t QXV_CALL PblurRelease(Pblur* self) {
+std::uint32_t QXV_CALL PblurRelease(PostRenderer* renderer) {
+  Pblur* self = Of(renderer);
   const std::int32_t before = self->refCount--;
   if (self->refCount == 0) DestroyPblur(self);
   return static_cast<std::uint32_t>(before);
 }
 
 // The pass uses the shell DllInitRDCom handed over; this one is not kept.
-Result QXV_CALL PblurInitExtension(Pblur*, HostShell*) { return S_OK; }
+Result QXV_CALL PblurInitExtension(PostRenderer*, HostShell*) { return S_OK; }
 
 // The copy starts from the defaults: parameters are not carried over.
-Pblur* QXV_CALL PblurClone(Pblur*) {
+PostRenderer* QXV_CALL PblurClone(PostRenderer*) {
   Pblur* copy = NewPblur();
   if (copy) copy->ops->AddRef(copy);
   return copy;
 }
 
-std::int32_t QXV_CALL PblurReservedQuery(Pblur*) { return 0; }
-void* QXV_CALL PblurGetData(Pblur* self) { return &self->parameters; }
+std::int32_t QXV_CALL PblurReservedQuery(PostRenderer*) { return 0; }
+void* QXV_CALL PblurGetData(PostRenderer* renderer) { return &Of(renderer)->parameters; }
 
-std::int32_t QXV_CALL PblurApplyData(Pblur* self) {
+std::int32_t QXV_CALL PblurApplyData(PostRenderer* renderer) {
+  Pblur* self = Of(renderer);
   ApplyCommand(self->parameters);
   return 0;
 }
 
-Result QXV_CALL PblurHandleEvent(Pblur* self, std::int32_t code) {
+Result QXV_CALL PblurHandleEvent(PostRenderer* renderer, std::int32_t code) {
+  Pblur* self = Of(renderer);
   const std::uint32_t value = static_cast<std::uint32_t>(code);
   char text[5] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
                   static_cast<char>(value >> 8), static_cast<char>(value), 0};
@@ -68,21 +75,23 @@ Result QXV_CALL PblurHandleEvent(Pblur* self, std::int32_t code) {
   return S_OK;
 }
 
-std::int32_t QXV_CALL PblurGetResourceId(Pblur*) { return kPblurResourceId; }
+std::int32_t QXV_CALL PblurGetResourceId(PostRenderer*) { return kPblurResourceId; }
 
-Result QXV_CALL PblurPostRender(Pblur* self, SceneObjectList* scene, TiledImage* image,
+Result QXV_CALL PblurPostRender(PostRenderer* renderer, SceneObjectList* scene, TiledImage* image,
                                 BufferSet buffers, RenderView* view, void*, void*) {
+  Pblur* self = Of(renderer);
   return PostRender(self, scene, image, buffers, view);
 }
 
-Result QXV_CALL PblurGetNeededBuffers(Pblur* self, std::uint32_t* mask, void*) {
+Result QXV_CALL PblurGetNeededBuffers(PostRenderer* renderer, std::uint32_t* mask, void*) {
+  Pblur* self = Of(renderer);
   if (!mask) return E_POINTER;
   *mask = NeededBuffers(self->parameters);
   return S_OK;
 }
 
 // Constant-initialised: no code of the module may run while the host loads it.
-constexpr PblurOps kPblurOps = {
+constexpr PostRendererOps kPblurOps = {
     PblurQueryInterface, PblurAddRef,        PblurRelease, PblurInitExtension,
     PblurClone,          PblurReservedQuery, PblurGetData, PblurApplyData,
     PblurHandleEvent,    PblurGetResourceId, PblurPostRender, PblurGetNeededBuffers,

@@ -7,22 +7,14 @@
 #include "host/scene.h"
 #include "host/tile_buffer.h"
 #include "kernel/match_scan.h"
-#include "module/extension.h"
+#include "host/post_renderer.h"
 
 namespace qxv {
 
 struct MatchIndex;
-struct Pblur;
-struct PblurOps {
-  QXV_EXTENSION_OPERATIONS(Pblur);
-  QXV_POST_RENDERER_OPERATIONS(Pblur);
-};
-QXV_EXTENSION_SLOTS(PblurOps);
-QXV_SLOT(PblurOps, PostRender, 10);
-QXV_SLOT(PblurOps, GetNeededBuffers, 11);
 
-struct Pblur {
-  const PblurOps* ops;
+// The object behind the post-renderer's table.
+struct Pblur : PostRenderer {
   // Kept across frames; dropped together by ReleaseCachedObjects.
   TileBuffer* referenceTags;
   TileBuffer* referenceMatch1;

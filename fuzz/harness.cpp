@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "host/identifiers.h"
-#include "module/class_factory.h"
+#include "module/entry/class_factory.h"
 #include "module/counters.h"
-#include "module/exports.h"
+#include "module/entry/exports.h"
 #include "sim/host.h"
 #include "sim/objects.h"
 

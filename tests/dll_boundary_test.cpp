@@ -11,7 +11,7 @@
 
 #include "blur/pblur.h"
 #include "host/identifiers.h"
-#include "module/class_factory.h"
+#include "module/entry/class_factory.h"
 #include "module/counters.h"
 #include "sim/host.h"
 #include "sim/objects.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "host/identifiers.h"
-#include "module/class_factory.h"
+#include "module/entry/class_factory.h"
 #include "module/counters.h"
 #include "module/host_bridge.h"
 #include "tests/support/module_fixture.h"
@@ -165,7 +165,7 @@ TEST_F(ModuleEntry, CanUnloadNowWhileObjectsOrTheirClonesLive) {
             S_OK);
   factory->ops->Release(factory);
   EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
-  Weight* clone = weight->ops->Clone(weight);
+  GenericData* clone = weight->ops->Clone(weight);
   ASSERT_NE(clone, nullptr);
   EXPECT_EQ(liveObjects, 2);
   weight->ops->Release(weight);
@@ -174,7 +174,7 @@ TEST_F(ModuleEntry, CanUnloadNowWhileObjectsOrTheirClonesLive) {
   EXPECT_EQ(DllCanUnloadNow(), S_OK);
 
   Pblur* pblur = NewPblurFromFactory();
-  Pblur* pblurClone = pblur->ops->Clone(pblur);
+  PostRenderer* pblurClone = pblur->ops->Clone(pblur);
   ASSERT_NE(pblurClone, nullptr);
   pblur->ops->Release(pblur);
   EXPECT_EQ(DllCanUnloadNow(), S_FALSE);

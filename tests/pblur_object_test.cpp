@@ -208,7 +208,7 @@ TEST_F(PblurObject, CloneOfAnEditedObjectHasTheDefaults) {
   FillCaches();
   ParameterBlock& p = Params(pblur_);
   std::memset(&p, 0x5A, sizeof p);
-  Pblur* clone = pblur_->ops->Clone(pblur_);
+  Pblur* clone = static_cast<Pblur*>(pblur_->ops->Clone(pblur_));
   ASSERT_NE(clone, nullptr);
   EXPECT_NE(clone, pblur_);
   ExpectDefaultParameters(Params(clone));

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <sstream>
 
-#include "module/exports.h"
+#include "module/entry/exports.h"
 #include "tools/pblur.h"
 
 namespace pblur::test {

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "host/identifiers.h"
-#include "module/class_factory.h"
+#include "module/entry/class_factory.h"
 #include "module/counters.h"
 #include "module/host_bridge.h"
 #include "tests/support/module_fixture.h"
@@ -118,7 +118,7 @@ TEST_F(WeightTest, CloneStartsFromTheDefaults) {
   const std::int32_t live = liveObjects;
   Weight* weight = NewFromFactory();
   Data(weight) = WeightData{1.5f, 2.5f, 0, {9, 9, 9}};
-  Weight* clone = weight->ops->Clone(weight);
+  Weight* clone = static_cast<Weight*>(weight->ops->Clone(weight));
   ASSERT_NE(clone, nullptr);
   EXPECT_NE(clone, weight);
   ExpectDefaults(clone);

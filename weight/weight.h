@@ -5,29 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "module/extension.h"
+#include "host/generic_data.h"
+#include "host/weight_data.h"
 
 namespace qxv {
 
-// The 12 bytes the host's user interface edits; the last three carry nothing.
-struct WeightData {
-  float primaryWeight;    // blurred at 3.0 or above
-  float secondaryWeight;  // second streak at 5.0 or above
-  std::uint8_t groupChildren;
-  std::uint8_t padding[3];
-};
-static_assert(sizeof(WeightData) == 12, "WeightData is 12 bytes");
-static_assert(offsetof(WeightData, secondaryWeight) == 4, "secondaryWeight at 4");
-static_assert(offsetof(WeightData, groupChildren) == 8, "groupChildren at 8");
-
-struct Weight;
-struct WeightOps {
-  QXV_EXTENSION_OPERATIONS(Weight);
-};
-QXV_EXTENSION_SLOTS(WeightOps);
-
-struct Weight {
-  const WeightOps* ops;
+// The object behind the table: the count, then the data block.
+struct Weight : GenericData {
   std::int32_t refCount;
   WeightData data;
 };

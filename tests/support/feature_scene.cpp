@@ -6,7 +6,7 @@
 
 #include "blur/pblur.h"
 #include "host/identifiers.h"
-#include "module/class_factory.h"
+#include "module/entry/class_factory.h"
 #include "sim/host.h"
 #include "sim/scene.h"
 #include "sim/view.h"

@@ -1,6 +1,6 @@
 #include "tests/support/module_fixture.h"
 
-#include "module/class_factory.h"
+#include "module/entry/class_factory.h"
 #include "module/counters.h"
 #include "module/host_bridge.h"
 

@@ -9,7 +9,7 @@
 #include "blur/pblur.h"
 #include "host/buffer_set.h"
 #include "host/identifiers.h"
-#include "module/exports.h"
+#include "module/entry/exports.h"
 #include "sim/buffers.h"
 #include "sim/host.h"
 #include "sim/objects.h"

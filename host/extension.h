@@ -1,5 +1,7 @@
-// The operation table of the host's extension interfaces, served by Weight
-// (positions 0 to 9) and Pblur (which adds 10 and 11).
+// The operations every extension object of the module serves (Weight:
+// positions 0 to 9; Pblur adds the post-renderer's 10 and 11). Each table is
+// declared for its own object type through these macros, so the positions
+// are written once.
 #pragma once
 #include <cstdint>
 
@@ -15,9 +17,22 @@
 
 namespace qxv {
 
-// The ten operations every extension object serves, in table order.
-// AddRef and Release return the count as it was before the call; GetData
-// hands out the data block the host's user interface edits in place.
+// 0 QueryInterface: writes null to *out, then the object itself with one
+//   more reference and S_OK for an identifier it answers, E_NOINTERFACE
+//   otherwise (E_POINTER for a null out pointer).
+// 1 AddRef, 2 Release: return the count as it was before the call; the
+//   Release that takes it to 0 destroys the object (its cached host objects
+//   released) and gives its memory back to the host.
+// 3 InitExtension: S_OK. Weight keeps the shell for the module; Pblur keeps
+//   nothing (the pass uses the shell DllInitRDCom handed over).
+// 4 Clone: a new object of the class with default values and one reference
+//   (the caller releases it), or null when the host gives no memory.
+// 5 ReservedQuery: 0.
+// 6 GetData: the object's data block, which the host edits in place.
+// 7 ApplyData: Pblur applies a pending four-character command; 0.
+// 8 HandleEvent: Pblur shows the code in a message box, drops its caches
+//   and returns S_OK; Weight returns E_NOTIMPL.
+// 9 GetResourceId: 128 for Pblur, 129 for Weight.
 #define QXV_EXTENSION_OPERATIONS(Self)                                            \
   Result(QXV_CALL* QueryInterface)(Self * self, const Guid* iid, void** out);     \
   std::uint32_t(QXV_CALL* AddRef)(Self * self);                                   \
@@ -30,7 +45,17 @@ namespace qxv {
   Result(QXV_CALL* HandleEvent)(Self * self, std::int32_t code);                  \
   std::int32_t(QXV_CALL* GetResourceId)(Self * self)
 
-// The post-renderer's two further operations, positions 10 and 11.
+// 10 PostRender(scene, image, buffers, view, -, -): blurs the rendered image
+//   in place. The scene, image, buffers and view stay the host's; every
+//   object the pass makes or asks for is released before it returns.
+//   S_OK; E_INVALIDARG for an image it cannot address (a side or a tile side
+//   of 0, a side above 32000) or a missing BufferSet entry; E_OUTOFMEMORY
+//   when the host gives no block or object; E_POINTER without an image or
+//   an init shell; E_FAIL when a passed-on host failure comes back. A host
+//   failure raised inside is passed on after everything is released.
+// 11 GetNeededBuffers(mask, -): writes the BufferSet entries the pass reads
+//   (0x700, plus 0x80000 with the secondary layer, plus 0x1 with the depth
+//   test); S_OK, or E_POINTER for a null mask.
 #define QXV_POST_RENDERER_OPERATIONS(Self)                                         \
   Result(QXV_CALL* PostRender)(Self * self, SceneObjectList * scene, TiledImage * image, \
                                BufferSet buffers, RenderView * view, void* unused1, \

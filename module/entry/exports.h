@@ -4,7 +4,7 @@
 #include "host/guid.h"
 #include "host/host_shell.h"
 #include "host/result.h"
-#include "module/export.h"
+#include "module/entry/export.h"
 
 extern "C" {
 QXV_EXPORT qxv::Result QXV_CALL DllGetClassObject(const qxv::Guid* clsid, const qxv::Guid* iid,

@@ -1,4 +1,4 @@
-#include "module/class_factory.h"
+#include "module/entry/class_factory.h"
 
 #include <new>
 
@@ -23,12 +23,14 @@ Result QXV_CALL FactoryQueryInterface(ClassFactory* self, const Guid* iid, void*
   return E_NOINTERFACE;
 }
 
+FactoryObject* Of(ClassFactory* factory) { return static_cast<FactoryObject*>(factory); }
+
 std::uint32_t QXV_CALL FactoryAddRef(ClassFactory* self) {
-  return static_cast<std::uint32_t>(++self->refCount);
+  return static_cast<std::uint32_t>(++Of(self)->refCount);
 }
 
 std::uint32_t QXV_CALL FactoryRelease(ClassFactory* self) {
-  const std::int32_t count = --self->refCount;
+  const std::int32_t count = --Of(self)->refCount;
   if (count == 0) Free(self);
   return static_cast<std::uint32_t>(count);
 }
@@ -73,18 +75,19 @@ Result QXV_CALL PblurCreateInstance(ClassFactory*, Unknown* outer, const Guid* i
   return result;
 }
 
-const ClassFactoryOps kPblurFactoryOps = {FactoryQueryInterface, FactoryAddRef, FactoryRelease,
+constexpr ClassFactoryOps kPblurFactoryOps = {FactoryQueryInterface, FactoryAddRef, FactoryRelease,
                                           PblurCreateInstance, FactoryLockServer};
-const ClassFactoryOps kWeightFactoryOps = {FactoryQueryInterface, FactoryAddRef,
+constexpr ClassFactoryOps kWeightFactoryOps = {FactoryQueryInterface, FactoryAddRef,
                                            FactoryRelease, WeightCreateInstance,
                                            FactoryLockServer};
 
+// The classes the module serves, each with its factory's table.
 struct FactoryEntry {
   const Guid* clsid;
   const ClassFactoryOps* ops;
 };
 
-const FactoryEntry kFactories[] = {
+constexpr FactoryEntry kFactories[] = {
     {&kCLSID_Pblur, &kPblurFactoryOps},
     {&kCLSID_Weight, &kWeightFactoryOps},
 };
@@ -99,9 +102,9 @@ const ClassFactoryOps* FactoryOpsFor(const Guid& clsid) {
 }
 
 ClassFactory* NewClassFactory(const ClassFactoryOps* ops) {
-  void* memory = Allocate(sizeof(ClassFactory));
+  void* memory = Allocate(sizeof(FactoryObject));
   if (!memory) return nullptr;
-  return new (memory) ClassFactory{ops, 0};
+  return new (memory) FactoryObject{{ops}, 0};
 }
 
 }  // namespace qxv

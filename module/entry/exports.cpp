@@ -1,7 +1,7 @@
-#include "module/exports.h"
+#include "module/entry/exports.h"
 
 #include "host/identifiers.h"
-#include "module/class_factory.h"
+#include "module/entry/class_factory.h"
 #include "module/counters.h"
 #include "module/host_bridge.h"
 

@@ -6,11 +6,12 @@
 #include "blur/pass_objects.h"
 #include "host/identifiers.h"
 #include "kernel/match_search.h"
-#include "kernel/previous_position.h"
+#include "blur/previous_position.h"
 #include "module/entry/class_factory.h"
 #include "module/entry/exports.h"
 #include "sim/buffers.h"
 #include "sim/host.h"
+#include "blur/search_host.h"
 
 namespace qxv::bench {
 namespace {
@@ -68,12 +69,12 @@ SearchScene::~SearchScene() {
 }
 
 void SearchScene::Begin() {
-  pblur_->lastObject = 0;
+  pblur_->search.lastObject = 0;
   found_ = false;
-  BeginMatchSearches(pblur_);
+  BeginMatchSearches(&pblur_->search, InitShellSearchHost());
 }
 
-void SearchScene::End() { ReleaseMatchIndex(pblur_); }
+void SearchScene::End() { ReleaseMatchIndex(&pblur_->search, InitShellSearchHost()); }
 
 void SearchScene::Search(int i) {
   const int u = i % side_, v = i / side_;

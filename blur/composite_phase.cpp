@@ -1,9 +1,9 @@
 #include "blur/composite_phase.h"
 
-#include "blur/composite_pixel.h"
+#include "kernel/composite_pixel.h"
 #include "blur/pass_objects.h"
 #include "blur/progress_icon.h"
-#include "stages/neighbourhood.h"
+#include "kernel/neighbourhood.h"
 
 namespace qxv {
 namespace {

@@ -5,7 +5,7 @@
 #include "blur/progress_icon.h"
 #include "blur/streak_phase.h"
 #include "kernel/float_to_int.h"
-#include "kernel/match_search.h"
+#include "blur/search_host.h"
 #include "stages/copy_buffer.h"
 #include "stages/fade_layer.h"
 #include "stages/smooth_layer.h"
@@ -77,9 +77,9 @@ void LockForStreaks(Pass* pass) {
     TileBuffer* reference = ReferenceBuffer(pblur, i);
     reference->ops->LockTile(reference, pblur->referenceTileIds[i]);
   }
-  pblur->lastObject = 0;
+  pblur->search.lastObject = 0;
   pass->found = false;
-  BeginMatchSearches(pblur);
+  BeginMatchSearches(&pblur->search, InitShellSearchHost());
   TakeFirstTile(pblur->tagBuffer, Scratch(pass), &pass->tagTile);
   pblur->tagBuffer->ops->LockTile(pblur->tagBuffer, pass->tagTile);
   pass->iterators[kImageIterator] = pass->image->ops->NewTileIterator(pass->image, &kWholeRegion);
@@ -130,7 +130,7 @@ void UnlockAfterStreaks(Pass* pass) {
   ReleaseField(&pass->iterators[kMatch2Iterator]);
   ReleaseField(&pass->iterators[kAlternateIterator]);
   // The index points into the reference tiles' memory.
-  ReleaseMatchIndex(pblur);
+  ReleaseMatchIndex(&pblur->search, InitShellSearchHost());
   for (int i = 0; i < 3; ++i) {
     TileBuffer* reference = ReferenceBuffer(pblur, i);
     reference->ops->UnlockTile(reference, pblur->referenceTileIds[i]);

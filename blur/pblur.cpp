@@ -5,7 +5,7 @@
 #include "blur/post_render.h"
 #include "host/buffer_set.h"
 #include "host/identifiers.h"
-#include "kernel/match_search.h"
+#include "blur/search_host.h"
 #include "module/counters.h"
 #include "module/held.h"
 #include "module/host_bridge.h"
@@ -112,7 +112,7 @@ Pblur* NewPblur() {
   if (!memory) return nullptr;
   Pblur* pblur = new (memory) Pblur();
   pblur->ops = &kPblurOps;
-  pblur->objectBox = kNoBox;
+  pblur->search.objectBox = kNoBox;
   pblur->parameters = DefaultParameters();
   ++liveObjects;
   return pblur;
@@ -130,7 +130,7 @@ void ReleaseCachedObjects(Pblur* pblur) {
                                  &pblur->mainStreakLayer, &pblur->secondaryStreakLayer,
                                  &pblur->rowScratch};
   for (TileBuffer** field : cached) ReleaseField(field);
-  ReleaseMatchIndex(pblur);
+  ReleaseMatchIndex(&pblur->search, InitShellSearchHost());
 }
 
 }  // namespace qxv

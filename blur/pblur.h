@@ -6,12 +6,10 @@
 #include "blur/parameter_block.h"
 #include "host/scene.h"
 #include "host/tile_buffer.h"
-#include "kernel/match_scan.h"
+#include "kernel/match_search.h"
 #include "host/post_renderer.h"
 
 namespace qxv {
-
-struct MatchIndex;
 
 // The object behind the post-renderer's table.
 struct Pblur : PostRenderer {
@@ -26,16 +24,10 @@ struct Pblur : PostRenderer {
   // This frame's object tags; lives for one pass.
   TileBuffer* tagBuffer;
   std::uint32_t referenceTileIds[3];
-  ObjectBox objectBox;
-  std::int32_t lastObject;
+  MatchSearchState search;  // objectBox, lastObject and the match index
   SceneObjectList* sceneObjects;  // borrowed from the latest PostRender
   std::int32_t refCount;
   ParameterBlock parameters;
-  // The match search's index of the reference frame: one block from the
-  // init shell, made during a streak phase and freed at its end, or by
-  // ReleaseCachedObjects when a pass is abandoned.
-  MatchIndex* matchIndex;
-  bool matchIndexRefused;  // the block could not be had this streak phase
 };
 
 constexpr std::int32_t kPblurResourceId = 128;

@@ -1,7 +1,7 @@
 #include "blur/progress_icon.h"
 
 #include "blur/pass_objects.h"
-#include "blur/progress_glyph.h"
+#include "kernel/progress_glyph.h"
 
 namespace qxv {
 

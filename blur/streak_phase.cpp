@@ -4,15 +4,14 @@
 #include "blur/progress_icon.h"
 #include "kernel/float_to_int.h"
 #include "kernel/paint_streak.h"
-#include "kernel/previous_position.h"
+#include "blur/previous_position.h"
 #include "kernel/streak_mix.h"
 #include "module/host_bridge.h"
 #include "weight/scene_lookup.h"
+#include "kernel/object_tag.h"
 
 namespace qxv {
 namespace {
-
-constexpr std::uint32_t kIndexMask = 0x3FFFFFFFu;
 
 bool AskOcclusionGroup(void* context, std::int32_t a, std::int32_t b, bool refresh) {
   return SameOcclusionGroup(static_cast<Pblur*>(context)->sceneObjects, a, b, refresh);
@@ -76,7 +75,7 @@ void StreakPixel(Pass* pass, const TileWork& w, const StreakSettings& settings, 
   const ParameterBlock& p = pass->parameters;
   const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(y) * pass->info.width + x;
   const std::uint32_t t = w.tags[at];
-  const std::uint32_t index = t & kIndexMask;
+  const std::uint32_t index = t & kTagIndexMask;
   if (index == 0) return;
   std::uint32_t u0 = 0, u1 = 0;
   if (p.depthTest) u0 = u1 = w.depth[at];
@@ -109,7 +108,7 @@ void StreakPixel(Pass* pass, const TileWork& w, const StreakSettings& settings, 
   r.height = static_cast<std::int32_t>(pass->info.height);
   r.colour = colour;
   r.altSet = static_cast<std::int32_t>(altSet);
-  r.outline = (t & 0x80000000u) != 0;
+  r.outline = (t & kOutlineBit) != 0;
   r.A0 = 255.0;
   r.D0 = 255.0 - 256.0 / static_cast<double>(p.echoCount);
   r.objectIndex = static_cast<std::int32_t>(index);
@@ -123,7 +122,7 @@ void StreakPixel(Pass* pass, const TileWork& w, const StreakSettings& settings, 
   cursors.depth = w.depth ? w.depth + at : nullptr;
   PaintStreak(settings, AskOcclusionGroup, pblur, r, cursors);
 
-  if ((t & 0x40000000u) != 0 && p.reverseLength > 0.0f) {
+  if ((t & kSecondStreakBit) != 0 && p.reverseLength > 0.0f) {
     const double reverse = static_cast<double>(p.reverseLength) / 10.0;
     const std::int32_t x1 = r.x1, y1 = r.y1;
     r.x1 = ToInt32(static_cast<double>(x) + reverse * (static_cast<double>(x) - x1));

@@ -1,4 +1,5 @@
 #include "kernel/match_index.h"
+#include "kernel/object_tag.h"
 
 #include <cstddef>
 #include <cstring>
@@ -6,7 +7,6 @@
 namespace qxv {
 namespace {
 
-constexpr std::uint32_t kTagIndexBits = 0x3FFFFFFFu;
 constexpr std::uint64_t kAlign = 16u;
 constexpr std::uint32_t kNoPosition = 0xFFFFFFFFu;
 
@@ -24,13 +24,13 @@ bool NextRun(const ReferenceFrame& f, RunCursor* c, Run* run, WorkMeter* meter) 
   while (c->row < f.height) {
     const std::uint32_t* t = f.tags + static_cast<std::ptrdiff_t>(c->row) * f.width;
     while (c->col < f.width) {
-      const std::uint32_t objectIndex = t[c->col] & kTagIndexBits;
+      const std::uint32_t objectIndex = t[c->col] & kTagIndexMask;
       if (objectIndex == 0u) {
         ++c->col;
         continue;
       }
       const std::int32_t first = c->col;
-      while (c->col < f.width && (t[c->col] & kTagIndexBits) == objectIndex) ++c->col;
+      while (c->col < f.width && (t[c->col] & kTagIndexMask) == objectIndex) ++c->col;
       *run = Run{c->row, first, c->col - 1, objectIndex};
       return true;
     }
@@ -188,7 +188,7 @@ MatchCandidate NearestOfObject(MatchIndex* index, IndexedObject* object, std::ui
   if (last != kNoPosition) {
     guesses[guessCount++] = last;
     const std::uint32_t next = last + 1u;
-    if ((next % width) != 0u && (index->frame.tags[next] & kTagIndexBits) == object->objectIndex) {
+    if ((next % width) != 0u && (index->frame.tags[next] & kTagIndexMask) == object->objectIndex) {
       guesses[guessCount++] = next;
     }
   }

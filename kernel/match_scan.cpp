@@ -1,11 +1,10 @@
 #include "kernel/match_scan.h"
+#include "kernel/object_tag.h"
 
 #include <cstddef>
 
 namespace qxv {
 namespace {
-
-constexpr std::uint32_t kTagIndexBits = 0x3FFFFFFFu;
 
 void Extend(ObjectBox* box, std::int32_t row, std::int32_t col) {
   if (box == nullptr) return;
@@ -36,7 +35,7 @@ MatchCandidate ScanForMatch(const std::uint32_t* tags, const std::uint32_t* matc
     const std::int64_t rowStart = row * stride;
     for (std::int64_t col = colFirst; col <= colLast; ++col) {
       const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(rowStart + col);
-      if ((tags[at] & kTagIndexBits) != objectIndex) continue;
+      if ((tags[at] & kTagIndexMask) != objectIndex) continue;
       if (poll != nullptr) poll(pollContext);
       const std::int32_t r = static_cast<std::int32_t>(row);
       const std::int32_t c = static_cast<std::int32_t>(col);

@@ -29,7 +29,7 @@ using PollCallback = void (*)(void* context);
 
 // Scans rows rowFirst..rowLast and columns colFirst..colLast (inclusive; an
 // empty region, or one starting at a negative row or column such as the none
-// box, visits nothing), row-major, for pixels whose tag & 0x3FFFFFFF equals
+// box, visits nothing), row-major, for pixels whose TagIndex(tag) equals
 // objectIndex. Per such pixel: poll(pollContext), extend *box, and rank by
 // dist = MatchDelta(match1, m1) + MatchDelta(match2, m2) (wrapping); later
 // pixels replace the best only when strictly closer. With stopAtExact the

@@ -1,16 +1,9 @@
 #include "kernel/match_search.h"
 
-#include "module/host_bridge.h"
-
 namespace qxv {
 namespace {
 
 MatchSearch searchMode = MatchSearch::kIndexed;
-
-void PollHost(void*) {
-  HostShell* shell = InitShell();
-  shell->ops->Poll(shell, 100);
-}
 
 bool SameFrame(const ReferenceFrame& a, const ReferenceFrame& b) {
   return a.tags == b.tags && a.match1 == b.match1 && a.match2 == b.match2 &&
@@ -19,20 +12,20 @@ bool SameFrame(const ReferenceFrame& a, const ReferenceFrame& b) {
 
 // The index of this frame, made on first use; null when it cannot be had,
 // and then the phase scans literally (the same results, only slower).
-MatchIndex* ReadyIndex(Pblur* pblur, const ReferenceFrame& frame) {
-  MatchIndex* index = pblur->matchIndex;
+MatchIndex* ReadyIndex(MatchSearchState* state, const SearchHost& host,
+                       const ReferenceFrame& frame) {
+  MatchIndex* index = state->matchIndex;
   if (index) return index->ready && SameFrame(index->frame, frame) ? index : nullptr;
-  if (pblur->matchIndexRefused) return nullptr;
-  WorkMeter meter = {0u, PollHost, nullptr};
+  if (state->matchIndexRefused) return nullptr;
+  WorkMeter meter = {0u, host.poll, host.context};
   const IndexPlan plan = PlanMatchIndex(frame, &meter);
-  pblur->matchIndexRefused = true;  // until the block is had
+  state->matchIndexRefused = true;  // until the block is had
   if (plan.bytes == 0u) return nullptr;
-  HostShell* shell = InitShell();
-  void* block = shell->ops->AllocateBlock(shell, static_cast<std::uint32_t>(plan.bytes));
+  void* block = host.allocate(host.context, static_cast<std::uint32_t>(plan.bytes));
   if (!block) return nullptr;
   // Held before any further host call, so that the pass's failure path frees it.
-  pblur->matchIndex = static_cast<MatchIndex*>(block);
-  pblur->matchIndexRefused = false;
+  state->matchIndex = static_cast<MatchIndex*>(block);
+  state->matchIndexRefused = false;
   return GroupMatchIndex(block, plan, frame, meter);
 }
 
@@ -58,7 +51,7 @@ bool Holds(const ObjectBox& outer, const ObjectBox& inner) {
 //   exactly that bounding box, or none; any other box is scanned literally.
 // lastObject, the found flag and the quick test stay with the caller, as
 // they were.
-bool IndexedSearch(Pblur* pblur, MatchIndex* index, const ObjectBox& region,
+bool IndexedSearch(MatchSearchState* state, MatchIndex* index, const ObjectBox& region,
                    std::uint32_t objectIndex, std::uint32_t m1, std::uint32_t m2, bool boxSearch,
                    MatchCandidate* result) {
   IndexedObject* object = FindIndexedObject(index, objectIndex);
@@ -69,7 +62,7 @@ bool IndexedSearch(Pblur* pblur, MatchIndex* index, const ObjectBox& region,
         region.colMin != whole.colMin || region.colMax != whole.colMax) {
       return false;
     }
-    pblur->objectBox = object ? object->box : kNoBox;
+    state->objectBox = object ? object->box : kNoBox;
   } else if (region.rowMin < 0 || region.colMin < 0 || !object) {
     return true;
   } else if (!Holds(region, object->box)) {
@@ -84,32 +77,32 @@ bool IndexedSearch(Pblur* pblur, MatchIndex* index, const ObjectBox& region,
 void SetMatchSearch(MatchSearch search) { searchMode = search; }
 MatchSearch CurrentMatchSearch() { return searchMode; }
 
-void BeginMatchSearches(Pblur* pblur) {
-  ReleaseMatchIndex(pblur);
-  pblur->matchIndexRefused = false;
+void BeginMatchSearches(MatchSearchState* state, const SearchHost& host) {
+  ReleaseMatchIndex(state, host);
+  state->matchIndexRefused = false;
 }
 
-void ReleaseMatchIndex(Pblur* pblur) {
-  if (pblur->matchIndex) {
-    HostShell* shell = InitShell();
-    shell->ops->FreeBlock(shell, pblur->matchIndex);
-    pblur->matchIndex = nullptr;
+void ReleaseMatchIndex(MatchSearchState* state, const SearchHost& host) {
+  if (state->matchIndex) {
+    host.free(host.context, state->matchIndex);
+    state->matchIndex = nullptr;
   }
 }
 
-MatchCandidate SearchReference(Pblur* pblur, const ReferenceFrame& frame, const ObjectBox& region,
+MatchCandidate SearchReference(MatchSearchState* state, const SearchHost& host,
+                               const ReferenceFrame& frame, const ObjectBox& region,
                                std::uint32_t objectIndex, std::uint32_t m1, std::uint32_t m2,
                                bool boxSearch) {
   if (searchMode == MatchSearch::kIndexed && objectIndex != 0u) {
-    MatchIndex* index = ReadyIndex(pblur, frame);
+    MatchIndex* index = ReadyIndex(state, host, frame);
     MatchCandidate result;
-    if (index && IndexedSearch(pblur, index, region, objectIndex, m1, m2, boxSearch, &result)) {
+    if (index && IndexedSearch(state, index, region, objectIndex, m1, m2, boxSearch, &result)) {
       return result;
     }
   }
   return ScanForMatch(frame.tags, frame.match1, frame.match2, frame.width, region.rowMin,
                       region.rowMax, region.colMin, region.colMax, objectIndex, m1, m2, boxSearch,
-                      &pblur->objectBox, PollHost, nullptr);
+                      &state->objectBox, host.poll, host.context);
 }
 
 }  // namespace qxv

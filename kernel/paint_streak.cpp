@@ -8,12 +8,10 @@
 #include "kernel/streak_mix.h"
 #include "kernel/streak_pixel.h"
 #include "weight/jitter.h"
+#include "kernel/object_tag.h"
 
 namespace qxv {
 namespace {
-
-constexpr std::uint32_t kTagIndexBits = 0x3FFFFFFFu;
-constexpr std::uint32_t kTagOutlineBit = 0x80000000u;
 
 // Everything a walk carries from pixel to pixel. Trivially destructible on
 // purpose: an occlusion query may longjmp out of the walk.
@@ -53,13 +51,13 @@ bool Occluded(Walk& w, std::ptrdiff_t at) {
   const StreakRequest& r = *w.request;
   const std::uint32_t t = w.cursors.tag[at];
   const std::uint32_t z = w.cursors.depth[at];
-  const std::int32_t other = static_cast<std::int32_t>(t & kTagIndexBits);
+  const std::int32_t other = static_cast<std::int32_t>(t & kTagIndexMask);
   // Asked at every pixel, whatever the rest decides: the first question of a
   // streak is what refreshes the group cache.
   const bool sameGroup =
       w.query != nullptr && w.query(w.queryContext, r.objectIndex, other, w.firstPixel);
   w.firstPixel = false;
-  return !sameGroup && (t & kTagOutlineBit) == 0u && other != r.objectIndex && z < w.depth;
+  return !sameGroup && (t & kOutlineBit) == 0u && other != r.objectIndex && z < w.depth;
 }
 
 void Visit(Walk& w, std::int64_t offset) {

@@ -3,7 +3,7 @@
 #include "blur/pass_objects.h"
 #include "module/held.h"
 #include "module/protected_block.h"
-#include "stages/fade_pixel.h"
+#include "kernel/fade_pixel.h"
 
 namespace qxv {
 namespace {

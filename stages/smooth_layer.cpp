@@ -6,7 +6,7 @@
 #include "kernel/streak_pixel.h"
 #include "module/held.h"
 #include "module/protected_block.h"
-#include "stages/neighbourhood.h"
+#include "kernel/neighbourhood.h"
 
 namespace qxv {
 namespace {

@@ -5,9 +5,10 @@
 #include <cstdint>
 
 #include "kernel/match_search.h"
-#include "kernel/previous_position.h"
+#include "blur/previous_position.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/search_mode.h"
+#include "blur/search_host.h"
 
 namespace qxv::test {
 namespace {
@@ -49,10 +50,10 @@ class PreviousPositionState : public ModuleTest {
       b->ops->LockTile(b, pblur_->referenceTileIds[i]);
     }
     pblur_->parameters.depthTest = 1;
-    BeginMatchSearches(pblur_);
+    BeginMatchSearches(&pblur_->search, InitShellSearchHost());
   }
   void TearDown() override {
-    ReleaseMatchIndex(pblur_);
+    ReleaseMatchIndex(&pblur_->search, InitShellSearchHost());
     TileBuffer* locked[] = {pblur_->referenceTags, pblur_->referenceMatch1,
                             pblur_->referenceMatch2};
     for (int i = 0; i < 3; ++i) {
@@ -79,10 +80,10 @@ class PreviousPositionState : public ModuleTest {
   }
   void ExpectBox(std::int32_t rowMin, std::int32_t rowMax, std::int32_t colMin,
                  std::int32_t colMax) {
-    EXPECT_EQ(pblur_->objectBox.rowMin, rowMin);
-    EXPECT_EQ(pblur_->objectBox.rowMax, rowMax);
-    EXPECT_EQ(pblur_->objectBox.colMin, colMin);
-    EXPECT_EQ(pblur_->objectBox.colMax, colMax);
+    EXPECT_EQ(pblur_->search.objectBox.rowMin, rowMin);
+    EXPECT_EQ(pblur_->search.objectBox.rowMax, rowMax);
+    EXPECT_EQ(pblur_->search.objectBox.colMin, colMin);
+    EXPECT_EQ(pblur_->search.objectBox.colMax, colMax);
   }
 };
 
@@ -91,8 +92,8 @@ const char* Name(MatchSearch m) { return m == MatchSearch::kLiteral ? "literal" 
 
 TEST_F(PreviousPositionState, QuickTestLeavesLastObjectBoxAndEndDepthAlone) {
   MakeReference();
-  pblur_->lastObject = 9;
-  pblur_->objectBox = {1, 2, 3, 4};
+  pblur_->search.lastObject = 9;
+  pblur_->search.objectBox = {1, 2, 3, 4};
   // A's pixel (2, 1) carries (20, 10) in place: found without a scan.
   const Search s = Find(kA, 20, 10, 2, 1, false);
   EXPECT_TRUE(s.result);
@@ -101,7 +102,7 @@ TEST_F(PreviousPositionState, QuickTestLeavesLastObjectBoxAndEndDepthAlone) {
   EXPECT_EQ(s.y, 1);
   EXPECT_EQ(s.endDepth, 0xDEADu) << "the pixel has not moved; its depth is not read";
   EXPECT_EQ(s.polls, 0);
-  EXPECT_EQ(pblur_->lastObject, 9);
+  EXPECT_EQ(pblur_->search.lastObject, 9);
   ExpectBox(1, 2, 3, 4);
 }
 
@@ -110,8 +111,8 @@ TEST_F(PreviousPositionState, BoxSearchAfterNothingFoundScansNothing) {
   for (MatchSearch mode : kBothSearches) {
     SCOPED_TRACE(Name(mode));
     ScopedMatchSearch scoped(mode);
-    pblur_->lastObject = static_cast<std::int32_t>(kA);
-    pblur_->objectBox = {0, 1, 1, 2};  // A's own box: a scan would find (2, 1)
+    pblur_->search.lastObject = static_cast<std::int32_t>(kA);
+    pblur_->search.objectBox = {0, 1, 1, 2};  // A's own box: a scan would find (2, 1)
     const Search s = Find(kA, 20, 10, 7, 3, false);
     EXPECT_FALSE(s.result);
     EXPECT_FALSE(s.found);
@@ -119,7 +120,7 @@ TEST_F(PreviousPositionState, BoxSearchAfterNothingFoundScansNothing) {
     EXPECT_EQ(s.y, 3);
     EXPECT_EQ(s.endDepth, 0xDEADu);
     EXPECT_EQ(s.polls, 0);
-    EXPECT_EQ(pblur_->lastObject, static_cast<std::int32_t>(kA));
+    EXPECT_EQ(pblur_->search.lastObject, static_cast<std::int32_t>(kA));
     ExpectBox(0, 1, 1, 2);
   }
 }
@@ -129,8 +130,8 @@ TEST_F(PreviousPositionState, ReturningToAnObjectAfterAnotherScansTheWholeFrameA
   for (MatchSearch mode : kBothSearches) {
     SCOPED_TRACE(Name(mode));
     ScopedMatchSearch scoped(mode);
-    BeginMatchSearches(pblur_);
-    pblur_->lastObject = 0;
+    BeginMatchSearches(&pblur_->search, InitShellSearchHost());
+    pblur_->search.lastObject = 0;
     bool found = false;
     // A, B, A, each from (7, 3), where the reference holds background.
     const Search a1 = Find(kA, 10, 0, 7, 3, found);
@@ -148,7 +149,7 @@ TEST_F(PreviousPositionState, ReturningToAnObjectAfterAnotherScansTheWholeFrameA
     EXPECT_EQ(b.x, 5);
     EXPECT_EQ(b.y, 2);
     EXPECT_EQ(b.endDepth, 1025u);
-    EXPECT_EQ(pblur_->lastObject, static_cast<std::int32_t>(kA));
+    EXPECT_EQ(pblur_->search.lastObject, static_cast<std::int32_t>(kA));
     ExpectBox(0, 1, 1, 2);
     if (mode == MatchSearch::kLiteral) {
       // A full scan visits all four pixels of the object even after an exact
@@ -157,14 +158,14 @@ TEST_F(PreviousPositionState, ReturningToAnObjectAfterAnotherScansTheWholeFrameA
       EXPECT_EQ(b.polls, 4);
       EXPECT_EQ(a2.polls, 4);
     }
-    ReleaseMatchIndex(pblur_);
+    ReleaseMatchIndex(&pblur_->search, InitShellSearchHost());
   }
 }
 
 TEST_F(PreviousPositionState, ReferenceTagsOfAnotherPixelDepthFindNothing) {
   MakeReference(24);
-  pblur_->lastObject = 9;
-  pblur_->objectBox = {1, 2, 3, 4};
+  pblur_->search.lastObject = 9;
+  pblur_->search.objectBox = {1, 2, 3, 4};
   // (2, 1) would pass the quick test.
   const Search s = Find(kA, 20, 10, 2, 1, true);
   EXPECT_FALSE(s.result);
@@ -173,7 +174,7 @@ TEST_F(PreviousPositionState, ReferenceTagsOfAnotherPixelDepthFindNothing) {
   EXPECT_EQ(s.y, 1);
   EXPECT_EQ(s.endDepth, 0xDEADu);
   EXPECT_EQ(s.polls, 0);
-  EXPECT_EQ(pblur_->lastObject, 9);
+  EXPECT_EQ(pblur_->search.lastObject, 9);
   ExpectBox(1, 2, 3, 4);
 }
 

@@ -188,12 +188,12 @@ class SearchDifferential : public ModuleTest {
       out.rendered.push_back(sim::Snapshot(frame.image));
       const PassOutcome o = RunPass(pblur, nullptr, frame, view_);
       EXPECT_TRUE(o.completed && o.result == S_OK);
-      EXPECT_EQ(pblur->matchIndex, nullptr) << "the index outlived its pass";
+      EXPECT_EQ(pblur->search.matchIndex, nullptr) << "the index outlived its pass";
       out.images.push_back(sim::Snapshot(frame.image));
       out.mainLayers.push_back(LayerOf(pblur->mainStreakLayer));
       out.secondaryLayers.push_back(LayerOf(pblur->secondaryStreakLayer));
-      out.boxes.push_back(pblur->objectBox);
-      out.lastObjects.push_back(pblur->lastObject);
+      out.boxes.push_back(pblur->search.objectBox);
+      out.lastObjects.push_back(pblur->search.lastObject);
     }
     pblur->ops->Release(pblur);
     return out;

@@ -7,6 +7,7 @@
 
 #include "kernel/match_search.h"
 #include "tests/support/module_fixture.h"
+#include "blur/search_host.h"
 
 namespace qxv::test {
 namespace {
@@ -46,7 +47,7 @@ TEST_F(SearchFailure, RefusedBlockFallsBackToTheScanWithTheSameImage) {
     sim::FailAllocation(0, false);
     const bool reached = sim::AllocationCount() - before >= k;
     ASSERT_TRUE(b.completed);
-    EXPECT_EQ(pblur->matchIndex, nullptr);
+    EXPECT_EQ(pblur->search.matchIndex, nullptr);
     if (reached && b.result == S_OK) {
       // Only the index's block may fail unnoticed, and then nothing shows it.
       ++absorbed;
@@ -68,8 +69,8 @@ struct SearchCall {
 void Search(void* context) {
   SearchCall* call = static_cast<SearchCall*>(context);
   const ObjectBox whole = {0, call->frame.height - 1, 0, call->frame.width - 1};
-  call->pblur->objectBox = kNoBox;
-  call->result = SearchReference(call->pblur, call->frame, whole, 3u, 0x00058000u, 0x00030000u,
+  call->pblur->search.objectBox = kNoBox;
+  call->result = SearchReference(&call->pblur->search, InitShellSearchHost(), call->frame, whole, 3u, 0x00058000u, 0x00030000u,
                                  false);
 }
 
@@ -89,7 +90,7 @@ TEST_F(SearchFailure, FailureWhileTheIndexIsMadeLeavesItsBlockHeldForTheFailureP
   int raised = 0;
   for (std::int64_t k = 1;; ++k) {
     SCOPED_TRACE(testing::Message() << "raise at host call " << k);
-    BeginMatchSearches(pblur_);
+    BeginMatchSearches(&pblur_->search, InitShellSearchHost());
     sim::FailAtHostCall(k, 0x0BAD0002, 5);
     const bool completed = sim::RunInHostFrame(Search, &call, nullptr, nullptr);
     sim::FailAtHostCall(0, 0, 0);
@@ -97,14 +98,14 @@ TEST_F(SearchFailure, FailureWhileTheIndexIsMadeLeavesItsBlockHeldForTheFailureP
       EXPECT_TRUE(call.result.found);
       EXPECT_EQ(call.result.x, 15);
       EXPECT_EQ(call.result.y, 7);
-      ReleaseMatchIndex(pblur_);
+      ReleaseMatchIndex(&pblur_->search, InitShellSearchHost());
       break;
     }
     ++raised;
     // Whatever block is alive is the one the Pblur holds.
-    EXPECT_EQ(sim::LiveBlocks(), blocks + (pblur_->matchIndex ? 1 : 0));
+    EXPECT_EQ(sim::LiveBlocks(), blocks + (pblur_->search.matchIndex ? 1 : 0));
     ReleaseCachedObjects(pblur_);  // what the pass does on its failure path
-    EXPECT_EQ(pblur_->matchIndex, nullptr);
+    EXPECT_EQ(pblur_->search.matchIndex, nullptr);
     ASSERT_EQ(sim::LiveBlocks(), blocks);
     ASSERT_LT(k, 10000) << "runaway";
   }

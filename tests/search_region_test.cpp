@@ -8,6 +8,7 @@
 #include "kernel/match_search.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/search_mode.h"
+#include "blur/search_host.h"
 
 namespace qxv::test {
 namespace {
@@ -56,12 +57,12 @@ TEST_F(SearchRegion, EveryRegionGivesTheScansPixelAndBox) {
     const MatchSearch searches[2] = {MatchSearch::kLiteral, MatchSearch::kIndexed};
     for (int i = 0; i < 2; ++i) {
       ScopedMatchSearch mode(searches[i]);
-      BeginMatchSearches(pblur_);
-      pblur_->objectBox = c.boxSearch ? c.region : kNoBox;
+      BeginMatchSearches(&pblur_->search, InitShellSearchHost());
+      pblur_->search.objectBox = c.boxSearch ? c.region : kNoBox;
       results[i] =
-          SearchReference(pblur_, frame, c.region, c.object, c.q1, c.q2, c.boxSearch);
-      boxes[i] = pblur_->objectBox;
-      ReleaseMatchIndex(pblur_);
+          SearchReference(&pblur_->search, InitShellSearchHost(), frame, c.region, c.object, c.q1, c.q2, c.boxSearch);
+      boxes[i] = pblur_->search.objectBox;
+      ReleaseMatchIndex(&pblur_->search, InitShellSearchHost());
     }
     EXPECT_EQ(results[1].found, results[0].found);
     EXPECT_EQ(results[1].x, results[0].x);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "stages/neighbourhood.h"
+#include "kernel/neighbourhood.h"
 
 namespace qxv {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "blur/composite_pixel.h"
+#include "kernel/composite_pixel.h"
 
 namespace qxv {
 namespace {

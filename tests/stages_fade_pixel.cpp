@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "stages/fade_pixel.h"
+#include "kernel/fade_pixel.h"
 
 namespace qxv {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "blur/progress_glyph.h"
+#include "kernel/progress_glyph.h"
 
 namespace qxv {
 namespace {

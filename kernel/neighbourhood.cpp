@@ -1,0 +1,193 @@
+#include "kernel/neighbourhood.h"
+
+#include "kernel/float_to_int.h"
+#include "kernel/streak_pixel.h"
+
+namespace qxv {
+namespace {
+
+struct Cell {
+  std::int32_t a, r, g, b;
+};
+using Block = Cell[9];
+
+Cell Unpack(std::uint32_t v) {
+  return Cell{static_cast<std::int32_t>(Coverage(v)),
+              static_cast<std::int32_t>((v >> 16) & 0xFFu),
+              static_cast<std::int32_t>((v >> 8) & 0xFFu), static_cast<std::int32_t>(v & 0xFFu)};
+}
+
+bool AllZero(const Cell& c) { return c.a == 0 && c.r == 0 && c.g == 0 && c.b == 0; }
+
+void TakeColour(Cell& c, const Cell& from) {
+  c.r = from.r;
+  c.g = from.g;
+  c.b = from.b;
+}
+
+std::int32_t AtMost(std::int32_t v, std::int32_t limit) { return v > limit ? limit : v; }
+
+std::int32_t Clamp255(std::int32_t v) { return v < 0 ? 0 : AtMost(v, 255); }
+
+// Smoothing: a position that is entirely zero is empty.
+void FillByValue(Block& cells) {
+  Cell running{};
+  for (const Cell& c : cells) {
+    if (!AllZero(c)) {
+      running = c;
+      break;
+    }
+  }
+  for (Cell& c : cells) {
+    if (AllZero(c)) {
+      TakeColour(c, running);
+    } else {
+      running = c;
+    }
+  }
+}
+
+// Blend sets: only the coverage decides in the fill; the search for the
+// first running colour is the caller's.
+void FillByCoverage(Block& cells, Cell running) {
+  for (Cell& c : cells) {
+    if (c.a == 0) {
+      TakeColour(c, running);
+    } else {
+      running = c;
+    }
+  }
+}
+
+std::int32_t PullChannel(double share, std::int32_t centre, std::int32_t v) {
+  const double pulled =
+      share * (static_cast<double>(centre) - static_cast<double>(v)) + static_cast<double>(v);
+  return AtMost(ToInt32(pulled), 255);
+}
+
+// Weaker neighbours take on the centre's colour in proportion to how much
+// weaker they are; the coverages stay.
+void Pull(Block& cells) {
+  const Cell& centre = cells[0];
+  for (int k = 1; k < 9; ++k) {
+    Cell& c = cells[k];
+    const std::int32_t d = centre.a - c.a;
+    if (d <= 0) continue;
+    const double share = static_cast<double>(d) / 127.0;
+    c.r = PullChannel(share, centre.r, c.r);
+    c.g = PullChannel(share, centre.g, c.g);
+    c.b = PullChannel(share, centre.b, c.b);
+  }
+}
+
+std::int32_t Kernel(const Block& c, std::int32_t Cell::*v) {
+  const std::int32_t sum = 4 * (c[0].*v) + 3 * ((c[1].*v) + (c[2].*v) + (c[4].*v) + (c[7].*v)) +
+                           (c[3].*v) + (c[5].*v) + (c[6].*v) + (c[8].*v);
+  return sum / 20;
+}
+
+Cell Average(const Block& cells) {
+  return Cell{AtMost(Kernel(cells, &Cell::a), 127), AtMost(Kernel(cells, &Cell::r), 255),
+              AtMost(Kernel(cells, &Cell::g), 255), AtMost(Kernel(cells, &Cell::b), 255)};
+}
+
+double Brightness(std::int32_t r, std::int32_t g, std::int32_t b) {
+  return 0.6 * static_cast<double>(g) + 0.3 * static_cast<double>(r) + 0.1 * static_cast<double>(b);
+}
+
+std::int32_t BlendChannel(std::int32_t current, std::int32_t target, double factor) {
+  const double moved =
+      (static_cast<double>(target) - static_cast<double>(current)) / 128.0 * factor +
+      static_cast<double>(current);
+  return Clamp255(ToInt32(moved));
+}
+
+std::int32_t Larger(std::int32_t p, std::int32_t q) { return p > q ? p : q; }
+
+bool InRange(std::int32_t channel) { return channel >= 0 && channel <= 255; }
+
+}  // namespace
+
+std::uint32_t SmoothPixel(const std::uint32_t n[9], bool honourMarks) {
+  // Most of a layer is empty: nine empty values fill, pull and average to
+  // an empty pixel, whatever the marks.
+  if ((n[0] | n[1] | n[2] | n[3] | n[4] | n[5] | n[6] | n[7] | n[8]) == 0u) return 0u;
+  Block cells;
+  cells[0] = Unpack(n[0]);
+  for (int k = 1; k < 9; ++k) {
+    cells[k] = (honourMarks && (n[k] & kMarkBit) != 0u) ? cells[0] : Unpack(n[k]);
+  }
+  FillByValue(cells);
+  Pull(cells);
+  const Cell s = Average(cells);
+  return (static_cast<std::uint32_t>(s.a) << 24) | (static_cast<std::uint32_t>(s.r) << 16) |
+         (static_cast<std::uint32_t>(s.g) << 8) | static_cast<std::uint32_t>(s.b);
+}
+
+void BlendBrighter(float weight, std::int32_t a, std::int32_t* red, std::int32_t* green,
+                   std::int32_t* blue, std::int32_t targetRed, std::int32_t targetGreen,
+                   std::int32_t targetBlue) {
+  const long double scaled = static_cast<long double>(weight) / static_cast<long double>(10.0f) *
+                             static_cast<long double>(a);
+  const std::int32_t f = ToInt32(scaled);
+  const double factor = static_cast<double>(f) * 1.5 + 8.0;
+  const std::int32_t r = BlendChannel(*red, targetRed, factor);
+  const std::int32_t g = BlendChannel(*green, targetGreen, factor);
+  const std::int32_t b = BlendChannel(*blue, targetBlue, factor);
+  if (Brightness(r, g, b) > Brightness(*red, *green, *blue)) {
+    *red = r;
+    *green = g;
+    *blue = b;
+    return;
+  }
+  // A darker result may still raise single channels.
+  *red = Clamp255(Larger(*red, r));
+  *green = Clamp255(Larger(*green, g));
+  *blue = Clamp255(Larger(*blue, b));
+}
+
+void BlendNeighbourhood(float mainStrength, float altStrength, std::int32_t* red,
+                        std::int32_t* green, std::int32_t* blue, std::uint32_t centre,
+                        std::uint32_t left, std::uint32_t right, std::uint32_t up,
+                        std::uint32_t down, std::uint32_t upperLeft, std::uint32_t upperRight,
+                        std::uint32_t lowerLeft, std::uint32_t lowerRight) {
+  // An empty neighbourhood smooths to nothing in both sets, and each blend
+  // toward nothing with f = 0 (a = 0, whatever the weight) gives every
+  // channel c the value c - c / 16 truncated, which is no brighter and no
+  // channel larger: a colour within 0..255 stays exactly as it is.
+  if ((centre | left | right | up | down | upperLeft | upperRight | lowerLeft | lowerRight) == 0u &&
+      InRange(*red) && InRange(*green) && InRange(*blue)) {
+    return;
+  }
+  const std::uint32_t n[9] = {centre,    right,      left, upperRight, up,
+                              upperLeft, lowerRight, down, lowerLeft};
+  Block plain{};
+  Block marked{};
+  for (int k = 0; k < 9; ++k) {
+    ((n[k] & kMarkBit) != 0u ? marked : plain)[k] = Unpack(n[k]);
+  }
+  Cell plainRunning{};
+  for (const Cell& c : plain) {
+    if (!AllZero(c)) {
+      plainRunning = c;
+      break;
+    }
+  }
+  Cell markedRunning{};
+  for (const Cell& c : marked) {
+    if (c.a != 0) {
+      markedRunning = c;
+      break;
+    }
+  }
+  FillByCoverage(plain, plainRunning);
+  FillByCoverage(marked, markedRunning);
+  Pull(plain);
+  Pull(marked);
+  const Cell u = Average(plain);
+  const Cell m = Average(marked);
+  BlendBrighter(mainStrength, u.a, red, green, blue, u.r, u.g, u.b);
+  BlendBrighter(altStrength, m.a, red, green, blue, m.r, m.g, m.b);
+}
+
+}  // namespace qxv

@@ -20,16 +20,16 @@ std::string Frame(int f) { return std::to_string(1000 + f).substr(1); }
 
 // Without a scene apply sees no Weights and no groups, so the demo runs in
 // mode "all" without the depth test, where neither counts.
-const std::vector<std::string> kShared = {"--mode",         "all", "--tile",     "32x32",
-                                          "--quiet",        "--streak-length", "10",
-                                          "--strength",     "6",   "--alt-length", "20"};
+const std::vector<std::string> kShared = {
+    "--mode", "all",        "--tile", "32x32",        "--quiet", "--streak-length",
+    "10",     "--strength", "6",      "--alt-length", "20"};
 
 class ToolApplyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::vector<std::string> demo = {"demo",   "--out",    in_,  "--size", "128x72",
-                                     "--frames", std::to_string(kFrames), "--passes",
-                                     "--no-depth-test"};
+    std::vector<std::string> demo = {
+        "demo",     "--out",          in_, "--size", "128x72", "--frames", std::to_string(kFrames),
+        "--passes", "--no-depth-test"};
     demo.insert(demo.end(), kShared.begin(), kShared.end());
     ToolRun made = RunTool(demo);
     ASSERT_EQ(made.status, 0) << made.err;
@@ -47,7 +47,8 @@ class ToolApplyTest : public ::testing::Test {
       const std::vector<float> index = Floats("index", f);
       std::vector<std::uint32_t> colour(index.size()), alpha(index.size());
       for (std::size_t i = 0; i < index.size(); ++i) {
-        colour[i] = std::uint32_t{rgb[3 * i]} << 16 | std::uint32_t{rgb[3 * i + 1]} << 8 | rgb[3 * i + 2];
+        colour[i] =
+            std::uint32_t{rgb[3 * i]} << 16 | std::uint32_t{rgb[3 * i + 1]} << 8 | rgb[3 * i + 2];
         alpha[i] = a(i, index[i]);
         if (alpha[i] == 0) colour[i] = 0;  // associated alpha, as renderers write it
       }
@@ -85,9 +86,12 @@ TEST_F(ToolApplyTest, EqualsTheDemoBlurredFramesWhateverCarriesThePasses) {
       b.push_back(static_cast<float>(DecodeSrgb(static_cast<std::uint8_t>(rgb[i + 2]))));
     }
     WriteFloatChannels(FrameName(scratch_ / "exr/render_####.exr", f + 1), kWidth, kHeight,
-                       {{"View.Combined.R", r}, {"View.Combined.G", g}, {"View.Combined.B", b},
+                       {{"View.Combined.R", r},
+                        {"View.Combined.G", g},
+                        {"View.Combined.B", b},
                         {"View.IndexOB.X", Floats("index", f)},
-                        {"View.M.U", Floats("match1", f)}, {"View.M.V", Floats("match2", f)},
+                        {"View.M.U", Floats("match1", f)},
+                        {"View.M.V", Floats("match2", f)},
                         {"View.Alt.X", Floats("alternate", f)}});
   }
   const std::string exr = scratch_ / "exr/render_####.exr";
@@ -97,8 +101,9 @@ TEST_F(ToolApplyTest, EqualsTheDemoBlurredFramesWhateverCarriesThePasses) {
   };
   const Case cases[] = {
       {"png", PngPasses(in_ + "/rendered_%03d.png")},
-      {"exr", {"--colour", exr + ":View.Combined", "--index", exr + ":View.IndexOB", "--match1",
-               exr + ":View.M.U", "--match2", exr + ":View.M.V", "--alternate", exr + ":View.Alt"}},
+      {"exr",
+       {"--colour", exr + ":View.Combined", "--index", exr + ":View.IndexOB", "--match1",
+        exr + ":View.M.U", "--match2", exr + ":View.M.V", "--alternate", exr + ":View.Alt"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -51,9 +51,9 @@ double SegmentDistance(double px, double py, double qx, double qy, Offset d) {
 }
 
 struct StreakReport {
-  double median = 1e9, ninetieth = 1e9;  // distance of streak pixels from the motion
+  double median = 1e9, ninetieth = 1e9;       // distance of streak pixels from the motion
   std::map<std::uint32_t, int> streakPixels;  // by the object they are nearest
-  double pillarChange = 0;  // in 8-bit levels, away from the moving objects
+  double pillarChange = 0;                    // in 8-bit levels, away from the moving objects
   int pillarPixels = 0;
 };
 
@@ -61,11 +61,11 @@ class ToolBlenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!OnPath("blender")) GTEST_SKIP() << "blender is not on PATH (scripts/install-test-deps.sh)";
-    const std::string command = "blender -b --factory-startup -P " +
-                                std::string(QXV_SOURCE_DIR) +
-                                "/examples/blender/render_scene.py -- --out " + scratch_ / "render" +
-                                " --size 160x90 --frames " + std::to_string(kFrames) +
-                                " --samples 4 >" + scratch_ / "blender.log" + " 2>&1";
+    const std::string command = "blender -b --factory-startup -P " + std::string(QXV_SOURCE_DIR) +
+                                "/examples/blender/render_scene.py -- --out " +
+                                scratch_ / "render" + " --size 160x90 --frames " +
+                                std::to_string(kFrames) + " --samples 4 >" +
+                                scratch_ / "blender.log" + " 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << "see " << scratch_ / "blender.log";
     for (int f = 1; f <= kFrames; ++f) {
       ASSERT_TRUE(std::filesystem::exists(FrameName(exr_, f))) << FrameName(exr_, f);
@@ -75,8 +75,10 @@ class ToolBlenderTest : public ::testing::Test {
   // apply over the EXR files with the given match source, to PNG.
   std::string Apply(const std::string& name, std::vector<std::string> more) {
     const std::string out = scratch_ / (name + "/b_####.png");
-    std::vector<std::string> args = {"apply", "--quiet", "--colour", exr_ + ":ViewLayer.Combined",
-                                     "--index", exr_ + ":ViewLayer.IndexOB", "--output", out};
+    std::vector<std::string> args = {"apply",    "--quiet",
+                                     "--colour", exr_ + ":ViewLayer.Combined",
+                                     "--index",  exr_ + ":ViewLayer.IndexOB",
+                                     "--output", out};
     args.insert(args.end(), more.begin(), more.end());
     ToolRun r = RunTool(args);
     EXPECT_EQ(r.status, 0) << r.err;
@@ -140,9 +142,10 @@ class ToolBlenderTest : public ::testing::Test {
     std::sort(errors.begin(), errors.end());
     report.median = errors[errors.size() / 2];
     report.ninetieth = errors[errors.size() * 9 / 10];
-    std::printf("  %zu streak pixels, off the motion by: median %.2f px, 90%% %.2f px; "
-                "still pillar changed by at most %.0f\n",
-                errors.size(), report.median, report.ninetieth, report.pillarChange);
+    std::printf(
+        "  %zu streak pixels, off the motion by: median %.2f px, 90%% %.2f px; "
+        "still pillar changed by at most %.0f\n",
+        errors.size(), report.median, report.ninetieth, report.pillarChange);
     return report;
   }
 
@@ -153,7 +156,8 @@ class ToolBlenderTest : public ::testing::Test {
 void ExpectAlongTheMotion(const StreakReport& r) {
   EXPECT_LT(r.median, 0.75);
   EXPECT_LT(r.ninetieth, 1.5);
-  for (std::uint32_t o : kMoving) EXPECT_GT(r.streakPixels.count(o) ? r.streakPixels.at(o) : 0, 30) << "object " << o;
+  for (std::uint32_t o : kMoving)
+    EXPECT_GT(r.streakPixels.count(o) ? r.streakPixels.at(o) : 0, 30) << "object " << o;
   EXPECT_GT(r.pillarPixels, 300);
   EXPECT_EQ(r.pillarChange, 0.0);
 }

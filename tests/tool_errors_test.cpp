@@ -24,8 +24,10 @@ class ToolErrorsTest : public ::testing::Test {
     std::ifstream whole(in_ + "/rendered_000.png", std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
     std::ofstream(scratch_ / "truncated_000.png", std::ios::binary) << bytes.substr(0, 90);
-    WriteImage(scratch_ / "gray_000.png", ValueImage(std::vector<std::uint32_t>(64 * 36, 1), 64, 36));
-    WriteImage(scratch_ / "small_000.png", ValueImage(std::vector<std::uint32_t>(40 * 20, 1), 40, 20));
+    WriteImage(scratch_ / "gray_000.png",
+               ValueImage(std::vector<std::uint32_t>(64 * 36, 1), 64, 36));
+    WriteImage(scratch_ / "small_000.png",
+               ValueImage(std::vector<std::uint32_t>(40 * 20, 1), 40, 20));
     std::filesystem::copy_file(in_ + "/rendered_000.png", scratch_ / "mixed_000.png");
     WriteImage(scratch_ / "mixed_001.png",
                ColourImage(std::vector<std::uint32_t>(40 * 20, 0), {}, 40, 20, false));
@@ -111,7 +113,8 @@ TEST_F(ToolErrorsTest, EachBadInputIsNamedWithItsReasonAndStatus) {
       {Apply("--colour", s + "missing_%03d.png"), 1, "--colour: no file matches"},
       {Apply("--colour", s + "gap_%03d.png"), 1,
        s + "gap_001.png: No such file (frame 1 of --colour)"},
-      {Apply("--colour", s + "text_%03d.png"), 1, s + "text_000.png: corrupt or unreadable (Not a PNG file)"},
+      {Apply("--colour", s + "text_%03d.png"), 1,
+       s + "text_000.png: corrupt or unreadable (Not a PNG file)"},
       {Apply("--colour", s + "truncated_%03d.png"), 1,
        s + "truncated_000.png: corrupt or unreadable"},
       {Apply("--match1", s + "cut_%03d.exr:L.Z.Z"), 1, s + "cut_000.exr: corrupt or unreadable"},
@@ -124,7 +127,8 @@ TEST_F(ToolErrorsTest, EachBadInputIsNamedWithItsReasonAndStatus) {
       {Apply("--index", s + "layers_%03d.exr:L.UV"), 1,
        s + "layers_000.exr:L.UV: 3 channels (L.UV.A, L.UV.U, L.UV.V), expected 1"},
       {Apply("--index", s + "layers_%03d.exr:L.Index"), 1,
-       s + "layers_000.exr: no channel or layer 'L.Index'; its channels: L.UV.A, L.UV.U, L.UV.V, L.Z.Z"},
+       s + "layers_000.exr: no channel or layer 'L.Index'; its channels: L.UV.A, L.UV.U, L.UV.V, "
+           "L.Z.Z"},
       {Apply("--index", s + "layers_%03d.exr:L.UV.U,L.X"), 1,
        s + "layers_000.exr: no channel 'L.X'; its channels:"},
       {Apply("--match2", s + "small_%03d.png:Y"), 1,

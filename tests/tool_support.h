@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/module_loader.h"
 #include "tools/image_file.h"
+#include "tools/module_loader.h"
 
 namespace pblur::test {
 

@@ -12,8 +12,9 @@ namespace {
 std::vector<std::pair<const char*, const PassSource*>> Inputs(const Options& o) {
   std::vector<std::pair<const char*, const PassSource*>> inputs;
   const std::pair<const char*, const PassSource*> all[] = {
-      {"--colour", &o.colour}, {"--index", &o.index},   {"--match1", &o.match1},
-      {"--match2", &o.match2}, {"--uv", &o.uv},         {"--vector", &o.vector},
+      {"--colour", &o.colour}, {"--index", &o.index},
+      {"--match1", &o.match1}, {"--match2", &o.match2},
+      {"--uv", &o.uv},         {"--vector", &o.vector},
       {"--depth", &o.depth},   {"--alternate", &o.alternate}};
   for (const auto& input : all) {
     if (!input.second->pattern.empty()) inputs.push_back(input);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 
 #include "tools/tool_error.h"
 
@@ -73,8 +73,9 @@ bool HasFrameNumber(const std::string& pattern) {
 void CheckPattern(const std::string& flag, const std::string& pattern) {
   Conversion c;
   if (ScanPattern(pattern, &c) != 1) {
-    UsageError(flag + ": '" + pattern +
-               "' needs exactly one frame number like %d, %04d or #### (write %% for a percent sign)");
+    UsageError(
+        flag + ": '" + pattern +
+        "' needs exactly one frame number like %d, %04d or #### (write %% for a percent sign)");
   }
 }
 

@@ -73,13 +73,20 @@ std::unique_ptr<OIIO::ImageInput> Open(const std::string& path) {
 // The largest value of an integer sample type; 0 for float types.
 double IntegerUnit(OIIO::TypeDesc t) {
   switch (t.basetype) {
-    case OIIO::TypeDesc::UINT8: return 255.0;
-    case OIIO::TypeDesc::INT8: return 127.0;
-    case OIIO::TypeDesc::UINT16: return 65535.0;
-    case OIIO::TypeDesc::INT16: return 32767.0;
-    case OIIO::TypeDesc::UINT32: return 4294967295.0;
-    case OIIO::TypeDesc::INT32: return 2147483647.0;
-    default: return 0.0;
+    case OIIO::TypeDesc::UINT8:
+      return 255.0;
+    case OIIO::TypeDesc::INT8:
+      return 127.0;
+    case OIIO::TypeDesc::UINT16:
+      return 65535.0;
+    case OIIO::TypeDesc::INT16:
+      return 32767.0;
+    case OIIO::TypeDesc::UINT32:
+      return 4294967295.0;
+    case OIIO::TypeDesc::INT32:
+      return 2147483647.0;
+    default:
+      return 0.0;
   }
 }
 
@@ -102,12 +109,24 @@ void ReadIntegerChannel(OIIO::ImageInput& input, int c, OIIO::TypeDesc type, std
   if (!input.read_image(0, 0, c, c + 1, type, raw.data())) return;
   const std::size_t channels = image.names.size();
   switch (type.basetype) {
-    case OIIO::TypeDesc::UINT8: Widen<std::uint8_t>(raw, slot, channels, image.samples); break;
-    case OIIO::TypeDesc::INT8: Widen<std::int8_t>(raw, slot, channels, image.samples); break;
-    case OIIO::TypeDesc::UINT16: Widen<std::uint16_t>(raw, slot, channels, image.samples); break;
-    case OIIO::TypeDesc::INT16: Widen<std::int16_t>(raw, slot, channels, image.samples); break;
-    case OIIO::TypeDesc::UINT32: Widen<std::uint32_t>(raw, slot, channels, image.samples); break;
-    default: Widen<std::int32_t>(raw, slot, channels, image.samples); break;
+    case OIIO::TypeDesc::UINT8:
+      Widen<std::uint8_t>(raw, slot, channels, image.samples);
+      break;
+    case OIIO::TypeDesc::INT8:
+      Widen<std::int8_t>(raw, slot, channels, image.samples);
+      break;
+    case OIIO::TypeDesc::UINT16:
+      Widen<std::uint16_t>(raw, slot, channels, image.samples);
+      break;
+    case OIIO::TypeDesc::INT16:
+      Widen<std::int16_t>(raw, slot, channels, image.samples);
+      break;
+    case OIIO::TypeDesc::UINT32:
+      Widen<std::uint32_t>(raw, slot, channels, image.samples);
+      break;
+    default:
+      Widen<std::int32_t>(raw, slot, channels, image.samples);
+      break;
   }
 }
 

@@ -148,7 +148,8 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string& f, const std::string& v) {
        const std::string::size_type comma = v.find(',');
        o.vectorScaleX = Signed(f, v.substr(0, comma));
-       o.vectorScaleY = comma == std::string::npos ? o.vectorScaleX : Signed(f, v.substr(comma + 1));
+       o.vectorScaleY =
+           comma == std::string::npos ? o.vectorScaleX : Signed(f, v.substr(comma + 1));
      }},
     {"--match1", "PAT", kApply, "first match value frames, with --match2",
      [](Options& o, const std::string& f, const std::string& v) {

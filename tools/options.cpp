@@ -80,9 +80,10 @@ void PrintHelp(std::ostream& out) {
   out << "pblur: the QXVpblur motion blur outside the host\n\n"
          "usage: pblur demo [options]    render the built-in animated scene and blur it\n"
          "       pblur apply [options]   blur your own renders (PNG, OpenEXR, TIFF, ...)\n\n";
-  const char* headings[] = {"options of both commands (module default; demo default):",
-                            "pblur demo:", "pblur apply (PAT: a file name with one frame number, %d, %04d or ####;\n"
-                            "  PAT:CH also names the layer or comma-separated channels to read):"};
+  const char* headings[] = {
+      "options of both commands (module default; demo default):", "pblur demo:",
+      "pblur apply (PAT: a file name with one frame number, %d, %04d or ####;\n"
+      "  PAT:CH also names the layer or comma-separated channels to read):"};
   const unsigned groups[] = {kBoth, kDemo, kApply};
   for (int g = 0; g < 3; ++g) {
     out << headings[g] << "\n";

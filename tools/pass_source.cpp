@@ -26,9 +26,7 @@ std::vector<std::string> Split(const std::string& list) {
   }
 }
 
-std::string Count(std::size_t n) {
-  return std::to_string(n) + (n == 1 ? " channel" : " channels");
-}
+std::string Count(std::size_t n) { return std::to_string(n) + (n == 1 ? " channel" : " channels"); }
 
 bool Contains(const std::vector<std::string>& names, const std::string& name) {
   return std::find(names.begin(), names.end(), name) != names.end();
@@ -92,8 +90,7 @@ std::vector<std::string> ChooseChannels(const std::string& path,
       if (!Contains(available, name)) InputError(path + ": no channel '" + name + "'" + listing);
     }
     if (!CountFits(shape, candidates.size())) {
-      InputError(where + ": " + Count(candidates.size()) + ", expected " +
-                 Expected(shape));
+      InputError(where + ": " + Count(candidates.size()) + ", expected " + Expected(shape));
     }
     return candidates;
   }
@@ -106,25 +103,27 @@ std::vector<std::string> ChooseChannels(const std::string& path,
   std::vector<std::vector<std::string>> suffixSets;
   if (shape == PassShape::Colour) suffixSets = {{"R", "G", "B"}};
   if (shape == PassShape::Pair) suffixSets = {{"U", "V"}, {"X", "Y"}};
+  // Every layer that fits any of the pass's name sets: one is the answer,
+  // more than one is for the user to choose from.
+  std::map<std::string, std::vector<std::string>> fitting;
   for (const auto& suffixes : suffixSets) {
-    const auto layers = LayersWith(candidates, suffixes);
-    if (layers.size() > 1) {
-      std::vector<std::string> names;
-      for (const auto& layer : layers) names.push_back(layer.first + "*");
-      InputError(where + ": more than one layer fits (" + Joined(names) +
-                 "); name one as PATTERN:LAYER");
-    }
-    if (layers.size() == 1) {
-      std::vector<std::string> chosen = layers.begin()->second;
-      const std::string alpha = layers.begin()->first + "A";
-      if (shape == PassShape::Colour && Contains(candidates, alpha)) chosen.push_back(alpha);
-      return chosen;
-    }
+    for (auto& layer : LayersWith(candidates, suffixes)) fitting.insert(layer);
+  }
+  if (fitting.size() > 1) {
+    std::vector<std::string> names;
+    for (const auto& layer : fitting) names.push_back(layer.first + "*");
+    InputError(where + ": more than one layer fits (" + Joined(names) +
+               "); name one as PATTERN:LAYER");
+  }
+  if (fitting.size() == 1) {
+    std::vector<std::string> chosen = fitting.begin()->second;
+    const std::string alpha = fitting.begin()->first + "A";
+    if (shape == PassShape::Colour && Contains(candidates, alpha)) chosen.push_back(alpha);
+    return chosen;
   }
   if (!CountFits(shape, candidates.size())) {
-    InputError(where + ": " + Count(candidates.size()) + " (" +
-               Joined(candidates) + "), expected " + Expected(shape) +
-               "; name them as PATTERN:CHANNELS");
+    InputError(where + ": " + Count(candidates.size()) + " (" + Joined(candidates) +
+               "), expected " + Expected(shape) + "; name them as PATTERN:CHANNELS");
   }
   return candidates;
 }

@@ -105,10 +105,9 @@ void UvMatchValues(const ChannelImage& pass, const std::vector<std::uint32_t>& o
   for (long y = 0; y < h; ++y) {
     for (long x = 0; x < w; ++x) {
       const std::uint32_t o = objects[at(x, y)];
-      edge[at(x, y)] = (x > 0 && objects[at(x - 1, y)] != o) ||
-                       (x + 1 < w && objects[at(x + 1, y)] != o) ||
-                       (y > 0 && objects[at(x, y - 1)] != o) ||
-                       (y + 1 < h && objects[at(x, y + 1)] != o);
+      edge[at(x, y)] =
+          (x > 0 && objects[at(x - 1, y)] != o) || (x + 1 < w && objects[at(x + 1, y)] != o) ||
+          (y > 0 && objects[at(x, y - 1)] != o) || (y + 1 < h && objects[at(x, y + 1)] != o);
     }
   }
   match1->resize(pass.Pixels());

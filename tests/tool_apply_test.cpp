@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 #include "tests/tool_support.h"
 #include "tools/frame_pattern.h"
@@ -60,6 +61,13 @@ class ToolApplyTest : public ::testing::Test {
     args.insert(args.begin(), "apply");
     args.insert(args.end(), kShared.begin(), kShared.end());
     return RunTool(args);
+  }
+
+  // apply over the demo's PNG passes with another colour.
+  ToolRun ApplyPng(const std::string& colour, const std::string& output) const {
+    std::vector<std::string> args = PngPasses(colour);
+    args.insert(args.end(), {"--output", output});
+    return Apply(args);
   }
 
   std::vector<std::string> PngPasses(const std::string& colour) const {
@@ -136,11 +144,7 @@ TEST_F(ToolApplyTest, AlphaIsBlurredWithTheColour) {
   WriteRgba(cutout, [](std::size_t, float index) { return index != 0 ? 255u : 0u; });
 
   // Opaque everywhere: the colour is the demo's and the alpha stays opaque.
-  ToolRun r = Apply([&] {
-    auto a = PngPasses(opaque);
-    a.insert(a.end(), {"--output", scratch_ / "o/opaque_%03d.png"});
-    return a;
-  }());
+  ToolRun r = ApplyPng(opaque, scratch_ / "o/opaque_%03d.png");
   ASSERT_EQ(r.status, 0) << r.err;
   for (int f = 1; f <= kFrames; ++f) {
     const ChannelImage out = ReadAll(scratch_ / ("o/opaque_" + Frame(f) + ".png"));
@@ -148,18 +152,16 @@ TEST_F(ToolApplyTest, AlphaIsBlurredWithTheColour) {
     const std::vector<std::uint16_t> blurred = Samples(in_ + "/blurred_" + Frame(f) + ".png");
     for (std::size_t i = 0; i < out.Pixels(); ++i) {
       ASSERT_EQ(out.At(i, 3), 255.0) << "pixel " << i << " of frame " << f;
-      ASSERT_EQ(out.At(i, 1), blurred[3 * i + 1]) << "pixel " << i << " of frame " << f;
+      for (std::size_t c = 0; c < 3; ++c) {
+        ASSERT_EQ(out.At(i, c), blurred[3 * i + c]) << "pixel " << i << " of frame " << f;
+      }
     }
   }
 
   // Objects over a transparent background: where a streak covers the
   // background it brings coverage with it, and alpha stays 0 where nothing
   // moved over the background.
-  r = Apply([&] {
-    auto a = PngPasses(cutout);
-    a.insert(a.end(), {"--output", scratch_ / "o/cutout_%03d.png"});
-    return a;
-  }());
+  r = ApplyPng(cutout, scratch_ / "o/cutout_%03d.png");
   ASSERT_EQ(r.status, 0) << r.err;
   for (int f = 1; f <= kFrames; ++f) {
     const ChannelImage out = ReadAll(scratch_ / ("o/cutout_" + Frame(f) + ".png"));
@@ -179,6 +181,44 @@ TEST_F(ToolApplyTest, AlphaIsBlurredWithTheColour) {
     }
     EXPECT_GT(streakPixels, 100) << "frame " << f;
     EXPECT_LT(covered, background / 2) << "frame " << f;
+  }
+}
+
+TEST(ToolApplyValuesTest, SamplesThatAreNotNumbersInEveryPassAreValues) {
+  ScratchFolder scratch;
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const std::vector<float> odd = {nan, inf, -inf, 1e30f, -1e30f, 0.0f, 2.0f, -1.0f};
+  // Every pass of two frames from the same odd values, shifted per channel
+  // and frame so each kind of value meets every other.
+  for (int f = 1; f <= 2; ++f) {
+    std::vector<std::pair<std::string, std::vector<float>>> channels;
+    int shift = f;
+    for (const char* name : {"C.R", "C.G", "C.B", "C.A", "Index.X", "UV.U", "UV.V", "Vector.X",
+                             "Vector.Y", "Depth.Z", "Alt.X"}) {
+      std::vector<float> values(32 * 16);
+      for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = odd[(i / 3 + static_cast<std::size_t>(shift)) % odd.size()];
+      }
+      channels.emplace_back(name, values);
+      shift += 3;
+    }
+    WriteFloatChannels(FrameName(scratch / "odd_####.exr", f), 32, 16, channels);
+  }
+  const std::string in = scratch / "odd_####.exr";
+  for (const char* source : {"--uv", "--vector"}) {
+    SCOPED_TRACE(source);
+    const std::string out = scratch / (std::string(source + 2) + "_####.exr");
+    ToolRun r = RunTool({"apply", "--quiet", "--colour", in + ":C", "--index", in + ":Index",
+                         source, in + (source == std::string("--uv") ? ":UV" : ":Vector"),
+                         "--depth", in + ":Depth", "--depth-test", "--alternate", in + ":Alt",
+                         "--output", out, "--tile", "8x8"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (int f = 1; f <= 2; ++f) {
+      const ChannelImage written = ReadAll(FrameName(out, f));
+      ASSERT_EQ(written.names.size(), 4u);
+      for (double v : written.samples) ASSERT_TRUE(v >= 0.0 && v <= 1.0) << v;
+    }
   }
 }
 

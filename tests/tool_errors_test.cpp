@@ -161,8 +161,15 @@ TEST(ToolHelpTest, ExplainsEveryOptionInOneLine) {
   for (const char* option :
        {"--streak-length", "--strength", "--alt-length", "--alt-strength", "--echoes", "--jitter",
         "--depth-test", "--no-secondary", "--reverse-length", "--trails", "--mode", "--frames",
-        "--size", "--tile", "--out", "--quiet", "--colour", "--output"}) {
+        "--size", "--tile", "--out", "--quiet", "--colour", "--index", "--uv", "--vector",
+        "--vector-scale", "--match1", "--match2", "--depth", "--alternate", "--first", "--last",
+        "--output"}) {
     EXPECT_NE(r.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
+  }
+  // What apply makes of float colour and of samples that are not numbers.
+  for (const char* note : {"values above 1 are clamped", "x to the right and y up",
+                           "NaN and infinity farthest", "NaN/inf count as no motion"}) {
+    EXPECT_NE(r.out.find(note), std::string::npos) << note;
   }
 }
 

@@ -1,15 +1,14 @@
 #include "blur/composite_phase.h"
 
-#include "kernel/composite_pixel.h"
-#include "blur/pass_objects.h"
 #include "blur/progress_icon.h"
+#include "kernel/composite_pixel.h"
 #include "kernel/neighbourhood.h"
+#include "stages/tile_walker.h"
 
 namespace qxv {
 namespace {
 
 struct CompositeWork {
-  std::uint32_t imageTile;
   std::uint32_t mainTile;
   std::uint32_t secondaryTile;
   bool secondaryTaken;
@@ -34,50 +33,51 @@ void BlendSecondary(const Pass* pass, const std::uint32_t* layer, std::int32_t x
                      hasDown && hasRight ? down[1] : 0u);
 }
 
-void CompositeTile(Pass* pass, CompositeWork* w) {
-  Pblur* pblur = pass->pblur;
-  const ParameterBlock& p = pass->parameters;
-  TiledImage* image = pass->image;
-  image->ops->GetTileRect(image, w->imageTile, pass->workRect);
-  *pass->tileRect = ToRect32(*pass->workRect);
-  ShowIconOverTile(pass);
-  image->ops->LockTile(image, w->imageTile);
-  std::uint32_t* tileMemory = image->ops->GetTileData(image, w->imageTile);
-  const std::uint32_t* mainLayer =
-      w->mainTaken
-          ? pblur->mainStreakLayer->ops->GetTileData(pblur->mainStreakLayer, w->mainTile)
-          : nullptr;
-  const std::uint32_t* secondaryLayer =
-      p.secondaryLayer && w->secondaryTaken
-          ? pblur->secondaryStreakLayer->ops->GetTileData(pblur->secondaryStreakLayer,
-                                                          w->secondaryTile)
-          : nullptr;
-  const bool readable = tileMemory && mainLayer && (!p.secondaryLayer || secondaryLayer);
-  const std::int32_t top = pass->tileRect->top, left = pass->tileRect->left;
-  const std::uint32_t rowEnd = static_cast<std::uint32_t>(top) + pass->info.tileHeight;
-  const std::uint32_t columnEnd = static_cast<std::uint32_t>(left) + pass->info.tileWidth;
-  for (std::int32_t y = top; readable && static_cast<std::uint32_t>(y) < rowEnd &&
-                             static_cast<std::uint32_t>(y) < pass->info.height;
-       ++y) {
-    image->ops->SeekPixel(image, static_cast<std::int16_t>(left), static_cast<std::int16_t>(y));
-    std::uint32_t* out = tileMemory + static_cast<std::ptrdiff_t>(y - top) * pass->info.tileWidth;
-    const std::uint32_t* layerRow = mainLayer + static_cast<std::ptrdiff_t>(y) * pass->info.width;
-    for (std::int32_t x = left; static_cast<std::uint32_t>(x) < columnEnd &&
-                                static_cast<std::uint32_t>(x) < pass->info.width;
-         ++x) {
-      std::uint32_t pixel = 0;
-      image->ops->ReadPixel(image, &pixel);
-      std::int32_t red = 0, green = 0, blue = 0;
-      CompositeMainLayer(pixel, layerRow[x], p.mainStrength, &red, &green, &blue);
-      if (p.secondaryLayer) BlendSecondary(pass, secondaryLayer, x, y, &red, &green, &blue);
-      out[x - left] = (static_cast<std::uint32_t>(red) << 16) |
-                      (static_cast<std::uint32_t>(green) << 8) | static_cast<std::uint32_t>(blue);
-      image->ops->NextPixel(image);
+// One image tile: the icon shown in its place, the tile locked and every
+// pixel rewritten in its memory, the finished tile shown.
+struct CompositeTileVisitor {
+  Pass* pass;
+  const CompositeWork* w;
+
+  void Enter(const WalkedTile& t) {
+    *pass->tileRect = ToRect32(t.rect);
+    ShowIconOverTile(pass);
+  }
+
+  void Visit(const WalkedTile& t) {
+    Pblur* pblur = pass->pblur;
+    const ParameterBlock& p = pass->parameters;
+    TiledImage* image = pass->image;
+    const std::uint32_t* mainLayer =
+        w->mainTaken
+            ? pblur->mainStreakLayer->ops->GetTileData(pblur->mainStreakLayer, w->mainTile)
+            : nullptr;
+    const std::uint32_t* secondaryLayer =
+        p.secondaryLayer && w->secondaryTaken
+            ? pblur->secondaryStreakLayer->ops->GetTileData(pblur->secondaryStreakLayer,
+                                                            w->secondaryTile)
+            : nullptr;
+    if (!t.memory || !mainLayer || (p.secondaryLayer && !secondaryLayer)) return;
+    for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
+      image->ops->SeekPixel(image, t.rect.left, static_cast<std::int16_t>(y));
+      std::uint32_t* out = t.Row(y);
+      const std::uint32_t* layerRow = mainLayer + static_cast<std::ptrdiff_t>(y) * pass->info.width;
+      for (std::int32_t x = t.left; static_cast<std::uint32_t>(x) < t.columnEnd; ++x) {
+        std::uint32_t pixel = 0;
+        image->ops->ReadPixel(image, &pixel);
+        std::int32_t red = 0, green = 0, blue = 0;
+        CompositeMainLayer(pixel, layerRow[x], p.mainStrength, &red, &green, &blue);
+        if (p.secondaryLayer) BlendSecondary(pass, secondaryLayer, x, y, &red, &green, &blue);
+        out[x - t.left] = (static_cast<std::uint32_t>(red) << 16) |
+                          (static_cast<std::uint32_t>(green) << 8) |
+                          static_cast<std::uint32_t>(blue);
+        image->ops->NextPixel(image);
+      }
     }
   }
-  image->ops->UnlockTile(image, w->imageTile);
-  ShowFinishedTile(pass);
-}
+
+  void Leave(const WalkedTile&) { ShowFinishedTile(pass); }
+};
 
 }  // namespace
 
@@ -86,7 +86,7 @@ void RunCompositePhase(Pass* pass) {
   const ParameterBlock& p = pass->parameters;
   TileIterator** scratch = &pass->iterators[kScratchIterator];
   CompositeWork w = {};
-  pass->iterators[kImageIterator] = pass->image->ops->NewTileIterator(pass->image, &kWholeRegion);
+  OpenTiles(pass->image, &pass->iterators[kImageIterator]);
   w.mainTaken = TakeFirstTile(pblur->mainStreakLayer, scratch, &w.mainTile);
   if (p.secondaryLayer) {
     w.secondaryTaken = TakeFirstTile(pblur->secondaryStreakLayer, scratch, &w.secondaryTile);
@@ -96,8 +96,14 @@ void RunCompositePhase(Pass* pass) {
   }
   if (w.mainTaken) pblur->mainStreakLayer->ops->LockTile(pblur->mainStreakLayer, w.mainTile);
   TileIterator* images = pass->iterators[kImageIterator];
-  while (images && images->ops->NextTile(images, 1, &w.imageTile, nullptr) == 0) {
-    CompositeTile(pass, &w);
+  if (images) {
+    CompositeTileVisitor visitor = {pass, &w};
+    WalkLimits limits;
+    limits.width = pass->info.width;
+    limits.height = pass->info.height;
+    limits.tileWidth = pass->info.tileWidth;
+    limits.tileHeight = pass->info.tileHeight;
+    WalkTiles(pass->image, images, pass->workRect, limits, visitor);
   }
   if (w.mainTaken) pblur->mainStreakLayer->ops->UnlockTile(pblur->mainStreakLayer, w.mainTile);
   if (w.secondaryTaken) {

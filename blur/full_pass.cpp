@@ -3,50 +3,50 @@
 #include "blur/composite_phase.h"
 #include "blur/pass_objects.h"
 #include "blur/progress_icon.h"
+#include "blur/search_host.h"
 #include "blur/streak_phase.h"
 #include "kernel/float_to_int.h"
-#include "blur/search_host.h"
-#include "stages/copy_buffer.h"
 #include "stages/fade_layer.h"
 #include "stages/smooth_layer.h"
 
 namespace qxv {
 namespace {
 
-bool MakeLayer(Pass* pass, TileBuffer** field) {
+Result MakeLayer(const Pass* pass, TileBuffer** field) {
   ReleaseField(field);
-  return MakeTileBuffer(pass, field, pass->info.width, pass->info.height, 32,
-                        pass->info.formatTag, 0);
+  return MakeTileBuffer(field, pass->info.width, pass->info.height, 32, pass->info.formatTag, 0);
 }
 
 TileIterator** Scratch(Pass* pass) { return &pass->iterators[kScratchIterator]; }
 
-// Steps 13.1 to 13.5: the scratch rows and the two layers, faded or new.
-bool PrepareLayers(Pass* pass) {
+// The scratch rows and the two layers, faded or new.
+Result PrepareLayers(Pass* pass) {
   Pblur* pblur = pass->pblur;
   ParameterBlock& p = pass->parameters;
-  if (!pblur->rowScratch &&
-      !MakeTileBuffer(pass, &pblur->rowScratch, pass->info.width, 2, 32, pass->info.formatTag,
-                      0)) {
-    return false;
+  Result r = S_OK;
+  if (!pblur->rowScratch) {
+    r = MakeTileBuffer(&pblur->rowScratch, pass->info.width, 2, 32, pass->info.formatTag, 0);
+    if (Failed(r)) return r;
   }
   p.activeTrailFrames = p.trails ? p.trailFrames : 0.0f;
   pblur->parameters.activeTrailFrames = p.activeTrailFrames;
   const std::int32_t active = ToInt32(static_cast<double>(p.activeTrailFrames));
   const std::int32_t trail = ToInt32(static_cast<double>(p.trailFrames));
   if (p.activeTrailFrames != 0.0f && pblur->mainStreakLayer) {
-    if (!FadeLayer(pblur->mainStreakLayer, active, active)) return false;
-  } else if (!MakeLayer(pass, &pblur->mainStreakLayer)) {
-    return false;
+    r = FadeLayer(pblur->mainStreakLayer, active, active);
+  } else {
+    r = MakeLayer(pass, &pblur->mainStreakLayer);
   }
+  if (Failed(r)) return r;
   TakeFirstTile(pblur->mainStreakLayer, Scratch(pass), &pass->mainLayerTile);
   if (p.secondaryLayer) {
     if ((p.activeTrailFrames == 0.0f && p.trailFrames == 0.0f) ||
         !pblur->secondaryStreakLayer) {
-      if (!MakeLayer(pass, &pblur->secondaryStreakLayer)) return false;
-    } else if (!FadeLayer(pblur->secondaryStreakLayer, active, trail)) {
-      return false;
+      r = MakeLayer(pass, &pblur->secondaryStreakLayer);
+    } else {
+      r = FadeLayer(pblur->secondaryStreakLayer, active, trail);
     }
+    if (Failed(r)) return r;
     TakeFirstTile(pblur->secondaryStreakLayer, Scratch(pass), &pass->secondaryLayerTile);
   }
   if (p.depthTest) {
@@ -56,7 +56,7 @@ bool PrepareLayers(Pass* pass) {
           TakeFirstTile(pblur->referenceDepth, Scratch(pass), &pass->referenceDepthTile);
     }
   }
-  return true;
+  return S_OK;
 }
 
 TileBuffer* ReferenceBuffer(Pblur* pblur, int i) {
@@ -65,7 +65,7 @@ TileBuffer* ReferenceBuffer(Pblur* pblur, int i) {
   return references[i];
 }
 
-// Steps 13.6 to 13.8: everything the streak phase reads stays locked.
+// Everything the streak phase reads stays locked through it.
 void LockForStreaks(Pass* pass) {
   Pblur* pblur = pass->pblur;
   const ParameterBlock& p = pass->parameters;
@@ -82,20 +82,17 @@ void LockForStreaks(Pass* pass) {
   BeginMatchSearches(&pblur->search, InitShellSearchHost());
   TakeFirstTile(pblur->tagBuffer, Scratch(pass), &pass->tagTile);
   pblur->tagBuffer->ops->LockTile(pblur->tagBuffer, pass->tagTile);
-  pass->iterators[kImageIterator] = pass->image->ops->NewTileIterator(pass->image, &kWholeRegion);
+  OpenTiles(pass->image, &pass->iterators[kImageIterator]);
   // Only views whose tiles pair with the image's are walked tile by tile.
   if (pass->match1Paired) {
-    pass->iterators[kMatch1Iterator] =
-        pass->match1View->ops->NewTileIterator(pass->match1View, &kWholeRegion);
+    OpenTiles(pass->match1View, &pass->iterators[kMatch1Iterator]);
   }
   if (pass->match2Paired) {
-    pass->iterators[kMatch2Iterator] =
-        pass->match2View->ops->NewTileIterator(pass->match2View, &kWholeRegion);
+    OpenTiles(pass->match2View, &pass->iterators[kMatch2Iterator]);
   }
   if (p.secondaryLayer) {
     if (pass->alternatePaired) {
-      pass->iterators[kAlternateIterator] =
-          pass->alternateView->ops->NewTileIterator(pass->alternateView, &kWholeRegion);
+      OpenTiles(pass->alternateView, &pass->iterators[kAlternateIterator]);
     }
     pblur->secondaryStreakLayer->ops->LockTile(pblur->secondaryStreakLayer,
                                                pass->secondaryLayerTile);
@@ -109,7 +106,8 @@ void LockForStreaks(Pass* pass) {
   pblur->mainStreakLayer->ops->LockTile(pblur->mainStreakLayer, pass->mainLayerTile);
 }
 
-// Step 14.2.
+// The streak phase's locks and iterators, given back in the order they are
+// no longer needed.
 void UnlockAfterStreaks(Pass* pass) {
   Pblur* pblur = pass->pblur;
   const ParameterBlock& p = pass->parameters;
@@ -137,39 +135,23 @@ void UnlockAfterStreaks(Pass* pass) {
   }
 }
 
-// Step 14.6: this frame becomes the next one's reference.
-bool KeepReference(Pass* pass) {
-  Pblur* pblur = pass->pblur;
-  if (!CopyBuffer(pblur->tagBuffer, pblur->referenceTags) ||
-      !CopyBuffer(pass->match1View, pblur->referenceMatch1) ||
-      !CopyBuffer(pass->match2View, pblur->referenceMatch2)) {
-    return false;
-  }
-  if (pass->parameters.depthTest) {
-    if (!pblur->referenceDepth && !MakeImageSizedBuffer(pass, &pblur->referenceDepth)) {
-      return false;
-    }
-    if (!CopyBuffer(pass->depthCopy, pblur->referenceDepth)) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
-bool RunFullPass(Pass* pass) {
+Result RunFullPass(Pass* pass) {
   Pblur* pblur = pass->pblur;
-  if (!PrepareLayers(pass)) return false;
+  Result r = PrepareLayers(pass);
+  if (Failed(r)) return r;
   LockForStreaks(pass);
   RunStreakPhase(pass);
   UnlockAfterStreaks(pass);
-  if (!SmoothLayer(pblur, pblur->mainStreakLayer, false)) return false;
-  if (pass->parameters.secondaryLayer &&
-      !SmoothLayer(pblur, pblur->secondaryStreakLayer, true)) {
-    return false;
+  r = SmoothLayer(pblur->mainStreakLayer, pblur->rowScratch, false);
+  if (!Failed(r) && pass->parameters.secondaryLayer) {
+    r = SmoothLayer(pblur->secondaryStreakLayer, pblur->rowScratch, true);
   }
+  if (Failed(r)) return r;
   PaintIcon(pass, 2);
   RunCompositePhase(pass);
-  return KeepReference(pass);
+  return S_OK;
 }
 
 void ReleaseSpentLayers(Pblur* pblur, const ParameterBlock& p) {

@@ -52,11 +52,11 @@ struct Pass {
   Rect32* iconRect;
   Rect16* workRect;
 
-  TileBuffer* entry8View;
+  TileBuffer* objectIndexView;  // BufferSet entry 8, until copied into the tags
   TileBuffer* match1View;
   TileBuffer* match2View;
   TileBuffer* alternateView;
-  TileBuffer* entry0View;
+  TileBuffer* depthView;        // BufferSet entry 0, until copied
   TileBuffer* depthCopy;
   TiledImage* progressIcon;
   TileIterator* iterators[kPassIteratorCount];
@@ -77,8 +77,7 @@ struct Pass {
   bool match2Paired;
   bool alternatePaired;
   bool found;             // carries each match search's result into the next
-  bool outOfMemory;       // a block or host object could not be had
-  Result result;
+  Result result;  // the pass's one outcome, set once at its end
 };
 
 }  // namespace qxv

@@ -3,9 +3,9 @@
 #include <new>
 
 #include "blur/post_render.h"
+#include "blur/search_host.h"
 #include "host/buffer_set.h"
 #include "host/identifiers.h"
-#include "blur/search_host.h"
 #include "module/counters.h"
 #include "module/held.h"
 #include "module/host_bridge.h"

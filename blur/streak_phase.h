@@ -7,6 +7,4 @@ namespace qxv {
 // Paints into the locked layers prepared by the pass; reads the image only.
 void RunStreakPhase(Pass* pass);
 
-inline std::int32_t Sign(std::int32_t v) { return (v > 0) - (v < 0); }
-
 }  // namespace qxv

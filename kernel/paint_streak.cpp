@@ -5,10 +5,10 @@
 #include <limits>
 
 #include "kernel/float_to_int.h"
+#include "kernel/object_tag.h"
 #include "kernel/streak_mix.h"
 #include "kernel/streak_pixel.h"
 #include "weight/jitter.h"
-#include "kernel/object_tag.h"
 
 namespace qxv {
 namespace {

@@ -1,9 +1,10 @@
 #include "stages/fade_layer.h"
 
-#include "blur/pass_objects.h"
-#include "module/held.h"
-#include "module/protected_block.h"
 #include "kernel/fade_pixel.h"
+#include "module/held.h"
+#include "module/host_bridge.h"
+#include "module/protected_block.h"
+#include "stages/tile_walker.h"
 
 namespace qxv {
 namespace {
@@ -14,24 +15,17 @@ struct Fading {
   std::int32_t markedStep;
   Rect16* rect;
   TileIterator* iterator;
-  bool allocated;
+  Result result;
 };
 
-void FadeBody(Fading* f) {
-  f->rect = static_cast<Rect16*>(Allocate(sizeof(Rect16)));
-  if (!f->rect) return;
-  f->allocated = true;
-  TileBuffer* layer = f->layer;
-  std::uint32_t tileWidth = 0, tileHeight = 0, reserved = 0, depth = 0;
-  layer->ops->GetTileGeometry(layer, &tileWidth, &tileHeight, &reserved, &depth);
-  std::uint32_t tile = 0;
-  if (depth == 32 && TakeFirstTile(layer, &f->iterator, &tile)) {
-    layer->ops->GetTileRect(layer, tile, f->rect);
-    const Rect16 r = *f->rect;
-    layer->ops->LockTile(layer, tile);
-    for (std::int32_t y = r.top; y < r.bottom; ++y) {
-      layer->ops->SeekPixel(layer, r.left, static_cast<std::int16_t>(y));
-      for (std::int32_t x = r.left; x < r.right; ++x) {
+// Every pixel goes through the layer's cursor, read and written in place.
+struct FadeVisitor : TileVisitor {
+  const Fading* f;
+  void Visit(const WalkedTile& t) {
+    TileBuffer* layer = f->layer;
+    for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
+      layer->ops->SeekPixel(layer, t.rect.left, static_cast<std::int16_t>(y));
+      for (std::int32_t x = t.left; static_cast<std::uint32_t>(x) < t.columnEnd; ++x) {
         std::uint32_t v = 0;
         layer->ops->ReadPixel(layer, &v);
         v = FadeStreakPixel(v, f->step, f->markedStep);
@@ -39,7 +33,23 @@ void FadeBody(Fading* f) {
         layer->ops->NextPixel(layer);
       }
     }
-    layer->ops->UnlockTile(layer, tile);
+  }
+};
+
+void FadeBody(Fading* f) {
+  f->rect = static_cast<Rect16*>(Allocate(sizeof(Rect16)));
+  if (!f->rect) {
+    f->result = E_OUTOFMEMORY;
+    return;
+  }
+  TileBuffer* layer = f->layer;
+  std::uint32_t tileWidth = 0, tileHeight = 0, reserved = 0, depth = 0;
+  layer->ops->GetTileGeometry(layer, &tileWidth, &tileHeight, &reserved, &depth);
+  std::uint32_t tile = 0;
+  if (depth == 32 && TakeFirstTile(layer, &f->iterator, &tile)) {
+    FadeVisitor visitor;
+    visitor.f = f;
+    VisitTile(layer, tile, f->rect, WalkLimits{}, visitor);
   }
   FreeField(&f->rect);
 }
@@ -51,14 +61,15 @@ void Abandon(Fading* f) {
 
 }  // namespace
 
-bool FadeLayer(TileBuffer* layer, std::int32_t count, std::int32_t markedCount) {
-  if (!FadeCountsApply(count, markedCount)) return true;
+Result FadeLayer(TileBuffer* layer, std::int32_t count, std::int32_t markedCount) {
+  if (!FadeCountsApply(count, markedCount)) return S_OK;
   Fading f = {};
   f.layer = layer;
   f.step = FadeStep(count);
   f.markedStep = FadeStep(markedCount);
+  f.result = S_OK;
   Protected<Fading, FadeBody, Abandon>(&f);
-  return f.allocated;
+  return f.result;
 }
 
 }  // namespace qxv

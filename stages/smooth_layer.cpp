@@ -2,26 +2,24 @@
 
 #include <cstddef>
 
-#include "blur/pass_objects.h"
+#include "kernel/neighbourhood.h"
 #include "kernel/streak_pixel.h"
 #include "module/held.h"
+#include "module/host_bridge.h"
 #include "module/protected_block.h"
-#include "kernel/neighbourhood.h"
+#include "stages/tile_walker.h"
 
 namespace qxv {
 namespace {
 
 struct Smoothing {
-  Pblur* pblur;
   TileBuffer* layer;
+  TileBuffer* rowScratch;
   bool honourMarks;
   Rect16* rect;
   TileIterator* iterator;
-  std::uint32_t layerTile;
   std::uint32_t scratchTile;
-  bool layerLocked;
-  bool scratchLocked;
-  bool allocated;
+  Result result;
 };
 
 // Row 0 of the scratch takes the previous unfiltered row, row 1 this one.
@@ -71,46 +69,44 @@ void FilterRow(const Smoothing* s, std::uint32_t* memory, const std::uint32_t* a
   }
 }
 
+// The layer's one tile, with the scratch tile locked beside it.
+struct SmoothVisitor : TileVisitor {
+  Smoothing* s;
+  std::ptrdiff_t stride;
+  void Visit(const WalkedTile& t) {
+    TileBuffer* scratch = s->rowScratch;
+    scratch->ops->LockTile(scratch, s->scratchTile);
+    std::uint32_t* scratchMemory = scratch->ops->GetTileData(scratch, s->scratchTile);
+    if (!t.memory || !scratchMemory) return;
+    for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
+      CopyRow(s->layer, scratch, scratchMemory, t.rect, y);
+      FilterRow(s, t.memory, scratchMemory, stride, t.rect, y);
+    }
+  }
+  void Leave(const WalkedTile&) {
+    s->rowScratch->ops->UnlockTile(s->rowScratch, s->scratchTile);
+  }
+};
+
 void SmoothBody(Smoothing* s) {
   s->rect = static_cast<Rect16*>(Allocate(sizeof(Rect16)));
-  if (!s->rect) return;
-  s->allocated = true;
-  TileBuffer* layer = s->layer;
-  TileBuffer* scratch = s->pblur->rowScratch;
-  std::uint32_t tileWidth = 0, tileHeight = 0, reserved = 0, depth = 0;
-  layer->ops->GetTileGeometry(layer, &tileWidth, &tileHeight, &reserved, &depth);
-  if (depth != 32 || !scratch) return;
-  if (!TakeFirstTile(layer, &s->iterator, &s->layerTile) ||
-      !TakeFirstTile(scratch, &s->iterator, &s->scratchTile)) {
+  if (!s->rect) {
+    s->result = E_OUTOFMEMORY;
     return;
   }
-  layer->ops->GetTileRect(layer, s->layerTile, s->rect);
-  const Rect16 r = *s->rect;
-  layer->ops->LockTile(layer, s->layerTile);
-  s->layerLocked = true;
-  scratch->ops->LockTile(scratch, s->scratchTile);
-  s->scratchLocked = true;
-  std::uint32_t* memory = layer->ops->GetTileData(layer, s->layerTile);
-  std::uint32_t* scratchMemory = scratch->ops->GetTileData(scratch, s->scratchTile);
-  if (!memory || !scratchMemory) return;
-  for (std::int32_t y = r.top; y < r.bottom; ++y) {
-    CopyRow(layer, scratch, scratchMemory, r, y);
-    FilterRow(s, memory, scratchMemory, tileWidth, r, y);
+  TileBuffer* layer = s->layer;
+  std::uint32_t tileWidth = 0, tileHeight = 0, reserved = 0, depth = 0;
+  layer->ops->GetTileGeometry(layer, &tileWidth, &tileHeight, &reserved, &depth);
+  std::uint32_t layerTile = 0;
+  if (depth == 32 && s->rowScratch && TakeFirstTile(layer, &s->iterator, &layerTile) &&
+      TakeFirstTile(s->rowScratch, &s->iterator, &s->scratchTile)) {
+    // The tile width is the row stride of the layer's memory.
+    SmoothVisitor visitor;
+    visitor.s = s;
+    visitor.stride = static_cast<std::ptrdiff_t>(tileWidth);
+    VisitTile(layer, layerTile, s->rect, WalkLimits{}, visitor);
   }
-}
-
-void UnlockAndFree(Smoothing* s) {
-  if (s->layerLocked) s->layer->ops->UnlockTile(s->layer, s->layerTile);
-  if (s->scratchLocked) {
-    s->pblur->rowScratch->ops->UnlockTile(s->pblur->rowScratch, s->scratchTile);
-  }
-  s->layerLocked = s->scratchLocked = false;
   FreeField(&s->rect);
-}
-
-void SmoothAndFinish(Smoothing* s) {
-  SmoothBody(s);
-  UnlockAndFree(s);
 }
 
 // A failure leaves the tiles locked: the host takes them back with the objects.
@@ -121,13 +117,14 @@ void Abandon(Smoothing* s) {
 
 }  // namespace
 
-bool SmoothLayer(Pblur* pblur, TileBuffer* layer, bool honourMarks) {
+Result SmoothLayer(TileBuffer* layer, TileBuffer* rowScratch, bool honourMarks) {
   Smoothing s = {};
-  s.pblur = pblur;
   s.layer = layer;
+  s.rowScratch = rowScratch;
   s.honourMarks = honourMarks;
-  Protected<Smoothing, SmoothAndFinish, Abandon>(&s);
-  return s.allocated;
+  s.result = S_OK;
+  Protected<Smoothing, SmoothBody, Abandon>(&s);
+  return s.result;
 }
 
 }  // namespace qxv

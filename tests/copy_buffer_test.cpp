@@ -103,7 +103,7 @@ TEST_F(CopyBufferTest, CopiesWhenOneSideIsASingleTile) {
     const std::int32_t blocks = sim::LiveBlocks();
     const std::int64_t bad = sim::BadAccesses();
     Make(c.source, c.destination);
-    EXPECT_TRUE(CopyBuffer(source_, destination_));
+    EXPECT_EQ(CopyBuffer(source_, destination_), S_OK);
     EXPECT_EQ(sim::Snapshot(destination_), Expected(c.source, c.destination, c.copies));
     EXPECT_EQ(sim::Snapshot(source_), Pattern(c.source, kSourceTag)) << "source changed";
     EXPECT_EQ(sim::LockedTiles(), 0);
@@ -128,7 +128,7 @@ TEST_F(CopyBufferTest, BlockAllocationFailureCopiesNothingAndLeaksNothing) {
     const Shape src = {7, 5, 3, 2}, dst = {7, 5};
     Make(src, dst);
     sim::FailAllocation(c.failing, c.persistent);
-    EXPECT_FALSE(CopyBuffer(source_, destination_));
+    EXPECT_EQ(CopyBuffer(source_, destination_), E_OUTOFMEMORY);
     sim::FailAllocation(0, false);
     EXPECT_EQ(sim::Snapshot(destination_), Pattern(dst, kOldTag));
     EXPECT_EQ(sim::LiveBlocks(), blocks);

@@ -31,7 +31,7 @@ class SmoothLayerMarks : public ModuleTest {
     spec.height = height;
     TileBuffer* layer = sim::NewTileBuffer(spec);
     sim::Fill(layer, pixels);
-    EXPECT_TRUE(SmoothLayer(pblur_, layer, honourMarks));
+    EXPECT_EQ(SmoothLayer(layer, pblur_->rowScratch, honourMarks), S_OK);
     std::vector<std::uint32_t> out = sim::Snapshot(layer);
     ReleaseInterface(layer);
     ReleaseCachedObjects(pblur_);

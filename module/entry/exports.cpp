@@ -1,8 +1,8 @@
 #include "module/entry/exports.h"
 
 #include "host/identifiers.h"
-#include "module/entry/class_factory.h"
 #include "module/counters.h"
+#include "module/entry/class_factory.h"
 #include "module/host_bridge.h"
 
 using namespace qxv;

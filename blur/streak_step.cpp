@@ -1,0 +1,108 @@
+#include "blur/streak_step.h"
+
+#include "blur/previous_position.h"
+#include "kernel/float_to_int.h"
+#include "kernel/object_tag.h"
+#include "weight/scene_lookup.h"
+
+namespace qxv {
+namespace {
+
+bool AskOcclusionGroup(void* context, std::int32_t a, std::int32_t b, bool refresh) {
+  return SameOcclusionGroup(static_cast<Pblur*>(context)->sceneObjects, a, b, refresh);
+}
+
+// The end of a streak: its length along the motion, always on the positive
+// side of the start; the direction travels in sx and sy.
+std::int32_t EndCoordinate(std::int32_t start, double k, std::int32_t delta) {
+  const double magnitude = delta < 0 ? -static_cast<double>(delta) : static_cast<double>(delta);
+  return ToInt32(static_cast<double>(start) + k * magnitude);
+}
+
+double StreakFloor(const ParameterBlock& p, std::uint32_t altSet) {
+  if (altSet == 0) {
+    if (p.streakLength == 10.0f && p.activeTrailFrames > 0.0f) {
+      return 256.0 - 256.0 / static_cast<double>(p.activeTrailFrames);
+    }
+  } else if (p.altLength == 10.0f && p.trailFrames > 0.0f) {
+    return 256.0 - 256.0 / static_cast<double>(p.trailFrames);
+  }
+  return 0.0;
+}
+
+std::uint32_t MatchValue(const std::uint32_t* tileMemory, std::ptrdiff_t inTile, TileBuffer* view,
+                         std::int32_t x, std::int32_t y) {
+  if (tileMemory) return tileMemory[inTile];
+  std::uint32_t value = 0;
+  view->ops->SeekPixel(view, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
+  view->ops->ReadPixel(view, &value);
+  return value;
+}
+
+}  // namespace
+
+void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakSettings& settings,
+                     std::int32_t x, std::int32_t y) {
+  Pblur* pblur = pass->pblur;
+  const ParameterBlock& p = pass->parameters;
+  const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(y) * pass->info.width + x;
+  const std::uint32_t t = w.tags[at];
+  const std::uint32_t index = t & kTagIndexMask;
+  if (index == 0) return;
+  std::uint32_t u0 = 0, u1 = 0;
+  if (p.depthTest) u0 = u1 = w.depth[at];
+  const std::ptrdiff_t inTile =
+      static_cast<std::ptrdiff_t>(y - w.top) * pass->info.tileWidth + (x - w.left);
+  const std::uint32_t m1 = MatchValue(w.match1, inTile, pass->match1View, x, y);
+  const std::uint32_t m2 = MatchValue(w.match2, inTile, pass->match2View, x, y);
+  std::uint32_t colour = 0;
+  pass->image->ops->ReadPixel(pass->image, &colour);
+  std::int32_t px = x, py = y;
+  if (!FindPreviousPosition(pblur, index, m1, m2, &px, &py, &pass->found, p.depthTest != 0, &u1)) {
+    return;
+  }
+
+  const std::int32_t dx = px - x, dy = py - y;
+  const std::int32_t sx = Sign(dx), sy = Sign(dy);
+  std::uint32_t altSet = 0;
+  if (p.secondaryLayer) pass->alternateView->ops->ReadPixel(pass->alternateView, &altSet);
+  const double length = static_cast<double>(altSet == 0 ? p.streakLength : p.altLength);
+  const double k = length / 10.0;
+
+  StreakRequest r;
+  r.x0 = x;
+  r.y0 = y;
+  r.x1 = EndCoordinate(x, k, dx);
+  r.y1 = EndCoordinate(y, k, dy);
+  r.sx = sx;
+  r.sy = sy;
+  r.width = static_cast<std::int32_t>(pass->info.width);
+  r.height = static_cast<std::int32_t>(pass->info.height);
+  r.colour = colour;
+  r.altSet = static_cast<std::int32_t>(altSet);
+  r.outline = (t & kOutlineBit) != 0;
+  r.A0 = 255.0;
+  r.D0 = 255.0 - 256.0 / static_cast<double>(p.echoCount);
+  r.objectIndex = static_cast<std::int32_t>(index);
+  r.u0 = u0;
+  r.u1 = u1;
+  r.floor = StreakFloor(p, altSet);
+  StreakCursors cursors;
+  cursors.main = w.mainLayer + at;
+  cursors.secondary = w.secondaryLayer ? w.secondaryLayer + at : nullptr;
+  cursors.tag = w.tags + at;
+  cursors.depth = w.depth ? w.depth + at : nullptr;
+  PaintStreak(settings, AskOcclusionGroup, pblur, r, cursors);
+
+  if ((t & kSecondStreakBit) != 0 && p.reverseLength > 0.0f) {
+    const double reverse = static_cast<double>(p.reverseLength) / 10.0;
+    const std::int32_t x1 = r.x1, y1 = r.y1;
+    r.x1 = ToInt32(static_cast<double>(x) + reverse * (static_cast<double>(x) - x1));
+    r.y1 = ToInt32(static_cast<double>(y) + reverse * (static_cast<double>(y) - y1));
+    r.sx = -sx;
+    r.sy = -sy;
+    PaintStreak(settings, AskOcclusionGroup, pblur, r, cursors);
+  }
+}
+
+}  // namespace qxv

@@ -49,8 +49,8 @@ void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakSettings
   const std::uint32_t t = w.tags[at];
   const std::uint32_t index = t & kTagIndexMask;
   if (index == 0) return;
-  std::uint32_t u0 = 0, u1 = 0;
-  if (p.depthTest) u0 = u1 = w.depth[at];
+  std::uint32_t startDepth = 0, endDepth = 0;
+  if (p.depthTest) startDepth = endDepth = w.depth[at];
   const std::ptrdiff_t inTile =
       static_cast<std::ptrdiff_t>(y - w.top) * pass->info.tileWidth + (x - w.left);
   const std::uint32_t m1 = MatchValue(w.match1, inTile, pass->match1View, x, y);
@@ -58,7 +58,7 @@ void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakSettings
   std::uint32_t colour = 0;
   pass->image->ops->ReadPixel(pass->image, &colour);
   std::int32_t px = x, py = y;
-  if (!FindPreviousPosition(pblur, index, m1, m2, &px, &py, &pass->found, p.depthTest != 0, &u1)) {
+  if (!FindPreviousPosition(pblur, index, m1, m2, &px, &py, &pass->found, p.depthTest != 0, &endDepth)) {
     return;
   }
 
@@ -81,11 +81,11 @@ void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakSettings
   r.colour = colour;
   r.altSet = static_cast<std::int32_t>(altSet);
   r.outline = (t & kOutlineBit) != 0;
-  r.A0 = 255.0;
-  r.D0 = 255.0 - 256.0 / static_cast<double>(p.echoCount);
+  r.startIntensity = 255.0;
+  r.echoRestart = 255.0 - 256.0 / static_cast<double>(p.echoCount);
   r.objectIndex = static_cast<std::int32_t>(index);
-  r.u0 = u0;
-  r.u1 = u1;
+  r.startDepth = startDepth;
+  r.endDepth = endDepth;
   r.floor = StreakFloor(p, altSet);
   StreakCursors cursors;
   cursors.main = w.mainLayer + at;

@@ -23,6 +23,5 @@ inline std::int32_t ToInt32(double value) { return SaturatingTruncate<std::int32
 inline std::int32_t ToInt32(long double value) {
   return SaturatingTruncate<std::int32_t>(value);
 }
-inline std::int64_t ToInt64(double value) { return SaturatingTruncate<std::int64_t>(value); }
 
 }  // namespace qxv

@@ -34,8 +34,8 @@ struct Walk {
 std::int64_t Magnitude(std::int64_t v) { return v < 0 ? -v : v; }
 
 // The depth step is du / n with du read as a signed 32-bit difference.
-std::uint32_t DepthStep(std::uint32_t u0, std::uint32_t u1, std::int64_t n) {
-  const std::uint32_t du = u1 - u0;
+std::uint32_t DepthStep(std::uint32_t startDepth, std::uint32_t endDepth, std::int64_t n) {
+  const std::uint32_t du = endDepth - startDepth;
   const std::int64_t signedDu = du >= 0x80000000u ? static_cast<std::int64_t>(du) - 0x100000000LL
                                                   : static_cast<std::int64_t>(du);
   return static_cast<std::uint32_t>(signedDu / n);
@@ -175,12 +175,12 @@ void PaintStreak(const StreakSettings& settings, OcclusionQuery query, void* que
   w.queryContext = queryContext;
   w.request = &r;
   w.cursors = cursors;
-  w.intensity = r.A0;
-  w.restart = r.D0;
-  w.decrement = (r.A0 - r.floor) * settings.echoCount / static_cast<double>(n);
+  w.intensity = r.startIntensity;
+  w.restart = r.echoRestart;
+  w.decrement = (r.startIntensity - r.floor) * settings.echoCount / static_cast<double>(n);
   w.restartDrop = RestartDrop(settings.echoCount);
-  w.depth = r.u0;
-  w.depthStep = DepthStep(r.u0, r.u1, n);
+  w.depth = r.startDepth;
+  w.depthStep = DepthStep(r.startDepth, r.endDepth, n);
   w.colourLuma = Luma(r.colour);
   w.firstPixel = true;
 

@@ -34,10 +34,14 @@ struct StreakRequest {
   std::uint32_t colour;
   std::int32_t altSet;
   bool outline;
-  double A0, D0;
+  // The intensity of the first painted pixel (255), and the amount an echo
+  // restarts at once the intensity falls below zero.
+  double startIntensity, echoRestart;
   std::int32_t objectIndex;
-  std::uint32_t u0, u1;
-  double floor;
+  // With depthTest: the depth at the start and where the match was found;
+  // the walk's depth moves between the two.
+  std::uint32_t startDepth, endDepth;
+  double floor;  // the intensity below which the walk stops
 };
 
 // The end point gives the streak's length and slope; sx and sy alone give

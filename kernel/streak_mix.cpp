@@ -27,11 +27,6 @@ float Presence(std::uint32_t s, std::int32_t luma, float weight) {
 
 }  // namespace
 
-std::uint32_t MixMainSample(std::int32_t a, std::uint32_t colour, std::uint32_t existing,
-                            bool outline) {
-  return MixMainSample(a, colour, Luma(colour), existing, outline);
-}
-
 // A sample's colour bits are the colour's, and Luma reads nothing else.
 std::uint32_t MixMainSample(std::int32_t a, std::uint32_t colour, std::int32_t colourLuma,
                             std::uint32_t existing, bool outline) {
@@ -58,11 +53,6 @@ float WeightMarked(float mainStrength, float altStrength) {
     return std::numeric_limits<float>::quiet_NaN();
   }
   return numerator / denominator;
-}
-
-std::uint32_t MixSecondarySample(std::int32_t a, std::uint32_t mark, std::uint32_t colour,
-                                 std::uint32_t existing, float weightMarked) {
-  return MixSecondarySample(a, mark, colour, Luma(colour), existing, weightMarked);
 }
 
 std::uint32_t MixSecondarySample(std::int32_t a, std::uint32_t mark, std::uint32_t colour,

@@ -7,24 +7,20 @@
 
 namespace qxv {
 
-// Main layer: darker and denser samples win. An outline sample only fills
-// empty or marked pixels, and marks what it writes there.
-std::uint32_t MixMainSample(std::int32_t a, std::uint32_t colour, std::uint32_t existing,
-                            bool outline);
-
 // The weight of marked samples against unmarked ones in the secondary layer,
 // (1 + altStrength) / (1 + mainStrength) in single precision.
 float WeightMarked(float mainStrength, float altStrength);
 
-// Secondary layer: brighter and denser samples win, marked ones weighted by
-// weightMarked. mark is 0 or kMarkBit.
-std::uint32_t MixSecondarySample(std::int32_t a, std::uint32_t mark, std::uint32_t colour,
-                                 std::uint32_t existing, float weightMarked);
+// colourLuma is Luma(colour), worked out by the caller once: a streak paints
+// one colour along its whole walk.
 
-// The same two with colourLuma = Luma(colour) worked out by the caller once:
-// a streak paints one colour along its whole walk.
+// Main layer: darker and denser samples win. An outline sample only fills
+// empty or marked pixels, and marks what it writes there.
 std::uint32_t MixMainSample(std::int32_t a, std::uint32_t colour, std::int32_t colourLuma,
                             std::uint32_t existing, bool outline);
+
+// Secondary layer: brighter and denser samples win, marked ones weighted by
+// weightMarked. mark is 0 or kMarkBit.
 std::uint32_t MixSecondarySample(std::int32_t a, std::uint32_t mark, std::uint32_t colour,
                                  std::int32_t colourLuma, std::uint32_t existing,
                                  float weightMarked);

@@ -14,7 +14,7 @@ namespace {
 
 struct Fade {
   double echoCount = 1.0;
-  double A0 = 255.0;
+  double startIntensity = 255.0;
   double floor = 0.0;
   std::int32_t dx = 10;
   std::int32_t width = 24;
@@ -31,8 +31,8 @@ std::vector<std::uint32_t> Coverages(const Fade& f) {
   r.width = f.width;
   r.height = 1;
   r.colour = 0x123456u;
-  r.A0 = f.A0;
-  r.D0 = 255.0 - 256.0 / f.echoCount;
+  r.startIntensity = f.startIntensity;
+  r.echoRestart = 255.0 - 256.0 / f.echoCount;
   r.floor = f.floor;
   const StreakSettings settings{f.echoCount, f.jitter, false, false, 1.0f};
   PaintStreak(settings, nullptr, nullptr, r, StreakCursors{row.data(), nullptr, nullptr, nullptr});
@@ -72,7 +72,7 @@ TEST(PaintStreakFadeTest, FloorAndNonFiniteInputs) {
   const double inf = std::numeric_limits<double>::infinity();
   struct Case {
     const char* name;
-    double echoCount, A0, floor;
+    double echoCount, startIntensity, floor;
     std::int32_t dx;
     std::size_t painted;
   };
@@ -91,7 +91,7 @@ TEST(PaintStreakFadeTest, FloorAndNonFiniteInputs) {
     SCOPED_TRACE(c.name);
     Fade f;
     f.echoCount = c.echoCount;
-    f.A0 = c.A0;
+    f.startIntensity = c.startIntensity;
     f.floor = c.floor;
     f.dx = c.dx;
     f.width = 6;

@@ -29,8 +29,8 @@ StreakRequest RowRequest(std::int32_t length, std::int32_t width) {
   r.width = width;
   r.height = 1;
   r.colour = kColour;
-  r.A0 = 255.0;
-  r.D0 = -1.0;
+  r.startIntensity = 255.0;
+  r.echoRestart = -1.0;
   r.objectIndex = kObject;
   r.floor = 0.0;
   return r;
@@ -77,7 +77,7 @@ TEST(PaintStreakLayersTest, DepthOcclusionNeedsAllFourConditions) {
     row.tag[2] = c.tag;
     row.depth[2] = c.depth;
     StreakRequest r = RowRequest(4, 6);
-    r.u0 = r.u1 = 100u;
+    r.startDepth = r.endDepth = 100u;
     QueryLog log;
     log.answer = c.answer;
     PaintStreak(StreakSettings{1.0, false, true, false, 1.0f}, LoggingQuery, &log, r,
@@ -122,14 +122,14 @@ TEST(PaintStreakLayersTest, QueryAskedAtEveryPixelRefreshingOnlyAtTheFirst) {
 
 struct DepthCase {
   const char* name;
-  std::uint32_t u0, u1;
+  std::uint32_t startDepth, endDepth;
   std::int32_t length;
   std::int32_t pixel;
   std::uint32_t blocker;  // depth of another object at that pixel
   bool painted;
 };
 
-// u starts at u0 and moves by (u1 - u0) / n per pixel, signed and wrapping.
+// u starts at startDepth and moves by (endDepth - startDepth) / n per pixel, signed and wrapping.
 TEST(PaintStreakLayersTest, DepthIsInterpolatedAlongTheStreak) {
   const DepthCase cases[] = {
       {"falling: u 750 at pixel 1 hides 749", 1000u, 0u, 4, 1, 749u, false},
@@ -149,8 +149,8 @@ TEST(PaintStreakLayersTest, DepthIsInterpolatedAlongTheStreak) {
     row.tag[c.pixel] = 7u;
     row.depth[c.pixel] = c.blocker;
     StreakRequest r = RowRequest(c.length, 8);
-    r.u0 = c.u0;
-    r.u1 = c.u1;
+    r.startDepth = c.startDepth;
+    r.endDepth = c.endDepth;
     QueryLog log;
     PaintStreak(StreakSettings{1.0, false, true, false, 1.0f}, LoggingQuery, &log, r,
                 row.Cursors());
@@ -164,20 +164,35 @@ struct LayerCase {
   std::int32_t altSet;
   bool outline;
   std::uint32_t mainBefore, secondaryBefore;
+  std::uint32_t mainAfter, secondaryAfter;
 };
+
+// The sample of a one-pixel streak: intensity 255 gives coverage 127, so
+// 0x7F123456; Luma(0x123456) = 0.6 * 52 + 0.3 * 18 + 0.1 * 86 = 45.2 -> 45.
+constexpr std::uint32_t kSample = 0x7F123456u;
+// Coverage 32 of white: Luma 255.
+constexpr std::uint32_t kWhite = 0x20FFFFFFu;
 
 // A one-pixel streak paints intensity 255 into both layers by the mixers' rules.
 TEST(PaintStreakLayersTest, LayersFollowTheMixers) {
-  const std::uint32_t kWhite = 0x20FFFFFFu;
+  // Main layer, white against the sample: (256 - 255) * 32 = 32 against
+  // (256 - 45) * 127 = 26797, so the darker, denser sample wins.
+  // Secondary layer, weightMarked 0.75: white gives 32 * 255 = 8160, the
+  // sample 127 * 45 = 5715 unmarked or 4286.25 marked, so white stays, and
+  // takes the mark when the sample had it.
   const LayerCase cases[] = {
-      {"main only", false, 0, false, 0u, 0xDEADBEEFu},
-      {"both layers, unmarked", true, 0, false, 0u, kWhite},
-      {"alternate set marks the secondary sample", true, 1, false, kWhite, kWhite},
-      {"any non-zero altSet counts", true, -3, false, 0u, 0u},
-      {"outline leaves the secondary layer alone", true, 0, true, 0u, kWhite},
-      {"outline with alternate set still paints secondary", true, 1, true, kWhite, kWhite},
-      {"outline keeps an unmarked main value", true, 0, true, kWhite, 0u},
-      {"outline replaces a marked main value", false, 0, true, kWhite | kMarkBit, 0u},
+      {"main only", false, 0, false, 0u, 0xDEADBEEFu, kSample, 0xDEADBEEFu},
+      {"both layers, unmarked", true, 0, false, 0u, kWhite, kSample, kWhite},
+      {"alternate set marks the secondary sample", true, 1, false, kWhite, kWhite, kSample,
+       kWhite | kMarkBit},
+      {"any non-zero altSet counts", true, -3, false, 0u, 0u, kSample, kSample | kMarkBit},
+      {"outline leaves the secondary layer alone", true, 0, true, 0u, kWhite,
+       kSample | kMarkBit, kWhite},
+      {"outline with alternate set still paints secondary", true, 1, true, kWhite, kWhite, kWhite,
+       kWhite | kMarkBit},
+      {"outline keeps an unmarked main value", true, 0, true, kWhite, 0u, kWhite, 0u},
+      {"outline replaces a marked main value", false, 0, true, kWhite | kMarkBit, 0u,
+       kSample | kMarkBit, 0u},
   };
   for (const LayerCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -187,20 +202,12 @@ TEST(PaintStreakLayersTest, LayersFollowTheMixers) {
     StreakRequest r = RowRequest(1, 3);
     r.altSet = c.altSet;
     r.outline = c.outline;
-    const float weight = 0.75f;
     StreakCursors cursors = row.Cursors();
     if (!c.secondaryLayer) cursors.secondary = nullptr;
-    PaintStreak(StreakSettings{1.0, false, false, c.secondaryLayer, weight}, nullptr, nullptr, r,
+    PaintStreak(StreakSettings{1.0, false, false, c.secondaryLayer, 0.75f}, nullptr, nullptr, r,
                 cursors);
-
-    EXPECT_EQ(row.main[0], MixMainSample(255, kColour, c.mainBefore, c.outline));
-    std::uint32_t secondary = c.secondaryBefore;
-    if (c.secondaryLayer && c.altSet != 0) {
-      secondary = MixSecondarySample(255, kMarkBit, kColour, c.secondaryBefore, weight);
-    } else if (c.secondaryLayer && !c.outline) {
-      secondary = MixSecondarySample(255, 0u, kColour, c.secondaryBefore, weight);
-    }
-    EXPECT_EQ(row.secondary[0], secondary);
+    EXPECT_EQ(row.main[0], c.mainAfter);
+    EXPECT_EQ(row.secondary[0], c.secondaryAfter);
     EXPECT_EQ(row.main[1], 0u);
   }
 }

@@ -38,8 +38,8 @@ class Frame {
     r.x0 = x0, r.y0 = y0, r.x1 = x1, r.y1 = y1, r.sx = sx, r.sy = sy;
     r.width = r.height = kSize;
     r.colour = 0x123456u;
-    r.A0 = 255.0;
-    r.D0 = -1.0;
+    r.startIntensity = 255.0;
+    r.echoRestart = -1.0;
     r.objectIndex = 1;
     const StreakSettings settings{1.0, false, false, false, 1.0f};
     PaintStreak(settings, nullptr, nullptr, r, StreakCursors{At(x0, y0), nullptr, nullptr, nullptr});

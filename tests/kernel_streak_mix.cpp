@@ -77,7 +77,7 @@ TEST(MixMainSampleTest, Table) {
   };
   for (const MainCase& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(MixMainSample(c.a, c.colour, c.existing, c.outline), c.expected);
+    EXPECT_EQ(MixMainSample(c.a, c.colour, Luma(c.colour), c.existing, c.outline), c.expected);
   }
 }
 
@@ -134,7 +134,8 @@ TEST(MixSecondarySampleTest, Table) {
   };
   for (const SecondaryCase& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(MixSecondarySample(c.a, c.mark, c.colour, c.existing, c.weight), c.expected);
+    EXPECT_EQ(MixSecondarySample(c.a, c.mark, c.colour, Luma(c.colour), c.existing, c.weight),
+              c.expected);
   }
 }
 

@@ -68,8 +68,6 @@ struct ObjectLookup {
   SceneObjectList* list;
   std::int32_t index;
   std::int32_t other;
-  bool zeroDefaults;
-  bool refresh;
   bool* secondStreak;
   Unknown* object;
   SceneNode* node;
@@ -180,7 +178,6 @@ bool LookupObjectWeights(SceneObjectList* list, std::int32_t index, bool zeroDef
   ObjectLookup lookup = {};
   lookup.list = list;
   lookup.index = index;
-  lookup.zeroDefaults = zeroDefaults;
   lookup.secondStreak = secondStreak;
   lookup.primary = zeroDefaults ? 0.0f : kDefaultWeight;
   lookup.secondary = lookup.primary;
@@ -197,7 +194,6 @@ bool SameOcclusionGroup(SceneObjectList* list, std::int32_t a, std::int32_t b, b
   lookup.list = list;
   lookup.index = a;
   lookup.other = b;
-  lookup.refresh = refresh;
   Protected<ObjectLookup, SameOcclusionGroupBody, AbandonGroupLookup>(&lookup);
   return groupCache.lastResult;
 }

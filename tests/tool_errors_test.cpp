@@ -116,7 +116,7 @@ TEST_F(ToolErrorsTest, EachBadInputIsNamedWithItsReasonAndStatus) {
       {Apply("--colour", s + "text_%03d.png"), 1,
        s + "text_000.png: corrupt or unreadable (Not a PNG file)"},
       {Apply("--colour", s + "truncated_%03d.png"), 1,
-       s + "truncated_000.png: corrupt or unreadable"},
+       s + "truncated_000.png: corrupt or unreadable (cut short inside a chunk)"},
       {Apply("--match1", s + "cut_%03d.exr:L.Z.Z"), 1, s + "cut_000.exr: corrupt or unreadable"},
       {Apply("--colour", s + "gray_%03d.png"), 1,
        s + "gray_000.png: 1 channel (Y), expected 3 or 4"},
@@ -158,12 +158,13 @@ TEST_F(ToolErrorsTest, EachBadInputIsNamedWithItsReasonAndStatus) {
 TEST(ToolHelpTest, ExplainsEveryOptionInOneLine) {
   ToolRun r = RunTool({"--help"});
   EXPECT_EQ(r.status, 0);
-  for (const char* option :
-       {"--streak-length", "--strength", "--alt-length", "--alt-strength", "--echoes", "--jitter",
-        "--depth-test", "--no-secondary", "--reverse-length", "--trails", "--mode", "--frames",
-        "--size", "--tile", "--out", "--quiet", "--colour", "--index", "--uv", "--vector",
-        "--vector-scale", "--match1", "--match2", "--depth", "--alternate", "--first", "--last",
-        "--output"}) {
+  for (const char* option : {"--streak-length",  "--strength", "--alt-length", "--alt-strength",
+                             "--echoes",         "--jitter",   "--depth-test", "--no-secondary",
+                             "--reverse-length", "--trails",   "--mode",       "--frames",
+                             "--size",           "--tile",     "--out",        "--quiet",
+                             "--colour",         "--index",    "--uv",         "--vector",
+                             "--vector-scale",   "--match1",   "--match2",     "--depth",
+                             "--alternate",      "--first",    "--last",       "--output"}) {
     EXPECT_NE(r.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
   }
   // What apply makes of float colour and of samples that are not numbers.

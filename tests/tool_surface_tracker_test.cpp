@@ -50,8 +50,10 @@ TEST(ToolSurfaceTrackerTest, AMovingObjectKeepsItsPointsValues) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Frames t;
-    t.Next(Block(6 + static_cast<std::uint32_t>(std::floor(c.dx)),
-                 12 + static_cast<std::uint32_t>(std::ceil(c.dx))),
+    // The block where it was, wide enough to hold every point it shows now.
+    const int left = 6 + static_cast<int>(std::floor(c.dx));
+    const int right = 12 + static_cast<int>(std::ceil(c.dx));
+    t.Next(Block(static_cast<std::uint32_t>(left), static_cast<std::uint32_t>(right)),
            Uniform(0, 0));
     // The first frame: every pixel's own position.
     EXPECT_EQ(t.m1[2 * kW + 5], Fixed(5));

@@ -46,7 +46,18 @@ FrameRange PlanFrames(const Options& o) {
     InputError("--colour: no frame from " + std::to_string(range.first) + " on (the last is " +
                std::to_string(range.last) + ")");
   }
+  // Every file first: a range given by mistake stops at its first gap
+  // rather than listing millions of names.
   const auto inputs = Inputs(o);
+  for (int f = range.first; f <= range.last; ++f) {
+    for (const auto& [flag, source] : inputs) {
+      const std::string path = FrameName(source->pattern, f);
+      std::error_code ignored;
+      if (!std::filesystem::exists(path, ignored)) {
+        InputError(path + ": No such file (frame " + std::to_string(f) + " of " + flag + ")");
+      }
+    }
+  }
   std::map<std::string, std::string> inputFiles;  // where, to which flag
   for (int f = range.first; f <= range.last; ++f) {
     for (const auto& [flag, source] : inputs) {
@@ -58,15 +69,6 @@ FrameRange PlanFrames(const Options& o) {
     const auto hit = inputFiles.find(SamePlace(target));
     if (hit != inputFiles.end()) {
       UsageError("--output: " + target + " would overwrite a file of " + hit->second);
-    }
-  }
-  for (int f = range.first; f <= range.last; ++f) {
-    for (const auto& [flag, source] : inputs) {
-      const std::string path = FrameName(source->pattern, f);
-      std::error_code ignored;
-      if (!std::filesystem::exists(path, ignored)) {
-        InputError(path + ": No such file (frame " + std::to_string(f) + " of " + flag + ")");
-      }
     }
   }
   return range;

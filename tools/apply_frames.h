@@ -17,9 +17,9 @@ struct FrameRange {
 };
 
 // --first and --last, defaulting to the first and last colour frames
-// present. Throws a usage error when an output file would be one of the
-// input files, and an input error naming the file when any pass misses a
-// frame of the range.
+// present. Throws an input error naming the file when any pass misses a
+// frame of the range, and a usage error when an output file would be one of
+// the input files.
 FrameRange PlanFrames(const Options& options);
 
 class FrameReader {

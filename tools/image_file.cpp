@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "tools/png_check.h"
 #include "tools/tool_error.h"
 
 namespace pblur {
@@ -50,6 +51,8 @@ std::unique_ptr<OIIO::ImageInput> Open(const std::string& path) {
   std::error_code ignored;
   if (!std::filesystem::exists(path, ignored)) InputError(path + ": No such file");
   if (std::filesystem::is_directory(path, ignored)) InputError(path + ": is a folder");
+  const std::string damage = PngDamage(path);
+  if (!damage.empty()) InputError(path + ": corrupt or unreadable (" + damage + ")");
   // Samples as stored: no premultiplying of PNG's or TIFF's separate alpha.
   OIIO::ImageSpec config;
   config.attribute("oiio:UnassociatedAlpha", 1);

@@ -2,7 +2,7 @@
 
 #include "host/identifiers.h"
 #include "module/entry/class_factory.h"
-#include "module/entry/exports.h"
+#include "host/exports.h"
 #include "sim/host.h"
 #include "tools/demo_command.h"
 #include "tools/demo_scene.h"

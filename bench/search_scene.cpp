@@ -8,7 +8,7 @@
 #include "kernel/match_search.h"
 #include "blur/previous_position.h"
 #include "module/entry/class_factory.h"
-#include "module/entry/exports.h"
+#include "host/exports.h"
 #include "sim/buffers.h"
 #include "sim/host.h"
 #include "blur/search_host.h"

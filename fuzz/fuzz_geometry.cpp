@@ -50,12 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   InitModule();
   sim::ResetHost();
   const Baseline baseline = TakeBaseline();
-  Pblur* pblur = MakePblur();
-  pblur->parameters.depthTest = in.Byte() & 1;
-  pblur->parameters.secondaryLayer = in.Byte() & 1;
-  pblur->parameters.trails = in.Byte() & 1;
-  pblur->parameters.trailFrames = static_cast<float>(in.Below(6));
-  pblur->parameters.echoCount = static_cast<float>(in.Below(4));
+  PostRenderer* pblur = MakePostRenderer();
+  ParameterBlock& parameters = sim::ParametersOf(pblur);
+  parameters.depthTest = in.Byte() & 1;
+  parameters.secondaryLayer = in.Byte() & 1;
+  parameters.trails = in.Byte() & 1;
+  parameters.trailFrames = static_cast<float>(in.Below(6));
+  parameters.echoCount = static_cast<float>(in.Below(4));
   for (int n = 0; n < 2 && !in.Empty(); ++n) {
     sim::BufferSpec image;
     image.width = Side(in);
@@ -70,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       buffers.tileWidth = Tile(in, image.width);
       buffers.tileHeight = Tile(in, image.height);
     }
-    HostFrame frame(image, buffers);
+    sim::RenderedFrame frame(image, buffers);
     // Read apart: the order of a call's arguments is unspecified.
     const std::uint32_t claimedWidth = Claimed(in);
     sim::ClaimSize(frame.image, claimedWidth, Claimed(in));
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::uint32_t i = 0; i < writes && image.width && image.height; ++i) {
       const std::uint32_t x = in.Below(image.width), y = in.Below(image.height);
       const int kind = in.Byte() % kBufferKindCount;
-      if (frame.buffers[kind]) sim::WriteElement(frame.buffers[kind], x, y, in.U32());
+      if (frame.Buffer(kind)) sim::WriteElement(frame.Buffer(kind), x, y, in.U32());
     }
     for (int kind = 0; kind < kBufferKindCount; ++kind) {
       if (frame.set[kind] && in.Byte() % 16 == 0) frame.set[kind] = nullptr;
@@ -89,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Finding("a refused frame changed the image");
     }
   }
-  ReleasePblur(pblur);
+  pblur->ops->Release(pblur);
   CheckBaseline(baseline);
   return 0;
 }

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   InitModule();
   sim::ResetHost();
   const Baseline baseline = TakeBaseline();
-  Pblur* pblur = MakePblur();
+  PostRenderer* pblur = MakePostRenderer();
+  ParameterBlock& parameters = sim::ParametersOf(pblur);
   sim::BufferSpec spec;
   spec.width = 14;
   spec.height = 9;
@@ -21,13 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   spec.tileHeight = 5;
   for (int n = 0; n < 3; ++n) {
     // The user interface may rewrite the block between frames.
-    std::memcpy(&pblur->parameters, data, sizeof(ParameterBlock));
-    HostFrame frame(spec, spec);
-    frame.Draw(1 + 2 * n, 1, 4, 3, 1, 0xE08040, 50, 0);
-    frame.Draw(10 - 2 * n, 4 + n, 3, 4, 2, 0x40A0F0, 30, 1);
+    std::memcpy(&parameters, data, sizeof(ParameterBlock));
+    sim::RenderedFrame frame(spec, spec);
+    frame.DrawRect(1 + 2 * n, 1, 4, 3, 1, 0xE08040, 50, 0);
+    frame.DrawRect(10 - 2 * n, 4 + n, 3, 4, 2, 0x40A0F0, 30, 1);
     Render(pblur, nullptr, frame);
   }
-  ReleasePblur(pblur);
+  pblur->ops->Release(pblur);
   CheckBaseline(baseline);
   return 0;
 }

@@ -8,7 +8,7 @@
 #include "fuzz/harness.h"
 #include "sim/host.h"
 #include "sim/scene.h"
-#include "weight/weight.h"
+#include "sim/linked_module.h"
 
 using namespace qxv;
 using namespace qxv::fuzz;
@@ -31,9 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::uint32_t c = 0; c < components; ++c) {
       Unknown* component = nullptr;
       if (in.Byte() & 1) {
-        Weight* w = NewWeight();
-        w->ops->AddRef(w);
-        in.Bytes(&w->data, sizeof(WeightData));
+        GenericData* w = sim::CreateWeight(sim::LinkedModule());
+        if (!w) Finding("no Weight");
+        in.Bytes(&sim::WeightDataOf(w), sizeof(WeightData));
         component = AsUnknown(w);
       } else {
         component = sim::NewPlainComponent();
@@ -47,21 +47,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::uint32_t i = 0; i < objects; ++i) {
     sim::AddRenderedObject(scene, nodes[in.Below(static_cast<std::uint32_t>(nodes.size()))]);
   }
-  Pblur* pblur = MakePblur();
-  pblur->parameters.mode = static_cast<std::int16_t>(2 + in.Below(3));
-  pblur->parameters.depthTest = 1;
+  PostRenderer* pblur = MakePostRenderer();
+  ParameterBlock& parameters = sim::ParametersOf(pblur);
+  parameters.mode = static_cast<std::int16_t>(2 + in.Below(3));
+  parameters.depthTest = 1;
   sim::BufferSpec spec;
   spec.width = 14;
   spec.height = 8;
   for (int n = 0; n < 2; ++n) {
-    HostFrame frame(spec, spec);
+    sim::RenderedFrame frame(spec, spec);
     for (std::uint32_t i = 1; i <= objects + 1; ++i) {  // one index beyond the list
-      frame.Draw(static_cast<std::int32_t>(i * 3 + n * 2) % 12, static_cast<std::int32_t>(i * 2) % 6,
+      frame.DrawRect(static_cast<std::int32_t>(i * 3 + n * 2) % 12, static_cast<std::int32_t>(i * 2) % 6,
                  3, 2, i, 0x808080 + i * 0x102030, 10 * i, i & 1);
     }
     Render(pblur, sim::ObjectList(scene), frame);
   }
-  ReleasePblur(pblur);
+  pblur->ops->Release(pblur);
   if (sim::OutstandingSceneReferences(scene) != 0) {
     std::fprintf(stderr, "finding: scene references not released\n");
     std::abort();

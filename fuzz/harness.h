@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "blur/pblur.h"
-#include "host/buffer_set.h"
-#include "sim/buffers.h"
+#include "host/post_renderer.h"
+#include "host/scene.h"
+#include "sim/driver.h"
 
 namespace qxv::fuzz {
 
@@ -35,32 +35,17 @@ class Input {
   std::size_t pos_ = 0;
 };
 
-// The host's frame: an image and the buffers a pass reads.
-struct HostFrame {
-  TiledImage* image = nullptr;
-  TileBuffer* buffers[kBufferKindCount] = {};
-  Unknown* set[kBufferKindCount] = {};
-  std::uint32_t width = 0, height = 0;
-
-  HostFrame(const sim::BufferSpec& imageSpec, const sim::BufferSpec& bufferSpec);
-  ~HostFrame();
-  // A rectangle of an object whose match values follow its surface.
-  void Draw(std::int32_t left, std::int32_t top, std::int32_t w, std::int32_t h,
-            std::uint32_t index, std::uint32_t colour, std::uint32_t depth,
-            std::uint32_t alternate);
-};
-
 // Reports what went wrong and aborts, which libFuzzer records as a crash
 // with the input that caused it.
 [[noreturn]] void Finding(const char* what);
 
 // Once per process: hand the module the simulated host's shell.
 void InitModule();
-Pblur* MakePblur();
-void ReleasePblur(Pblur* pblur);
+// A post-renderer from the module's factory, one reference.
+PostRenderer* MakePostRenderer();
 // PostRender below a host frame; a failure reaching it is a finding, since
 // nothing in these targets raises one.
-Result Render(Pblur* pblur, SceneObjectList* scene, HostFrame& frame);
+Result Render(PostRenderer* renderer, SceneObjectList* scene, sim::RenderedFrame& frame);
 
 // Live host objects and blocks must be back where they were.
 struct Baseline {

@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-#include "module/entry/exports.h"
+#include "host/exports.h"
 #include "module/host_bridge.h"
 #include "sim/host.h"
 

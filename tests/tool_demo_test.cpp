@@ -5,7 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "module/entry/exports.h"
+#include "host/exports.h"
 #include "tests/tool_support.h"
 #include "tools/demo_scene.h"
 #include "tools/host_session.h"

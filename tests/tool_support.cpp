@@ -5,7 +5,7 @@
 #include <atomic>
 #include <sstream>
 
-#include "module/entry/exports.h"
+#include "host/exports.h"
 #include "tools/pblur.h"
 
 namespace pblur::test {

@@ -1,4 +1,4 @@
-#include "module/entry/exports.h"
+#include "host/exports.h"
 
 #include "host/identifiers.h"
 #include "module/counters.h"

@@ -110,27 +110,15 @@ void ReadIntegerChannel(OIIO::ImageInput& input, int c, OIIO::TypeDesc type, std
                         ChannelImage& image) {
   std::vector<unsigned char> raw(image.Pixels() * type.size());
   if (!input.read_image(0, 0, c, c + 1, type, raw.data())) return;
-  const std::size_t channels = image.names.size();
-  switch (type.basetype) {
-    case OIIO::TypeDesc::UINT8:
-      Widen<std::uint8_t>(raw, slot, channels, image.samples);
-      break;
-    case OIIO::TypeDesc::INT8:
-      Widen<std::int8_t>(raw, slot, channels, image.samples);
-      break;
-    case OIIO::TypeDesc::UINT16:
-      Widen<std::uint16_t>(raw, slot, channels, image.samples);
-      break;
-    case OIIO::TypeDesc::INT16:
-      Widen<std::int16_t>(raw, slot, channels, image.samples);
-      break;
-    case OIIO::TypeDesc::UINT32:
-      Widen<std::uint32_t>(raw, slot, channels, image.samples);
-      break;
-    default:
-      Widen<std::int32_t>(raw, slot, channels, image.samples);
-      break;
-  }
+  using Widener =
+      void (*)(const std::vector<unsigned char>&, std::size_t, std::size_t, std::vector<double>&);
+  Widener widen = &Widen<std::int32_t>;
+  if (type.basetype == OIIO::TypeDesc::UINT8) widen = &Widen<std::uint8_t>;
+  if (type.basetype == OIIO::TypeDesc::INT8) widen = &Widen<std::int8_t>;
+  if (type.basetype == OIIO::TypeDesc::UINT16) widen = &Widen<std::uint16_t>;
+  if (type.basetype == OIIO::TypeDesc::INT16) widen = &Widen<std::int16_t>;
+  if (type.basetype == OIIO::TypeDesc::UINT32) widen = &Widen<std::uint32_t>;
+  widen(raw, slot, image.names.size(), image.samples);
 }
 
 }  // namespace

@@ -1,14 +1,16 @@
 #include "tests/support/animation.h"
 
+#include "sim/linked_module.h"
+
 namespace qxv::test {
 namespace {
 
-Weight* MakeWeight(float primary, float secondary, bool group) {
-  Weight* w = NewWeight();
-  w->ops->AddRef(w);
-  w->data.primaryWeight = primary;
-  w->data.secondaryWeight = secondary;
-  w->data.groupChildren = group ? 1 : 0;
+GenericData* MakeWeight(float primary, float secondary, bool group) {
+  GenericData* w = sim::CreateWeight(sim::LinkedModule());
+  WeightData& data = sim::WeightDataOf(w);
+  data.primaryWeight = primary;
+  data.secondaryWeight = secondary;
+  data.groupChildren = group ? 1 : 0;
   return w;
 }
 
@@ -35,7 +37,7 @@ Animation::Animation() : scene_(sim::NewScene()) {
 
 Animation::~Animation() {
   sim::DestroyScene(scene_);
-  for (Weight* w : weights_) w->ops->Release(w);
+  for (GenericData* w : weights_) w->ops->Release(w);
 }
 
 SceneObjectList* Animation::Objects() const { return sim::ObjectList(scene_); }

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "tests/support/module_fixture.h"
-#include "weight/weight.h"
 
 namespace qxv::test {
 
@@ -30,7 +29,7 @@ class Animation {
 
  private:
   sim::Scene* scene_ = nullptr;
-  std::vector<Weight*> weights_;
+  std::vector<GenericData*> weights_;
 };
 
 }  // namespace qxv::test

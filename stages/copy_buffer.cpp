@@ -32,36 +32,56 @@ void ReadShape(TileBuffer* b, BufferShape* s) {
   b->ops->GetInfo(b, &s->width, &s->height, &s->bitsPerPixel, &s->formatTag, &s->optionTag);
 }
 
-// The source is one tile: each destination tile is filled, row by row of its
-// memory, through the source's cursor.
+// One row of the source from (x, y) on, into out: from the source's memory
+// where the host gave it, through its cursor otherwise. The bytes are the
+// same either way; memory costs no host call.
+void CopyRow(TileBuffer* source, const std::uint32_t* sourceRow, std::int16_t x, std::int32_t y,
+             std::uint32_t* out, std::size_t count) {
+  if (sourceRow) {
+    std::copy(sourceRow, sourceRow + count, out);
+    return;
+  }
+  source->ops->SeekPixel(source, x, static_cast<std::int16_t>(y));
+  for (std::size_t i = 0; i < count; ++i) {
+    source->ops->ReadPixel(source, &out[i]);
+    source->ops->NextPixel(source);
+  }
+}
+
+std::size_t Columns(const WalkedTile& t) {
+  const std::uint32_t left = static_cast<std::uint32_t>(t.left);
+  return t.columnEnd > left ? t.columnEnd - left : 0u;
+}
+
+// The source is one tile covering it (rows of its width): each destination
+// tile is filled row by row of its memory.
 struct FromSingleTile : TileVisitor {
   TileBuffer* source;
+  const std::uint32_t* sourceMemory;
+  std::ptrdiff_t sourceStride;
   void Visit(const WalkedTile& t) {
-    for (std::int32_t y = t.top; t.memory && static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
-      std::uint32_t* row = t.Row(y);
-      source->ops->SeekPixel(source, t.rect.left, static_cast<std::int16_t>(y));
-      for (std::int32_t x = t.left; static_cast<std::uint32_t>(x) < t.columnEnd; ++x) {
-        source->ops->ReadPixel(source, &row[x - t.left]);
-        source->ops->NextPixel(source);
-      }
+    if (!t.memory) return;
+    for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
+      const std::uint32_t* from =
+          sourceMemory ? sourceMemory + y * sourceStride + t.left : nullptr;
+      CopyRow(source, from, t.rect.left, y, t.Row(y), Columns(t));
     }
   }
 };
 
-// The destination is one tile: each source tile lands at its own position,
-// read through the source's cursor into the destination's memory.
+// The destination is one tile: each source tile lands at its own position.
+// Tile memory has rows of the nominal tile width.
 struct IntoSingleTile : TileVisitor {
   TileBuffer* source;
+  std::ptrdiff_t sourceStride;
   std::uint32_t* destination;
   std::ptrdiff_t destinationStride;
   void Visit(const WalkedTile& t) {
-    for (std::int32_t y = t.top; destination && static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
-      std::uint32_t* at = destination + static_cast<std::ptrdiff_t>(y) * destinationStride + t.left;
-      source->ops->SeekPixel(source, t.rect.left, static_cast<std::int16_t>(y));
-      for (std::int32_t x = t.left; static_cast<std::uint32_t>(x) < t.columnEnd; ++x) {
-        source->ops->ReadPixel(source, at++);
-        source->ops->NextPixel(source);
-      }
+    if (!destination) return;
+    for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
+      const std::uint32_t* from = t.memory ? t.memory + (y - t.top) * sourceStride : nullptr;
+      std::uint32_t* to = destination + static_cast<std::ptrdiff_t>(y) * destinationStride + t.left;
+      CopyRow(source, from, t.rect.left, y, to, Columns(t));
     }
   }
 };
@@ -73,6 +93,8 @@ void CopyFromSingleTile(Copy* c, const BufferShape& src, std::uint32_t sourceTil
   s->ops->LockTile(s, sourceTile);
   FromSingleTile visitor;
   visitor.source = s;
+  visitor.sourceMemory = s->ops->GetTileData(s, sourceTile);
+  visitor.sourceStride = static_cast<std::ptrdiff_t>(src.width);
   WalkLimits limits;
   limits.width = src.width;
   limits.height = src.height;
@@ -90,6 +112,7 @@ void CopyIntoSingleTile(Copy* c, const BufferShape& src, const BufferShape& dst,
   d->ops->LockTile(d, destinationTile);
   IntoSingleTile visitor;
   visitor.source = c->source;
+  visitor.sourceStride = static_cast<std::ptrdiff_t>(src.tileWidth);
   visitor.destination = d->ops->GetTileData(d, destinationTile);
   visitor.destinationStride = static_cast<std::ptrdiff_t>(dst.width);
   WalkLimits limits;

@@ -18,19 +18,17 @@ struct Fading {
   Result result;
 };
 
-// Every pixel goes through the layer's cursor, read and written in place.
+// Every pixel of the layer's memory, rewritten in place.
 struct FadeVisitor : TileVisitor {
   const Fading* f;
   void Visit(const WalkedTile& t) {
-    TileBuffer* layer = f->layer;
+    if (!t.memory) return;
+    const std::int32_t step = f->step, markedStep = f->markedStep;
     for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
-      layer->ops->SeekPixel(layer, t.rect.left, static_cast<std::int16_t>(y));
+      std::uint32_t* row = t.Row(y);
       for (std::int32_t x = t.left; static_cast<std::uint32_t>(x) < t.columnEnd; ++x) {
-        std::uint32_t v = 0;
-        layer->ops->ReadPixel(layer, &v);
-        v = FadeStreakPixel(v, f->step, f->markedStep);
-        layer->ops->WritePixel(layer, &v);
-        layer->ops->NextPixel(layer);
+        std::uint32_t& v = row[x - t.left];
+        v = FadeStreakPixel(v, step, markedStep);
       }
     }
   }

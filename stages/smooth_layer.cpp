@@ -1,5 +1,6 @@
 #include "stages/smooth_layer.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "kernel/neighbourhood.h"
@@ -23,35 +24,27 @@ struct Smoothing {
 };
 
 // Row 0 of the scratch takes the previous unfiltered row, row 1 this one.
-void CopyRow(TileBuffer* layer, TileBuffer* scratch, std::uint32_t* scratchMemory,
-             const Rect16& r, std::int32_t y) {
-  layer->ops->SeekPixel(layer, r.left, static_cast<std::int16_t>(y));
-  scratch->ops->SeekPixel(scratch, 0, 1);
-  std::uint32_t* q = scratchMemory;
-  for (std::int32_t x = r.left; x < r.right; ++x, ++q) {
-    scratch->ops->ReadPixel(scratch, q);
-    std::uint32_t value = 0;
-    layer->ops->ReadPixel(layer, &value);
-    scratch->ops->WritePixel(scratch, &value);
-    layer->ops->NextPixel(layer);
-    scratch->ops->NextPixel(scratch);
-  }
+void CopyRow(const std::uint32_t* layerRow, std::uint32_t* scratchRow0, std::uint32_t* scratchRow1,
+             std::size_t columns) {
+  std::copy(scratchRow1, scratchRow1 + columns, scratchRow0);
+  std::copy(layerRow, layerRow + columns, scratchRow1);
 }
 
+// Filters row y in place. Every neighbour is an unfiltered value: the left
+// one is the previous centre, the upper row comes from the scratch, the
+// right one and the lower row are not rewritten yet.
 void FilterRow(const Smoothing* s, std::uint32_t* memory, const std::uint32_t* above,
                std::ptrdiff_t stride, const Rect16& r, std::int32_t y) {
-  TileBuffer* layer = s->layer;
-  layer->ops->SeekPixel(layer, r.left, static_cast<std::int16_t>(y));
   const bool hasDown = y < r.bottom - 1;
   const bool hasUp = y > r.top;
   std::uint32_t prev = 0;
-  const std::uint32_t* m = memory + (y - r.top) * stride;
+  std::uint32_t* m = memory + (y - r.top) * stride;
   const std::uint32_t* q = above;
   for (std::int32_t x = r.left; x < r.right; ++x, ++m, ++q) {
     const bool hasRight = x < r.right - 1;
     const bool hasLeft = x > r.left;
     std::uint32_t n[9];
-    layer->ops->ReadPixel(layer, &n[0]);
+    n[0] = m[0];
     n[1] = hasRight ? m[1] : 0u;
     n[2] = prev;
     prev = n[0];
@@ -61,11 +54,7 @@ void FilterRow(const Smoothing* s, std::uint32_t* memory, const std::uint32_t* a
     n[4] = hasUp ? q[0] : 0u;
     n[3] = hasUp && hasRight ? q[1] : 0u;
     n[5] = hasUp && hasLeft ? q[-1] : 0u;
-    if (!s->honourMarks || (n[0] & kMarkBit) == 0) {
-      const std::uint32_t smoothed = SmoothPixel(n, s->honourMarks);
-      layer->ops->WritePixel(layer, &smoothed);
-    }
-    layer->ops->NextPixel(layer);
+    if (!s->honourMarks || (n[0] & kMarkBit) == 0) m[0] = SmoothPixel(n, s->honourMarks);
   }
 }
 
@@ -78,9 +67,13 @@ struct SmoothVisitor : TileVisitor {
     scratch->ops->LockTile(scratch, s->scratchTile);
     std::uint32_t* scratchMemory = scratch->ops->GetTileData(scratch, s->scratchTile);
     if (!t.memory || !scratchMemory) return;
+    // The scratch is as wide as the layer: row 1 follows row 0.
+    const std::size_t columns = RectSpan(t.rect.left, t.rect.right);
+    std::uint32_t* row0 = scratchMemory;
+    std::uint32_t* row1 = scratchMemory + columns;
     for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
-      CopyRow(s->layer, scratch, scratchMemory, t.rect, y);
-      FilterRow(s, t.memory, scratchMemory, stride, t.rect, y);
+      CopyRow(t.memory + (y - t.top) * stride, row0, row1, columns);
+      FilterRow(s, t.memory, row0, stride, t.rect, y);
     }
   }
   void Leave(const WalkedTile&) {

@@ -103,12 +103,25 @@ TEST_F(ToolApplyTest, EqualsTheDemoBlurredFramesWhateverCarriesThePasses) {
                         {"View.Alt.X", Floats("alternate", f)}});
   }
   const std::string exr = scratch_ / "exr/render_####.exr";
+  // The colour as 16-bit TIFF: the same sRGB values over 0..65535.
+  for (int f = 0; f <= kFrames; ++f) {
+    OutputImage tiff;
+    tiff.width = kWidth;
+    tiff.height = kHeight;
+    tiff.names = {"R", "G", "B"};
+    tiff.bits = 16;
+    for (std::uint16_t v : Samples(in_ + "/rendered_" + Frame(f) + ".png")) {
+      tiff.samples.push_back(static_cast<float>(v * 257));
+    }
+    WriteImage(scratch_ / ("tiff_" + Frame(f) + ".tif"), tiff);
+  }
   struct Case {
     const char* name;
     std::vector<std::string> args;
   };
   const Case cases[] = {
       {"png", PngPasses(in_ + "/rendered_%03d.png")},
+      {"tiff", PngPasses(scratch_ / "tiff_%03d.tif")},
       {"exr",
        {"--colour", exr + ":View.Combined", "--index", exr + ":View.IndexOB", "--match1",
         exr + ":View.M.U", "--match2", exr + ":View.M.V", "--alternate", exr + ":View.Alt"}},

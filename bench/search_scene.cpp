@@ -72,6 +72,7 @@ void SearchScene::Begin() {
   pblur_->search.lastObject = 0;
   found_ = false;
   BeginMatchSearches(&pblur_->search, InitShellSearchHost());
+  reference_ = TakeReferenceView(pblur_, false, nullptr);
 }
 
 void SearchScene::End() { ReleaseMatchIndex(&pblur_->search, InitShellSearchHost()); }
@@ -80,8 +81,9 @@ void SearchScene::Search(int i) {
   const int u = i % side_, v = i / side_;
   std::int32_t x = u + kMargin, y = v + kMargin;
   std::uint32_t depth = 0;
-  FindPreviousPosition(pblur_, kObject, (static_cast<std::uint32_t>(u) << 16) + kOffset1,
-                       (static_cast<std::uint32_t>(v) << 16) + kOffset2, &x, &y, &found_, false, &depth);
+  FindPreviousPosition(pblur_, reference_, kObject,
+                       (static_cast<std::uint32_t>(u) << 16) + kOffset1,
+                       (static_cast<std::uint32_t>(v) << 16) + kOffset2, &x, &y, &found_, &depth);
   if (!found_ || x != u + kMargin || y != v + kMargin) std::abort();
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "blur/pblur.h"
+#include "blur/previous_position.h"
 #include "host/tile_iterator.h"
 
 namespace qxv::bench {
@@ -30,6 +31,7 @@ class SearchScene {
   Pblur* pblur_ = nullptr;
   TileIterator* scratch_ = nullptr;
   bool found_ = false;
+  ReferenceView reference_ = {};
 };
 
 }  // namespace qxv::bench

@@ -104,6 +104,9 @@ void LockForStreaks(Pass* pass) {
     }
   }
   pblur->mainStreakLayer->ops->LockTile(pblur->mainStreakLayer, pass->mainLayerTile);
+  pass->reference = TakeReferenceView(pblur, p.depthTest != 0,
+                                      pass->referenceDepthTaken ? &pass->referenceDepthTile
+                                                                : nullptr);
 }
 
 // The streak phase's locks and iterators, given back in the order they are

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "blur/pblur.h"
+#include "blur/previous_position.h"
 #include "host/buffer_set.h"
 #include "host/rect.h"
 #include "host/render_view.h"
@@ -77,6 +78,7 @@ struct Pass {
   bool match2Paired;
   bool alternatePaired;
   bool found;             // carries each match search's result into the next
+  ReferenceView reference;  // the locked reference tiles, for the streak phase
   Result result;  // the pass's one outcome, set once at its end
 };
 

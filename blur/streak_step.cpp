@@ -58,7 +58,8 @@ void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakSettings
   std::uint32_t colour = 0;
   pass->image->ops->ReadPixel(pass->image, &colour);
   std::int32_t px = x, py = y;
-  if (!FindPreviousPosition(pblur, index, m1, m2, &px, &py, &pass->found, p.depthTest != 0, &endDepth)) {
+  if (!FindPreviousPosition(pblur, pass->reference, index, m1, m2, &px, &py, &pass->found,
+                            &endDepth)) {
     return;
   }
 

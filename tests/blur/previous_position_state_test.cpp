@@ -49,6 +49,13 @@ class PreviousPositionState : public ModuleTest {
       ReleaseInterface(it);
       b->ops->LockTile(b, pblur_->referenceTileIds[i]);
     }
+    // The pass locks the depth reference beside the other three.
+    TileBuffer* depth = pblur_->referenceDepth;
+    Rect16 region = {0, 0, 32000, 32000};
+    TileIterator* it = depth->ops->NewTileIterator(depth, &region);
+    it->ops->NextTile(it, 1, &depthTile_, nullptr);
+    ReleaseInterface(it);
+    depth->ops->LockTile(depth, depthTile_);
     pblur_->parameters.depthTest = 1;
     BeginMatchSearches(&pblur_->search, InitShellSearchHost());
   }
@@ -59,9 +66,13 @@ class PreviousPositionState : public ModuleTest {
     for (int i = 0; i < 3; ++i) {
       if (locked[i]) locked[i]->ops->UnlockTile(locked[i], pblur_->referenceTileIds[i]);
     }
+    TileBuffer* depth = pblur_->referenceDepth;
+    if (depth) depth->ops->UnlockTile(depth, depthTile_);
     ReleaseCachedObjects(pblur_);
     ModuleTest::TearDown();
   }
+
+  std::uint32_t depthTile_ = 0;
 
   struct Search {
     bool result;
@@ -73,8 +84,10 @@ class PreviousPositionState : public ModuleTest {
   Search Find(std::uint32_t object, std::uint32_t m1, std::uint32_t m2, std::int32_t x,
               std::int32_t y, bool found) {
     Search s = {false, x, y, found, 0xDEADu, sim::PollCount()};
-    s.result = FindPreviousPosition(pblur_, object, m1, m2, &s.x, &s.y, &s.found,
-                                    pblur_->parameters.depthTest != 0, &s.endDepth);
+    const ReferenceView reference =
+        TakeReferenceView(pblur_, pblur_->parameters.depthTest != 0, &depthTile_);
+    s.result = FindPreviousPosition(pblur_, reference, object, m1, m2, &s.x, &s.y, &s.found,
+                                    &s.endDepth);
     s.polls = sim::PollCount() - s.polls;
     return s;
   }

@@ -3,6 +3,7 @@
 #include "blur/progress_icon.h"
 #include "kernel/composite_pixel.h"
 #include "kernel/neighbourhood.h"
+#include "kernel/streak_pixel.h"
 #include "stages/tile_walker.h"
 
 namespace qxv {
@@ -33,6 +34,21 @@ void BlendSecondary(const Pass* pass, const std::uint32_t* layer, std::int32_t x
                      hasDown && hasRight ? down[1] : 0u);
 }
 
+// Whether the secondary layer is empty (mark bits aside) over the 3 x 3 block
+// around (x, y), in which case its blend leaves the colour as it was.
+bool EmptyNeighbourhood(const std::uint32_t* layer, std::int32_t width, std::int32_t height,
+                        std::int32_t x, std::int32_t y) {
+  const std::int32_t x0 = x > 0 ? x - 1 : x, x1 = x < width - 1 ? x + 1 : x;
+  const std::int32_t y0 = y > 0 ? y - 1 : y, y1 = y < height - 1 ? y + 1 : y;
+  for (std::int32_t v = y0; v <= y1; ++v) {
+    const std::uint32_t* row = layer + static_cast<std::ptrdiff_t>(v) * width;
+    for (std::int32_t u = x0; u <= x1; ++u) {
+      if (!IsEmptyStreakPixel(row[u])) return false;
+    }
+  }
+  return true;
+}
+
 // One image tile: the icon shown in its place, the tile locked and every
 // pixel rewritten in its memory, the finished tile shown.
 struct CompositeTileVisitor {
@@ -58,20 +74,29 @@ struct CompositeTileVisitor {
                                                             w->secondaryTile)
             : nullptr;
     if (!t.memory || !mainLayer || (p.secondaryLayer && !secondaryLayer)) return;
+    const std::int32_t width = static_cast<std::int32_t>(pass->info.width);
+    const std::int32_t height = static_cast<std::int32_t>(pass->info.height);
     for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
-      image->ops->SeekPixel(image, t.rect.left, static_cast<std::int16_t>(y));
       std::uint32_t* out = t.Row(y);
-      const std::uint32_t* layerRow = mainLayer + static_cast<std::ptrdiff_t>(y) * pass->info.width;
+      const std::uint32_t* layerRow = mainLayer + static_cast<std::ptrdiff_t>(y) * width;
       for (std::int32_t x = t.left; static_cast<std::uint32_t>(x) < t.columnEnd; ++x) {
+        std::uint32_t& stored = out[x - t.left];
+        // No layer covers the pixel: its colour stays, and only bits 24-31
+        // (which the composite writes as 0) can change. The host's pixel is
+        // not needed then.
+        if (Coverage(layerRow[x]) == 0u &&
+            (!p.secondaryLayer || EmptyNeighbourhood(secondaryLayer, width, height, x, y))) {
+          stored &= kColourBits;
+          continue;
+        }
         std::uint32_t pixel = 0;
+        image->ops->SeekPixel(image, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
         image->ops->ReadPixel(image, &pixel);
         std::int32_t red = 0, green = 0, blue = 0;
         CompositeMainLayer(pixel, layerRow[x], p.mainStrength, &red, &green, &blue);
         if (p.secondaryLayer) BlendSecondary(pass, secondaryLayer, x, y, &red, &green, &blue);
-        out[x - t.left] = (static_cast<std::uint32_t>(red) << 16) |
-                          (static_cast<std::uint32_t>(green) << 8) |
-                          static_cast<std::uint32_t>(blue);
-        image->ops->NextPixel(image);
+        stored = (static_cast<std::uint32_t>(red) << 16) | (static_cast<std::uint32_t>(green) << 8) |
+                 static_cast<std::uint32_t>(blue);
       }
     }
   }

@@ -79,18 +79,10 @@ struct StreakTileVisitor {
         (p.secondaryLayer && !w.secondaryLayer)) {
       return;
     }
-    TiledImage* image = pass->image;
-    TileBuffer* alternate = pass->alternateView;
     HostShell* shell = InitShell();
     for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
-      image->ops->SeekPixel(image, t.rect.left, static_cast<std::int16_t>(y));
-      if (p.secondaryLayer) {
-        alternate->ops->SeekPixel(alternate, t.rect.left, static_cast<std::int16_t>(y));
-      }
       for (std::int32_t x = t.left; static_cast<std::uint32_t>(x) < t.columnEnd; ++x) {
         StreakPixelStep(pass, w, *settings, x, y);
-        image->ops->NextPixel(image);
-        if (p.secondaryLayer) alternate->ops->NextPixel(alternate);
       }
       shell->ops->Poll(shell, 100);
     }

@@ -30,13 +30,17 @@ double StreakFloor(const ParameterBlock& p, std::uint32_t altSet) {
   return 0.0;
 }
 
+template <typename Tiled>
+std::uint32_t ReadAtCursor(Tiled* buffer, std::int32_t x, std::int32_t y) {
+  std::uint32_t value = 0;
+  buffer->ops->SeekPixel(buffer, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
+  buffer->ops->ReadPixel(buffer, &value);
+  return value;
+}
+
 std::uint32_t MatchValue(const std::uint32_t* tileMemory, std::ptrdiff_t inTile, TileBuffer* view,
                          std::int32_t x, std::int32_t y) {
-  if (tileMemory) return tileMemory[inTile];
-  std::uint32_t value = 0;
-  view->ops->SeekPixel(view, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
-  view->ops->ReadPixel(view, &value);
-  return value;
+  return tileMemory ? tileMemory[inTile] : ReadAtCursor(view, x, y);
 }
 
 }  // namespace
@@ -55,8 +59,6 @@ void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakSettings
       static_cast<std::ptrdiff_t>(y - w.top) * pass->info.tileWidth + (x - w.left);
   const std::uint32_t m1 = MatchValue(w.match1, inTile, pass->match1View, x, y);
   const std::uint32_t m2 = MatchValue(w.match2, inTile, pass->match2View, x, y);
-  std::uint32_t colour = 0;
-  pass->image->ops->ReadPixel(pass->image, &colour);
   std::int32_t px = x, py = y;
   if (!FindPreviousPosition(pblur, pass->reference, index, m1, m2, &px, &py, &pass->found,
                             &endDepth)) {
@@ -65,8 +67,10 @@ void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakSettings
 
   const std::int32_t dx = px - x, dy = py - y;
   const std::int32_t sx = Sign(dx), sy = Sign(dy);
-  std::uint32_t altSet = 0;
-  if (p.secondaryLayer) pass->alternateView->ops->ReadPixel(pass->alternateView, &altSet);
+  // The image and the alternate selector are the host's: read through their
+  // cursors, and only where a streak is painted.
+  const std::uint32_t colour = ReadAtCursor(pass->image, x, y);
+  const std::uint32_t altSet = p.secondaryLayer ? ReadAtCursor(pass->alternateView, x, y) : 0u;
   const double length = static_cast<double>(altSet == 0 ? p.streakLength : p.altLength);
   const double k = length / 10.0;
 

@@ -23,6 +23,7 @@ struct HostState {
   FailureFrame* chainSlots[2] = {nullptr, nullptr};
   int chainSlot = 0;
   std::int64_t chainRequests = 0;
+  std::int64_t opCalls[static_cast<int>(HostOp::kCount)] = {};
   std::int64_t hostCalls = 0;
   std::int64_t polls = 0;
   std::int64_t allocations = 0;
@@ -58,7 +59,7 @@ std::uint32_t QXV_CALL ShellAddRef(HostShell*) { return 1; }
 std::uint32_t QXV_CALL ShellRelease(HostShell*) { return 1; }
 
 std::int32_t QXV_CALL ShellPoll(HostShell*, std::int32_t) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kPoll);
   HostState& s = State();
   ++s.polls;
   if (s.pollHook) s.pollHook(s.pollContext);
@@ -71,7 +72,7 @@ void QXV_CALL ShellRaiseFailure(HostShell*, std::int32_t error, std::int32_t det
 
 // A host may raise here too: the module must cope at every host call.
 FailureFrame** QXV_CALL ShellGetFailureChain(HostShell*) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kGetFailureChain);
   HostState& s = State();
   ++s.chainRequests;
   const int next = 1 - s.chainSlot;
@@ -84,7 +85,7 @@ FailureFrame** QXV_CALL ShellGetFailureChain(HostShell*) {
 FrameSetJumpFn QXV_CALL ShellGetFrameSetJump(HostShell*) { return FrameSetJumpRoutine(); }
 
 void* QXV_CALL ShellAllocateBlock(HostShell*, std::uint32_t bytes) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kAllocateBlock);
   HostState& s = State();
   ++s.allocations;
   if (s.failAllocation != 0 &&
@@ -98,7 +99,7 @@ void* QXV_CALL ShellAllocateBlock(HostShell*, std::uint32_t bytes) {
 }
 
 void QXV_CALL ShellFreeBlock(HostShell*, void* block) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kFreeBlock);
   if (!block) return;
   std::free(block);
   --State().liveBlocks;
@@ -106,7 +107,7 @@ void QXV_CALL ShellFreeBlock(HostShell*, void* block) {
 
 Result QXV_CALL ShellCreateHostObject(HostShell*, const Guid* clsid, Unknown*, std::uint32_t,
                                       const Guid* iid, void** out) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kCreateHostObject);
   return CreateHostObject(*clsid, *iid, out);
 }
 
@@ -136,10 +137,11 @@ void SetPollHook(void (*hook)(void* context), void* context) {
   State().pollContext = context;
 }
 
-void EnterHostCall() {
+void EnterHostCall(HostOp op) {
   HostState& s = State();
   if (s.hostSide) return;
   ++s.hostCalls;
+  ++s.opCalls[static_cast<int>(op)];
   if (s.failCall != 0 && s.hostCalls == s.failCall) RaiseFailure(s.failError, s.failDetail);
 }
 
@@ -157,6 +159,22 @@ void FailAllocation(std::int64_t k, bool persistent) {
 }
 
 std::int64_t HostCallCount() { return State().hostCalls; }
+std::int64_t HostOpCount(HostOp op) { return State().opCalls[static_cast<int>(op)]; }
+
+const char* HostOpName(HostOp op) {
+  static const char* const kNames[] = {
+      "QueryInterface", "AddRef",         "Release",         "Poll",
+      "GetFailureChain", "AllocateBlock", "FreeBlock",       "CreateHostObject",
+      "Initialize",     "InitializeImage", "GetInfo",        "GetTileGeometry",
+      "NewTileIterator", "NextTile",      "LockTile",        "UnlockTile",
+      "GetTileData",    "GetTileRect",    "SeekPixel",       "NextPixel",
+      "ReadPixel",      "WritePixel",     "PixelAtCursor",   "ShowRegion",
+      "GetParent",      "GetComponentCount", "GetComponentAt", "GetObjectCount",
+      "GetObjectAt"};
+  static_assert(sizeof(kNames) / sizeof(kNames[0]) == static_cast<int>(HostOp::kCount),
+                "a name for every operation");
+  return kNames[static_cast<int>(op)];
+}
 std::int64_t PollCount() { return State().polls; }
 std::int64_t AllocationCount() { return State().allocations; }
 std::int32_t LiveBlocks() { return State().liveBlocks; }

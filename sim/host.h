@@ -18,11 +18,47 @@ HostShell* Shell();
 // objects already made stay alive and counted.
 void ResetHost();
 
-// Called first by every host operation the module may call (not by the
-// failure-chain operations themselves): counts the call and raises the
-// injected failure when its turn has come. Holds nothing that needs
-// destroying, since the raise leaves by longjmp.
-void EnterHostCall();
+// The host operations the module calls, counted one by one.
+enum class HostOp : int {
+  kQueryInterface,
+  kAddRef,
+  kRelease,
+  kPoll,
+  kGetFailureChain,
+  kAllocateBlock,
+  kFreeBlock,
+  kCreateHostObject,
+  kInitialize,
+  kInitializeImage,
+  kGetInfo,
+  kGetTileGeometry,
+  kNewTileIterator,
+  kNextTile,
+  kLockTile,
+  kUnlockTile,
+  kGetTileData,
+  kGetTileRect,
+  kSeekPixel,
+  kNextPixel,
+  kReadPixel,
+  kWritePixel,
+  kPixelAtCursor,
+  kShowRegion,
+  kGetParent,
+  kGetComponentCount,
+  kGetComponentAt,
+  kGetObjectCount,
+  kGetObjectAt,
+  kCount,
+};
+const char* HostOpName(HostOp op);
+
+// Called first by every host operation the module may call: counts the call
+// and raises the injected failure when its turn has come. Holds nothing that
+// needs destroying, since the raise leaves by longjmp.
+void EnterHostCall(HostOp op);
+// Calls of one operation since the host was last reset.
+std::int64_t HostOpCount(HostOp op);
 
 // While the host itself works on its objects (a test releasing its frames,
 // say), its calls are neither counted nor failed.

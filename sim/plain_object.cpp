@@ -22,7 +22,7 @@ void DestroyPlain(void* face) {
 }
 
 Result QXV_CALL QueryInterface(Unknown* self, const Guid* iid, void** out) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kQueryInterface);
   if (!out || !iid) {
     NoteBadAccess();
     if (out) *out = nullptr;
@@ -38,12 +38,12 @@ Result QXV_CALL QueryInterface(Unknown* self, const Guid* iid, void** out) {
 }
 
 std::uint32_t QXV_CALL AddRef(Unknown* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kAddRef);
   return Retain(&ObjectOfPlain(self)->header);
 }
 
 std::uint32_t QXV_CALL Release(Unknown* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kRelease);
   return Drop(self, &ObjectOfPlain(self)->header);
 }
 

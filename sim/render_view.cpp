@@ -25,7 +25,7 @@ void DestroyView(void* face) {
 }
 
 Result QXV_CALL QueryInterface(RenderView* self, const Guid* iid, void** out) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kQueryInterface);
   if (!out || !iid) {
     NoteBadAccess();
     if (out) *out = nullptr;
@@ -41,19 +41,19 @@ Result QXV_CALL QueryInterface(RenderView* self, const Guid* iid, void** out) {
 }
 
 std::uint32_t QXV_CALL AddRef(RenderView* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kAddRef);
   return Retain(&ObjectOfView(self)->header);
 }
 
 std::uint32_t QXV_CALL Release(RenderView* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kRelease);
   return Drop(self, &ObjectOfView(self)->header);
 }
 
 // Nothing raises after the host-call check, so the record may allocate.
 Result QXV_CALL ShowRegion(RenderView* self, TiledImage* image, const Rect16* source,
                            const Rect32* destination) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kShowRegion);
   if (!source || !destination) {
     NoteBadAccess();
     return E_POINTER;

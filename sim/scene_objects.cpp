@@ -27,23 +27,23 @@ Result Answer(void* self, ObjectHeader* header, const Guid* iid, void** out, boo
 }
 
 Result QXV_CALL NodeQueryInterface(SceneNode* self, const Guid* iid, void** out) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kQueryInterface);
   NodeObject* node = ObjectOfNode(self);
   return Answer(self, &node->header, iid, out, node->answersSceneNode);
 }
 
 std::uint32_t QXV_CALL NodeAddRef(SceneNode* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kAddRef);
   return Retain(&ObjectOfNode(self)->header);
 }
 
 std::uint32_t QXV_CALL NodeRelease(SceneNode* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kRelease);
   return Drop(self, &ObjectOfNode(self)->header);
 }
 
 SceneNode* QXV_CALL GetParent(SceneNode* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kGetParent);
   NodeObject* node = ObjectOfNode(self);
   if (node->parent < 0) return nullptr;
   NodeObject* parent = node->scene->nodes[static_cast<std::size_t>(node->parent)];
@@ -52,12 +52,12 @@ SceneNode* QXV_CALL GetParent(SceneNode* self) {
 }
 
 std::int32_t QXV_CALL GetComponentCount(SceneNode* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kGetComponentCount);
   return static_cast<std::int32_t>(ObjectOfNode(self)->components->size());
 }
 
 Unknown* QXV_CALL GetComponentAt(SceneNode* self, std::int32_t index) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kGetComponentAt);
   NodeObject* node = ObjectOfNode(self);
   if (index < 1 || static_cast<std::size_t>(index) > node->components->size()) return nullptr;
   Unknown* component = (*node->components)[static_cast<std::size_t>(index - 1)];
@@ -68,27 +68,27 @@ Unknown* QXV_CALL GetComponentAt(SceneNode* self, std::int32_t index) {
 }
 
 Result QXV_CALL ListQueryInterface(SceneObjectList* self, const Guid* iid, void** out) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kQueryInterface);
   return Answer(self, &ObjectOfList(self)->header, iid, out, false);
 }
 
 std::uint32_t QXV_CALL ListAddRef(SceneObjectList* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kAddRef);
   return Retain(&ObjectOfList(self)->header);
 }
 
 std::uint32_t QXV_CALL ListRelease(SceneObjectList* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kRelease);
   return Drop(self, &ObjectOfList(self)->header);
 }
 
 std::int32_t QXV_CALL GetObjectCount(SceneObjectList* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kGetObjectCount);
   return static_cast<std::int32_t>(ObjectOfList(self)->scene->rendered.size());
 }
 
 Unknown* QXV_CALL GetObjectAt(SceneObjectList* self, std::int32_t index) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kGetObjectAt);
   Scene* scene = ObjectOfList(self)->scene;
   if (index < 1 || static_cast<std::size_t>(index) > scene->rendered.size()) return nullptr;
   const std::int32_t id = scene->rendered[static_cast<std::size_t>(index - 1)];

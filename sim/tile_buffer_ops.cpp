@@ -9,7 +9,7 @@ using Ops = TileOps<TileBuffer>;
 Result QXV_CALL Initialize(TileBuffer* self, std::uint32_t width, std::uint32_t height,
                            std::uint32_t bitsPerPixel, std::uint32_t formatTag,
                            std::uint32_t optionTag) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kInitialize);
   const bool fits =
       StoreOf(self).Reset(width, height, width, height, bitsPerPixel, formatTag, optionTag);
   return fits ? S_OK : E_INVALIDARG;
@@ -18,7 +18,7 @@ Result QXV_CALL Initialize(TileBuffer* self, std::uint32_t width, std::uint32_t 
 // Out-of-buffer writes are dropped rather than clamped, so they cannot
 // disguise themselves as a valid pixel.
 Result QXV_CALL WritePixel(TileBuffer* self, const std::uint32_t* value) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kWritePixel);
   std::uint32_t* element = StoreOf(self).CursorElement();
   if (!value || !element) {
     NoteBadAccess();
@@ -29,7 +29,7 @@ Result QXV_CALL WritePixel(TileBuffer* self, const std::uint32_t* value) {
 }
 
 std::uint32_t QXV_CALL PixelAtCursor(TileBuffer* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kPixelAtCursor);
   const std::uint32_t* element = StoreOf(self).CursorElement();
   if (!element) {
     NoteBadAccess();

@@ -33,7 +33,7 @@ void DestroyIterator(void* face) {
 }
 
 Result QXV_CALL QueryInterface(TileIterator* self, const Guid* iid, void** out) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kQueryInterface);
   if (!out || !iid) {
     NoteBadAccess();
     if (out) *out = nullptr;
@@ -49,19 +49,19 @@ Result QXV_CALL QueryInterface(TileIterator* self, const Guid* iid, void** out) 
 }
 
 std::uint32_t QXV_CALL AddRef(TileIterator* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kAddRef);
   return Retain(&ObjectOfIterator(self)->header);
 }
 
 std::uint32_t QXV_CALL Release(TileIterator* self) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kRelease);
   return Drop(self, &ObjectOfIterator(self)->header);
 }
 
 // Hands out one tile per call, whatever count asks for: callers ask for 1.
 std::int32_t QXV_CALL NextTile(TileIterator* self, std::int32_t count, std::uint32_t* tileId,
                                void* reserved) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kNextTile);
   IteratorObject* object = ObjectOfIterator(self);
   if (!tileId) {
     NoteBadAccess();

@@ -63,7 +63,7 @@ struct TileOps {
   }
 
   static Result QXV_CALL QueryInterface(Face* self, const Guid* iid, void** out) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kQueryInterface);
     if (!out || !iid) {
       NoteBadAccess();
       if (out) *out = nullptr;
@@ -79,19 +79,19 @@ struct TileOps {
   }
 
   static std::uint32_t QXV_CALL AddRef(Face* self) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kAddRef);
     return Retain(&ObjectOf(self)->header);
   }
 
   static std::uint32_t QXV_CALL Release(Face* self) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kRelease);
     return Drop(self, &ObjectOf(self)->header);
   }
 
   static Result QXV_CALL GetInfo(Face* self, std::uint32_t* width, std::uint32_t* height,
                                  std::uint32_t* bitsPerPixel, std::uint32_t* formatTag,
                                  std::uint32_t* optionTag) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kGetInfo);
     const TileStore& s = StoreOf(self);
     if (width) *width = s.reportedWidth();
     if (height) *height = s.reportedHeight();
@@ -104,7 +104,7 @@ struct TileOps {
   static Result QXV_CALL GetTileGeometry(Face* self, std::uint32_t* tileWidth,
                                          std::uint32_t* tileHeight, std::uint32_t* reserved,
                                          std::uint32_t* pixelDepth) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kGetTileGeometry);
     const TileStore& s = StoreOf(self);
     if (tileWidth) *tileWidth = s.tileWidth();
     if (tileHeight) *tileHeight = s.tileHeight();
@@ -114,7 +114,7 @@ struct TileOps {
   }
 
   static TileIterator* QXV_CALL NewTileIterator(Face* self, const Rect16* region) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kNewTileIterator);
     if (!region) {
       NoteBadAccess();
       return nullptr;
@@ -123,7 +123,7 @@ struct TileOps {
   }
 
   static Result QXV_CALL LockTile(Face* self, std::uint32_t tileId) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kLockTile);
     TileStore& s = StoreOf(self);
     std::uint32_t index = 0;
     if (!s.TileOfId(tileId, &index)) {
@@ -135,7 +135,7 @@ struct TileOps {
   }
 
   static Result QXV_CALL UnlockTile(Face* self, std::uint32_t tileId) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kUnlockTile);
     TileStore& s = StoreOf(self);
     std::uint32_t index = 0;
     if (!s.TileOfId(tileId, &index) || s.LockCount(index) <= 0) {
@@ -149,7 +149,7 @@ struct TileOps {
   // An unlocked tile is still handed out, so one misuse does not end a test
   // in a crash; the misuse counter tells.
   static std::uint32_t* QXV_CALL GetTileData(Face* self, std::uint32_t tileId) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kGetTileData);
     TileStore& s = StoreOf(self);
     std::uint32_t index = 0;
     if (!s.TileOfId(tileId, &index)) {
@@ -161,7 +161,7 @@ struct TileOps {
   }
 
   static Result QXV_CALL GetTileRect(Face* self, std::uint32_t tileId, Rect16* rect) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kGetTileRect);
     const TileStore& s = StoreOf(self);
     std::uint32_t index = 0;
     if (!rect || !s.TileOfId(tileId, &index)) {
@@ -177,19 +177,19 @@ struct TileOps {
   }
 
   static Result QXV_CALL SeekPixel(Face* self, std::int16_t x, std::int16_t y) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kSeekPixel);
     StoreOf(self).SeekCursor(x, y);
     return S_OK;
   }
 
   static Result QXV_CALL NextPixel(Face* self) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kNextPixel);
     StoreOf(self).AdvanceCursor();
     return S_OK;
   }
 
   static Result QXV_CALL ReadPixel(Face* self, std::uint32_t* value) {
-    EnterHostCall();
+    EnterHostCall(HostOp::kReadPixel);
     const std::uint32_t* element = StoreOf(self).CursorElement();
     if (!value || !element) {
       NoteBadAccess();

@@ -9,7 +9,7 @@ using Ops = TileOps<TiledImage>;
 // The image interface carries no tags, so re-initialising clears them.
 Result QXV_CALL InitializeImage(TiledImage* self, std::uint32_t width, std::uint32_t height,
                                 std::uint32_t pixelDepth) {
-  EnterHostCall();
+  EnterHostCall(HostOp::kInitializeImage);
   const bool fits = StoreOf(self).Reset(width, height, width, height, pixelDepth, 0, 0);
   return fits ? S_OK : E_INVALIDARG;
 }

@@ -101,6 +101,30 @@ TEST_F(PassCases, ModeNoneOrDepthOtherThan32LeavesTheImageAndDropsTheCaches) {
   }
 }
 
+// The composite writes bits 24-31 as 0 everywhere, also where no streak
+// covers the pixel and its colour stays; the host's pixel is read only where
+// a layer covers it.
+TEST_F(PassCases, EveryPixelLosesBits24To31AndUncoveredOnesKeepTheirColour) {
+  Frame first(12, 8), second(12, 8);
+  for (Frame* f : {&first, &second}) f->Clear(0xAB203040u);
+  first.DrawRect(2, 2, 3, 3, 1, 0xCD00FF00u);
+  second.DrawRect(3, 2, 3, 3, 1, 0xCD00FF00u);
+  ASSERT_EQ(Run(first).result, S_OK);
+  const std::int64_t reads = sim::HostOpCount(sim::HostOp::kReadPixel);
+  ASSERT_EQ(Run(second).result, S_OK);
+  for (std::uint32_t y = 0; y < 8; ++y) {
+    for (std::uint32_t x = 0; x < 12; ++x) {
+      EXPECT_EQ(second.Pixel(x, y) >> 24, 0u) << x << "," << y;
+    }
+  }
+  // Far from the object nothing covers the pixel.
+  EXPECT_EQ(second.Pixel(11, 7), 0x203040u);
+  EXPECT_EQ(second.Pixel(0, 7), 0x203040u);
+  // Fewer host reads than pixels: the 9 object pixels, and the pixels the
+  // streaks' smoothed layers cover, but not the whole frame.
+  EXPECT_LT(sim::HostOpCount(sim::HostOp::kReadPixel) - reads, 12 * 8);
+}
+
 TEST_F(PassCases, CommandAndNormalisationAreWrittenBackIntoTheBlock) {
   ParameterBlock& p = pblur_->parameters;
   p.commandCode = kCommandAll;

@@ -13,7 +13,7 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_parameters fuzz_geometry fuzz_scene)
 
-command -v clang++ >/dev/null || { echo "fuzz: clang++ is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
+command -v clang++ >/dev/null || { echo "fuzz: clang++ is missing (scripts/install-test-deps.sh installs it)" >&2; exit 1; }
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQXV_FUZZ=ON >/dev/null
 cmake --build build/fuzz -j "$(nproc)" --target "${targets[@]}"
 

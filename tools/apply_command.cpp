@@ -7,34 +7,34 @@
 #include "tools/apply_frames.h"
 #include "tools/folders.h"
 #include "tools/frame_pattern.h"
-#include "tools/host_frame.h"
+#include "sim/rendered_frame.h"
 #include "tools/host_session.h"
 #include "tools/image_file.h"
 #include "tools/output_images.h"
 #include "tools/progress_bar.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 // The user's renders come without a scene: one top-level node per object
 // number, none with a Weight, so every object counts as having none.
 class FlatScene {
  public:
-  FlatScene() : scene_(qxv::sim::NewScene()) {}
-  ~FlatScene() { qxv::sim::DestroyScene(scene_); }
+  FlatScene() : scene_(sim::NewScene()) {}
+  ~FlatScene() { sim::DestroyScene(scene_); }
   FlatScene(const FlatScene&) = delete;
   FlatScene& operator=(const FlatScene&) = delete;
 
   void Cover(std::uint32_t largestIndex) {
     while (count_ < largestIndex) {
-      qxv::sim::AddRenderedObject(scene_, qxv::sim::AddNode(scene_, -1));
+      sim::AddRenderedObject(scene_, sim::AddNode(scene_, -1));
       ++count_;
     }
   }
-  qxv::SceneObjectList* List() const { return qxv::sim::ObjectList(scene_); }
+  SceneObjectList* List() const { return sim::ObjectList(scene_); }
 
  private:
-  qxv::sim::Scene* scene_;
+  sim::Scene* scene_;
   std::uint32_t count_ = 0;
 };
 
@@ -43,12 +43,12 @@ class FlatScene {
 // follows its colour's.
 class AlphaPass {
  public:
-  AlphaPass(const ModuleEntry& module, const Options& o) : session_(module) {
+  AlphaPass(const sim::ModuleExports& module, const Options& o) : session_(module) {
     session_.Edit(o.edits);
   }
-  std::vector<std::uint32_t> Blur(PassImages passes, const std::vector<std::uint32_t>& alpha,
+  std::vector<std::uint32_t> Blur(sim::PassImages passes, const std::vector<std::uint32_t>& alpha,
                                   const FlatScene& scene, int f, Size tile) {
-    if (!frame_) frame_ = std::make_unique<HostFrame>(Size{passes.width, passes.height}, tile);
+    if (!frame_) frame_ = std::make_unique<sim::RenderedFrame>(passes.width, passes.height, tile.width, tile.height);
     for (std::size_t i = 0; i < alpha.size(); ++i) passes.colour[i] = alpha[i] * 0x010101u;
     frame_->Load(passes);
     session_.Render(scene.List(), *frame_, f);
@@ -59,12 +59,12 @@ class AlphaPass {
 
  private:
   Session session_;
-  std::unique_ptr<HostFrame> frame_;
+  std::unique_ptr<sim::RenderedFrame> frame_;
 };
 
 }  // namespace
 
-int RunApply(const Options& o, const ModuleEntry& module, std::ostream& out, std::ostream& err) {
+int RunApply(const Options& o, const sim::ModuleExports& module, std::ostream& out, std::ostream& err) {
   CheckWritable("--output", FrameName(o.output, 0));
   const FrameRange range = PlanFrames(o);
   Session session(module);
@@ -72,13 +72,13 @@ int RunApply(const Options& o, const ModuleEntry& module, std::ostream& out, std
   std::unique_ptr<AlphaPass> alphaPass;
   FlatScene scene;
   FrameReader reader(o);
-  PassImages passes;
+  sim::PassImages passes;
   std::vector<std::uint32_t> alpha;
-  std::unique_ptr<HostFrame> frame;
+  std::unique_ptr<sim::RenderedFrame> frame;
   ProgressBar bar(err, range.last - range.first + 1, o.quiet);
   for (int f = range.first; f <= range.last; ++f) {
     reader.Read(f, &passes, &alpha);
-    if (!frame) frame = std::make_unique<HostFrame>(Size{passes.width, passes.height}, o.tile);
+    if (!frame) frame = std::make_unique<sim::RenderedFrame>(passes.width, passes.height, o.tile.width, o.tile.height);
     if (!alpha.empty() && !alphaPass) alphaPass = std::make_unique<AlphaPass>(module, o);
     frame->Load(passes);
     scene.Cover(*std::max_element(passes.index.begin(), passes.index.end()));
@@ -98,4 +98,4 @@ int RunApply(const Options& o, const ModuleEntry& module, std::ostream& out, std
   return 0;
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -5,11 +5,11 @@
 #include "tools/module_loader.h"
 #include "tools/options.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 // Returns the exit status; throws ToolError on bad input. Frames written
 // before a failing frame stay; the failing frame leaves no file.
-int RunApply(const Options& options, const ModuleEntry& module, std::ostream& out,
+int RunApply(const Options& options, const sim::ModuleExports& module, std::ostream& out,
              std::ostream& err);
 
-}  // namespace pblur
+}  // namespace qxv::tool

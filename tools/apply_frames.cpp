@@ -6,7 +6,7 @@
 #include "tools/frame_pattern.h"
 #include "tools/tool_error.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 std::vector<std::pair<const char*, const PassSource*>> Inputs(const Options& o) {
@@ -87,7 +87,7 @@ ChannelImage FrameReader::ReadSized(const PassSource& source, int f, PassShape s
   return image;
 }
 
-void FrameReader::ReadMatches(int f, PassImages* p) {
+void FrameReader::ReadMatches(int f, sim::PassImages* p) {
   if (!o_.uv.pattern.empty()) {
     UvMatchValues(ReadSized(o_.uv, f, PassShape::Pair), p->index, &p->match1, &p->match2);
   } else if (!o_.vector.pattern.empty()) {
@@ -107,7 +107,7 @@ void FrameReader::ReadMatches(int f, PassImages* p) {
   }
 }
 
-void FrameReader::Read(int f, PassImages* p, std::vector<std::uint32_t>* alpha) {
+void FrameReader::Read(int f, sim::PassImages* p, std::vector<std::uint32_t>* alpha) {
   const std::string colourPath = FrameName(o_.colour.pattern, f);
   const ChannelImage colour = ReadPass(o_.colour, f, PassShape::Colour);
   const bool hasAlpha = colour.names.size() == 4;
@@ -135,4 +135,4 @@ void FrameReader::Read(int f, PassImages* p, std::vector<std::uint32_t>* alpha) 
   }
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

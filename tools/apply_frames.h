@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "tools/host_frame.h"
+#include "sim/rendered_frame.h"
 #include "tools/options.h"
 #include "tools/pass_values.h"
 #include "tools/surface_tracker.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 struct FrameRange {
   int first = 0, last = 0;
@@ -29,12 +29,12 @@ class FrameReader {
   // Reads every pass of frame `f`; the first frame read sets the size and
   // whether the colour has alpha, which every later frame must share.
   // `alpha` is left empty without.
-  void Read(int f, PassImages* passes, std::vector<std::uint32_t>* alpha);
+  void Read(int f, sim::PassImages* passes, std::vector<std::uint32_t>* alpha);
 
  private:
   void CheckSize(const std::string& path, const ChannelImage& image) const;
   ChannelImage ReadSized(const PassSource& source, int f, PassShape shape) const;
-  void ReadMatches(int f, PassImages* passes);
+  void ReadMatches(int f, sim::PassImages* passes);
 
   const Options& o_;
   std::string sizeSource_;  // the first colour frame, for messages
@@ -44,4 +44,4 @@ class FrameReader {
   SurfaceTracker tracker_;
 };
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -4,7 +4,7 @@
 
 #include "tools/output_images.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 constexpr std::uint32_t kGap = 4;
@@ -52,4 +52,4 @@ OutputImage ContactSheet::Picture() const {
   return ColourImage(sheet, {}, sheetWidth, sheetHeight, false);
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -8,7 +8,7 @@
 
 #include "tools/image_file.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 using ColourFrame = std::vector<std::uint32_t>;  // 0x00RRGGBB, row-major
 
@@ -31,4 +31,4 @@ class ContactSheet {
   std::vector<ColourFrame> rendered_, blurred_;
 };
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -6,12 +6,12 @@
 #include "tools/demo_scene.h"
 #include "tools/folders.h"
 #include "tools/frame_pattern.h"
-#include "tools/host_frame.h"
+#include "sim/rendered_frame.h"
 #include "tools/host_session.h"
 #include "tools/output_images.h"
 #include "tools/progress_bar.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 template <typename T>
@@ -23,7 +23,7 @@ std::string FramePath(const std::string& folder, const char* stem, int frame) {
   return folder + "/" + FrameName(std::string(stem) + "_%03d.png", frame);
 }
 
-void WritePasses(const std::string& folder, int frame, const PassImages& p) {
+void WritePasses(const std::string& folder, int frame, const sim::PassImages& p) {
   WriteImage(FramePath(folder, "index", frame), ValueImage(p.index, p.width, p.height));
   WriteImage(FramePath(folder, "match1", frame), ValueImage(p.match1, p.width, p.height));
   WriteImage(FramePath(folder, "match2", frame), ValueImage(p.match2, p.width, p.height));
@@ -37,7 +37,7 @@ ParameterEdits DemoEdits(const ParameterEdits& user) {
   ParameterEdits e = user;
   // The Weights only count outside mode "all"; opt-out shows the excluded
   // object. The depth test lets the pillar hide the streak behind it.
-  Default(e.modeCommand, qxv::kCommandOptOut);
+  Default(e.modeCommand, kCommandOptOut);
   Default(e.depthTest, true);
   Default(e.streakLength, 10.0f);
   Default(e.mainStrength, 6.0f);
@@ -45,13 +45,13 @@ ParameterEdits DemoEdits(const ParameterEdits& user) {
   return e;
 }
 
-int RunDemo(const Options& o, const ModuleEntry& module, std::ostream& out, std::ostream& err) {
+int RunDemo(const Options& o, const sim::ModuleExports& module, std::ostream& out, std::ostream& err) {
   EnsureFolder(o.outDir, "--out");
   Session session(module);
   session.Edit(DemoEdits(o.edits));
   DemoScene scene(session, o.size);
-  HostFrame frame(o.size, o.tile);
-  PassImages passes;
+  sim::RenderedFrame frame(o.size.width, o.size.height, o.tile.width, o.tile.height);
+  sim::PassImages passes;
   ContactSheet sheet(o.frames, o.size.width, o.size.height);
   ProgressBar bar(err, o.frames, o.quiet);
   for (int f = 0; f <= o.frames; ++f) {
@@ -83,4 +83,4 @@ int RunDemo(const Options& o, const ModuleEntry& module, std::ostream& out, std:
   return 0;
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

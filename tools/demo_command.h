@@ -6,13 +6,13 @@
 #include "tools/module_loader.h"
 #include "tools/options.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 // The parameter edits the demo starts from; the user's own win.
 ParameterEdits DemoEdits(const ParameterEdits& user);
 
 // Returns the exit status; throws ToolError on bad input.
-int RunDemo(const Options& options, const ModuleEntry& module, std::ostream& out,
+int RunDemo(const Options& options, const sim::ModuleExports& module, std::ostream& out,
             std::ostream& err);
 
-}  // namespace pblur
+}  // namespace qxv::tool

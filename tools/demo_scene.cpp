@@ -4,7 +4,7 @@
 
 #include "sim/scene.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 // Scene layout in a 320 x 180 design space, scaled to the frame size.
@@ -63,28 +63,28 @@ float Lerp(float a, float b, float t) { return a + (b - a) * t; }
 }  // namespace
 
 DemoScene::DemoScene(const Session& session, Size size) : size_(size) {
-  scene_ = qxv::sim::NewScene();
-  const std::int32_t root = qxv::sim::AddNode(scene_, -1);
-  const std::int32_t group = qxv::sim::AddNode(scene_, root);
+  scene_ = sim::NewScene();
+  const std::int32_t root = sim::AddNode(scene_, -1);
+  const std::int32_t group = sim::AddNode(scene_, root);
   auto attach = [&](std::int32_t node, const WeightValues& values) {
-    qxv::Unknown* weight = session.NewWeight(values);
-    qxv::sim::Attach(scene_, node, weight);
-    qxv::ReleaseInterface(weight);
+    Unknown* weight = session.NewWeight(values);
+    sim::Attach(scene_, node, weight);
+    ReleaseInterface(weight);
   };
   // The car's two parts are one occlusion group: the body's streak runs over
   // its own nearer cabin instead of being hidden by it.
   attach(group, WeightValues{5.0f, 5.0f, true});
   for (const ObjectSpec& spec : kObjects) {
     const std::int32_t node =
-        qxv::sim::AddNode(scene_, spec.parent == Parent::Group ? group : root);
+        sim::AddNode(scene_, spec.parent == Parent::Group ? group : root);
     if (spec.parent == Parent::OwnWeight) attach(node, WeightValues{1.0f, 5.0f, false});
-    indices_.push_back(static_cast<std::uint32_t>(qxv::sim::AddRenderedObject(scene_, node)));
+    indices_.push_back(static_cast<std::uint32_t>(sim::AddRenderedObject(scene_, node)));
   }
 }
 
-DemoScene::~DemoScene() { qxv::sim::DestroyScene(scene_); }
+DemoScene::~DemoScene() { sim::DestroyScene(scene_); }
 
-qxv::SceneObjectList* DemoScene::List() const { return qxv::sim::ObjectList(scene_); }
+SceneObjectList* DemoScene::List() const { return sim::ObjectList(scene_); }
 
 std::vector<PlacedObject> DemoScene::Place(int frame, int frames) const {
   const float t = static_cast<float>(frame) / static_cast<float>(std::max(frames, 1));
@@ -113,9 +113,9 @@ std::vector<PlacedObject> DemoScene::Place(int frame, int frames) const {
   return placed;
 }
 
-void DemoScene::Render(int frame, int frames, PassImages* passes) const {
+void DemoScene::Render(int frame, int frames, sim::PassImages* passes) const {
   DrawBackground(*passes, size_.width, size_.height);
   for (const PlacedObject& object : Place(frame, frames)) DrawShape(object.shape, *passes);
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/scene.h"
-#include "tools/host_frame.h"
+#include "sim/rendered_frame.h"
 #include "tools/host_session.h"
 #include "tools/rasterise.h"
 
@@ -17,7 +17,7 @@ namespace qxv::sim {
 struct Scene;
 }
 
-namespace pblur {
+namespace qxv::tool {
 
 struct PlacedObject {
   const char* name;
@@ -34,16 +34,16 @@ class DemoScene {
   DemoScene(const DemoScene&) = delete;
   DemoScene& operator=(const DemoScene&) = delete;
 
-  qxv::SceneObjectList* List() const;
+  SceneObjectList* List() const;
 
   // Frame 0 is the lead-in; frames 1..frames are the ones written.
   std::vector<PlacedObject> Place(int frame, int frames) const;
-  void Render(int frame, int frames, PassImages* passes) const;
+  void Render(int frame, int frames, sim::PassImages* passes) const;
 
  private:
   Size size_;
-  qxv::sim::Scene* scene_ = nullptr;
+  sim::Scene* scene_ = nullptr;
   std::vector<std::uint32_t> indices_;  // rendered object index per table row
 };
 
-}  // namespace pblur
+}  // namespace qxv::tool

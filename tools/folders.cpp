@@ -5,7 +5,7 @@
 
 #include "tools/tool_error.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 void EnsureFolder(const std::string& folder, const std::string& what) {
   std::error_code error;
@@ -21,4 +21,4 @@ std::string FolderOf(const std::string& path) {
   return parent.empty() ? "." : parent.string();
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

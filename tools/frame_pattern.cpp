@@ -7,7 +7,7 @@
 
 #include "tools/tool_error.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 // Formatting by hand rather than through snprintf keeps a user's pattern
@@ -90,9 +90,9 @@ std::string FrameName(const std::string& pattern, int frame) {
   return Unescape(pattern.substr(0, c.start)) + digits + Unescape(pattern.substr(c.end));
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool
 
-namespace pblur {
+namespace qxv::tool {
 
 std::vector<int> FramesPresent(const std::string& pattern) {
   Conversion c;
@@ -128,4 +128,4 @@ std::vector<int> FramesPresent(const std::string& pattern) {
   return frames;
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -3,72 +3,41 @@
 #include <cstdio>
 #include <string>
 
-#include "blur/pblur.h"
-#include "host/identifiers.h"
-#include "module/entry/class_factory.h"
-#include "sim/host.h"
+#include "sim/driver.h"
 #include "sim/view.h"
 #include "tools/tool_error.h"
-#include "weight/weight.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
-std::string Hex(qxv::Result r) {
+std::string Hex(Result r) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(r));
   return text;
 }
 
-// A new object of one of the module's classes, asked for `iid`.
-void* CreateFromFactory(const ModuleEntry& module, const qxv::Guid& clsid, const qxv::Guid& iid,
-                        const char* what) {
-  qxv::ClassFactory* factory = nullptr;
-  qxv::Result r =
-      module.getClassObject(&clsid, &qxv::kIID_IClassFactory, reinterpret_cast<void**>(&factory));
-  if (r != qxv::S_OK || !factory) {
-    InputError(std::string("module: no class factory for ") + what + " (" + Hex(r) + ")");
-  }
-  void* object = nullptr;
-  r = factory->ops->CreateInstance(factory, nullptr, &iid, &object);
-  factory->ops->Release(factory);
-  if (r != qxv::S_OK || !object) {
-    InputError(std::string("module: cannot create ") + what + " (" + Hex(r) + ")");
-  }
+template <typename Object>
+Object* Made(Object* object, Result r, const char* what) {
+  if (!object) InputError(std::string("module: cannot create ") + what + " (" + Hex(r) + ")");
   return object;
-}
-
-struct PassCall {
-  qxv::Pblur* pblur;
-  qxv::SceneObjectList* scene;
-  HostFrame* frame;
-  qxv::RenderView* view;
-  qxv::Result result;
-};
-
-void CallPostRender(void* context) {
-  PassCall* call = static_cast<PassCall*>(context);
-  call->result = call->pblur->ops->PostRender(call->pblur, call->scene, call->frame->Image(),
-                                              call->frame->Set(), call->view, nullptr, nullptr);
 }
 
 }  // namespace
 
-Session::Session(const ModuleEntry& module) : module_(module) {
-  module_.initRDCom(qxv::sim::Shell());
-  pblur_ = static_cast<qxv::Pblur*>(
-      CreateFromFactory(module_, qxv::kCLSID_Pblur, qxv::kIID_I3DExPostRenderer, "Pblur"));
-  block_ = static_cast<qxv::ParameterBlock*>(pblur_->ops->GetData(pblur_));
-  view_ = qxv::sim::NewRenderView();
+Session::Session(const sim::ModuleExports& module) : module_(module) {
+  sim::HandOverShell(module_);
+  Result r = S_OK;
+  renderer_ = Made(sim::CreatePostRenderer(module_, &r), r, "Pblur");
+  view_ = sim::NewRenderView();
 }
 
 Session::~Session() {
-  qxv::ReleaseInterface(view_);
-  pblur_->ops->Release(pblur_);
+  ReleaseInterface(view_);
+  renderer_->ops->Release(renderer_);
 }
 
 void Session::Edit(const ParameterEdits& e) {
-  qxv::ParameterBlock& p = *block_;
+  ParameterBlock& p = sim::ParametersOf(renderer_);
   if (e.streakLength) p.streakLength = *e.streakLength;
   if (e.mainStrength) p.mainStrength = *e.mainStrength;
   if (e.altLength) p.altLength = *e.altLength;
@@ -83,40 +52,34 @@ void Session::Edit(const ParameterEdits& e) {
     p.trailFrames = *e.trailFrames;
   }
   if (e.modeCommand) p.commandCode = *e.modeCommand;
-  pblur_->ops->ApplyData(pblur_);
+  sim::ApplyEdits(renderer_);
 }
 
-const qxv::ParameterBlock& Session::Parameters() const { return *block_; }
+const ParameterBlock& Session::Parameters() const { return sim::ParametersOf(renderer_); }
 
-std::uint32_t Session::NeededBuffers() const {
-  std::uint32_t mask = 0;
-  pblur_->ops->GetNeededBuffers(pblur_, &mask, nullptr);
-  return mask;
-}
+std::uint32_t Session::NeededBuffers() const { return sim::NeededBuffersOf(renderer_); }
 
-qxv::Unknown* Session::NewWeight(const WeightValues& values) const {
-  qxv::Weight* weight = static_cast<qxv::Weight*>(
-      CreateFromFactory(module_, qxv::kCLSID_Weight, qxv::kIID_I3DExGenericData, "Weight"));
-  qxv::WeightData* data = static_cast<qxv::WeightData*>(weight->ops->GetData(weight));
-  data->primaryWeight = values.primary;
-  data->secondaryWeight = values.secondary;
-  data->groupChildren = values.groupChildren ? 1 : 0;
+Unknown* Session::NewWeight(const WeightValues& values) const {
+  Result r = S_OK;
+  GenericData* weight = Made(sim::CreateWeight(module_, &r), r, "Weight");
+  WeightData& data = sim::WeightDataOf(weight);
+  data.primaryWeight = values.primary;
+  data.secondaryWeight = values.secondary;
+  data.groupChildren = values.groupChildren ? 1 : 0;
   weight->ops->ApplyData(weight);
-  return qxv::AsUnknown(weight);
+  return AsUnknown(weight);
 }
 
-void Session::Render(qxv::SceneObjectList* scene, HostFrame& frame, int frameNumber) {
+void Session::Render(SceneObjectList* scene, sim::RenderedFrame& frame, int frameNumber) {
   frame.Offer(NeededBuffers());
-  PassCall call = {pblur_, scene, &frame, view_, qxv::E_FAIL};
-  std::int32_t error = 0, detail = 0;
-  bool completed = qxv::sim::RunInHostFrame(CallPostRender, &call, &error, &detail);
-  qxv::sim::ClearShownRegions(view_);
+  const sim::FrameOutcome outcome = sim::RenderFrame(renderer_, scene, frame, view_);
+  sim::ClearShownRegions(view_);
   const std::string where = "frame " + std::to_string(frameNumber) + ": ";
-  if (!completed) {
-    InputError(where + "the module raised a host failure (error " + std::to_string(error) +
-               ", detail " + std::to_string(detail) + ")");
+  if (!outcome.completed) {
+    InputError(where + "the module raised a host failure (error " +
+               std::to_string(outcome.error) + ", detail " + std::to_string(outcome.detail) + ")");
   }
-  if (call.result != qxv::S_OK) InputError(where + "PostRender answered " + Hex(call.result));
+  if (outcome.result != S_OK) InputError(where + "PostRender answered " + Hex(outcome.result));
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -1,23 +1,19 @@
-// The tool in the host's seat: hands the module the simulated host's shell,
-// makes a Pblur through the module's class factory, edits its parameter
-// block through GetData and ApplyData, and runs PostRender below a host
-// frame, exactly as a host drives a post-renderer.
+// The tool in the host's seat: one post-renderer made through the module's
+// class factory, its parameter block edited as a host's user interface
+// edits it, and PostRender run below a host frame (sim/driver.h).
 #pragma once
 #include <cstdint>
 
-#include "blur/parameter_block.h"
+#include "host/parameter_block.h"
+#include "host/post_renderer.h"
+#include "host/render_view.h"
 #include "host/scene.h"
 #include "host/unknown.h"
-#include "tools/host_frame.h"
-#include "tools/module_loader.h"
+#include "sim/module_exports.h"
+#include "sim/rendered_frame.h"
 #include "tools/options.h"
 
-namespace qxv {
-struct Pblur;
-struct RenderView;
-}  // namespace qxv
-
-namespace pblur {
+namespace qxv::tool {
 
 struct WeightValues {
   float primary = 5.0f, secondary = 5.0f;
@@ -27,7 +23,7 @@ struct WeightValues {
 class Session {
  public:
   // Throws an input error when the module will not make its objects.
-  explicit Session(const ModuleEntry& module);
+  explicit Session(const sim::ModuleExports& module);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -35,23 +31,22 @@ class Session {
   // Writes the edited fields into the block the module handed out, the
   // mode as a pending command, then lets the module apply it.
   void Edit(const ParameterEdits& edits);
-  const qxv::ParameterBlock& Parameters() const;
+  const ParameterBlock& Parameters() const;
   // The BufferSet entries the module asks the host to render.
   std::uint32_t NeededBuffers() const;
 
   // A Weight from the module's own factory with one reference for the
   // caller, who attaches it to a scene node and releases it.
-  qxv::Unknown* NewWeight(const WeightValues& values) const;
+  Unknown* NewWeight(const WeightValues& values) const;
 
   // One PostRender over the frame; throws an input error naming the frame
   // when the module fails it.
-  void Render(qxv::SceneObjectList* scene, HostFrame& frame, int frameNumber);
+  void Render(SceneObjectList* scene, sim::RenderedFrame& frame, int frameNumber);
 
  private:
-  ModuleEntry module_;
-  qxv::Pblur* pblur_ = nullptr;
-  qxv::ParameterBlock* block_ = nullptr;
-  qxv::RenderView* view_ = nullptr;
+  sim::ModuleExports module_;
+  PostRenderer* renderer_ = nullptr;
+  RenderView* view_ = nullptr;
 };
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -13,7 +13,7 @@
 #include "tools/png_check.h"
 #include "tools/tool_error.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 constexpr int kMaxSide = 32000;
@@ -213,4 +213,4 @@ void WriteImage(const std::string& path, const OutputImage& image) {
   }
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -6,5 +6,5 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  return pblur::RunPblur(args, nullptr, argv[0], std::cout, std::cerr);
+  return qxv::tool::RunPblur(args, nullptr, argv[0], std::cout, std::cerr);
 }

@@ -10,7 +10,7 @@
 #include "tools/pass_source.h"
 #include "tools/tool_error.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 float Number(const std::string& flag, const std::string& value) {
@@ -54,10 +54,10 @@ double Signed(const std::string& flag, const std::string& value) {
 }
 
 std::uint32_t ModeCommand(const std::string& flag, const std::string& value) {
-  if (value == "all") return qxv::kCommandAll;
-  if (value == "opt-in") return qxv::kCommandOptIn;
-  if (value == "opt-out") return qxv::kCommandOptOut;
-  if (value == "none") return qxv::kCommandNone;
+  if (value == "all") return kCommandAll;
+  if (value == "opt-in") return kCommandOptIn;
+  if (value == "opt-out") return kCommandOptOut;
+  if (value == "none") return kCommandNone;
   UsageError(flag + ": expected all, opt-in, opt-out or none, got '" + value + "'");
 }
 
@@ -205,4 +205,4 @@ const char kApplyNotes[] =
     "an input file. No scene means no Weights: modes all and opt-out blur every\n"
     "object, opt-in none.\n";
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -6,7 +6,7 @@
 
 #include "tools/options.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 enum : unsigned { kDemo = 1, kApply = 2, kBoth = 3 };
 
@@ -23,4 +23,4 @@ extern const std::size_t kOptionCount;
 // How apply turns each pass into the module's values, for --help.
 extern const char kApplyNotes[];
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -5,7 +5,7 @@
 #include "tools/option_table.h"
 #include "tools/tool_error.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 const char* CommandName(Command c) { return c == Command::Demo ? "demo" : "apply"; }
@@ -100,4 +100,4 @@ void PrintHelp(std::ostream& out) {
   out << kApplyNotes;
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -9,7 +9,7 @@
 
 #include "tools/pass_source.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 enum class Command { Help, Demo, Apply };
 
@@ -50,4 +50,4 @@ struct Options {
 Options ParseCommandLine(const std::vector<std::string>& args);
 void PrintHelp(std::ostream& out);
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -4,7 +4,7 @@
 
 #include "tools/pass_values.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 OutputImage ColourImage(const std::vector<std::uint32_t>& colour,
                         const std::vector<std::uint32_t>& alpha, std::uint32_t width,
@@ -43,4 +43,4 @@ OutputImage ValueImage(const std::vector<std::uint32_t>& values, std::uint32_t w
   return image;
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

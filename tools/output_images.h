@@ -7,7 +7,7 @@
 
 #include "tools/image_file.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 // 0x00RRGGBB colour and, unless empty, 0..255 alpha. As 8-bit samples, or
 // as linear light (alpha as its fraction) when `linear` is set, for
@@ -20,4 +20,4 @@ OutputImage ColourImage(const std::vector<std::uint32_t>& colour,
 OutputImage ValueImage(const std::vector<std::uint32_t>& values, std::uint32_t width,
                        std::uint32_t height);
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -6,7 +6,7 @@
 #include "tools/frame_pattern.h"
 #include "tools/tool_error.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 std::string Joined(const std::vector<std::string>& names) {
@@ -133,4 +133,4 @@ ChannelImage ReadPass(const PassSource& source, int frame, PassShape shape) {
   return ReadChannels(path, ChooseChannels(path, ChannelNames(path), source.channels, shape));
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 double Clamp01(double v) { return v > 0.0 ? (v < 1.0 ? v : 1.0) : 0.0; }  // NaN: 0
@@ -129,4 +129,4 @@ void UvMatchValues(const ChannelImage& pass, const std::vector<std::uint32_t>& o
   }
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

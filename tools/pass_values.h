@@ -8,7 +8,7 @@
 
 #include "tools/image_file.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 // 8-bit sRGB from linear light and back; NaN is 0, values outside 0..1 are
 // clamped.
@@ -56,4 +56,4 @@ std::vector<std::uint32_t> AlternateValues(const ChannelImage& pass);
 void UvMatchValues(const ChannelImage& pass, const std::vector<std::uint32_t>& objects,
                    std::vector<std::uint32_t>* match1, std::vector<std::uint32_t>* match2);
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -7,32 +7,32 @@
 #include "tools/options.h"
 #include "tools/tool_error.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 // Unloads a module the tool loaded itself on every way out.
 class LoadedModule {
  public:
-  LoadedModule(const Options& o, const ModuleEntry* linked, const char* argv0) {
+  LoadedModule(const Options& o, const sim::ModuleExports* linked, const char* argv0) {
     if (!o.modulePath.empty())
-      entry_ = LoadModuleFile(o.modulePath);
+      entry_ = LoadModule(o.modulePath);
     else if (linked)
       entry_ = *linked;
     else
-      entry_ = LoadModuleFile(DefaultModulePath(argv0));
+      entry_ = LoadModule(DefaultModulePath(argv0));
   }
-  ~LoadedModule() { UnloadModule(entry_); }
+  ~LoadedModule() { sim::UnloadModuleFile(&entry_); }
   LoadedModule(const LoadedModule&) = delete;
   LoadedModule& operator=(const LoadedModule&) = delete;
-  const ModuleEntry& entry() const { return entry_; }
+  const sim::ModuleExports& entry() const { return entry_; }
 
  private:
-  ModuleEntry entry_;
+  sim::ModuleExports entry_;
 };
 
 }  // namespace
 
-int RunPblur(const std::vector<std::string>& args, const ModuleEntry* linked, const char* argv0,
+int RunPblur(const std::vector<std::string>& args, const sim::ModuleExports* linked, const char* argv0,
              std::ostream& out, std::ostream& err) {
   try {
     const Options options = ParseCommandLine(args);
@@ -52,4 +52,4 @@ int RunPblur(const std::vector<std::string>& args, const ModuleEntry* linked, co
   }
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -7,13 +7,13 @@
 
 #include "tools/module_loader.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 // args: the arguments after the program name. The module is the file given
 // by --module, else `linked` when not null, else the file found next to the
 // program. Returns the exit status: 0, 1 for bad input, 2 for bad usage;
 // every error is one line on `err`.
-int RunPblur(const std::vector<std::string>& args, const ModuleEntry* linked, const char* argv0,
+int RunPblur(const std::vector<std::string>& args, const sim::ModuleExports* linked, const char* argv0,
              std::ostream& out, std::ostream& err);
 
-}  // namespace pblur
+}  // namespace qxv::tool

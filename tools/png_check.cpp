@@ -4,7 +4,7 @@
 #include <cstring>
 #include <fstream>
 
-namespace pblur {
+namespace qxv::tool {
 
 std::string PngDamage(const std::string& path) {
   static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -28,4 +28,4 @@ std::string PngDamage(const std::string& path) {
   }
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

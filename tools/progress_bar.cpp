@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 constexpr int kBarWidth = 24;
@@ -36,4 +36,4 @@ double ProgressBar::Finish() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-namespace pblur {
+namespace qxv::tool {
 
 // "[#####.....] frame 3 of 8, 1.2 s"
 std::string ProgressLine(int done, int total, double seconds);
@@ -26,4 +26,4 @@ class ProgressBar {
   std::chrono::steady_clock::time_point start_;
 };
 
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 constexpr float kSurfaceOffset = 128.0f;  // surface units stay within +-127
@@ -55,7 +55,7 @@ bool Surface(const ShapeInstance& s, float u, float v, std::uint32_t* colour) {
 
 }  // namespace
 
-void DrawBackground(PassImages& p, std::uint32_t width, std::uint32_t height) {
+void DrawBackground(sim::PassImages& p, std::uint32_t width, std::uint32_t height) {
   p.Resize(width, height);
   for (std::uint32_t y = 0; y < height; ++y) {
     float t = static_cast<float>(y) / static_cast<float>(height);
@@ -70,7 +70,7 @@ void DrawBackground(PassImages& p, std::uint32_t width, std::uint32_t height) {
   std::fill(p.depth.begin(), p.depth.end(), kBackgroundDepth);
 }
 
-void DrawShape(const ShapeInstance& s, PassImages& p) {
+void DrawShape(const ShapeInstance& s, sim::PassImages& p) {
   const float reach = std::sqrt(s.halfWidth * s.halfWidth + s.halfHeight * s.halfHeight) * s.scale;
   const int x0 = std::max(0, static_cast<int>(std::floor(s.centreX - reach)));
   const int y0 = std::max(0, static_cast<int>(std::floor(s.centreY - reach)));
@@ -98,4 +98,4 @@ void DrawShape(const ShapeInstance& s, PassImages& p) {
   }
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

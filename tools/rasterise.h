@@ -3,9 +3,9 @@
 #pragma once
 #include <cstdint>
 
-#include "tools/host_frame.h"
+#include "sim/rendered_frame.h"
 
-namespace pblur {
+namespace qxv::tool {
 
 enum class Shape { Box, Disc, Cross };
 
@@ -23,12 +23,12 @@ struct ShapeInstance {
 constexpr std::uint32_t kBackgroundDepth = 0xFFFF;
 
 // Resizes the passes and fills the background (index 0).
-void DrawBackground(PassImages& passes, std::uint32_t width, std::uint32_t height);
+void DrawBackground(sim::PassImages& passes, std::uint32_t width, std::uint32_t height);
 
 // Draws the pixels whose centres the shape covers and that are nearer than
 // what is there. Match values are the surface coordinates in 24.8 fixed
 // point, offset so they stay positive and within 16 bits: the same surface
 // point keeps the same values whatever the shape's position and angle.
-void DrawShape(const ShapeInstance& s, PassImages& passes);
+void DrawShape(const ShapeInstance& s, sim::PassImages& passes);
 
-}  // namespace pblur
+}  // namespace qxv::tool

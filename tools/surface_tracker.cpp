@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 // Far enough past any frame the module takes; keeps every later conversion
@@ -110,4 +110,4 @@ void SurfaceTracker::Next(std::uint32_t width, std::uint32_t height,
   }
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

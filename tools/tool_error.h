@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace pblur {
+namespace qxv::tool {
 
 constexpr int kExitInput = 1;  // a file, folder or the module was not usable
 constexpr int kExitUsage = 2;  // the command line itself was wrong
@@ -22,4 +22,4 @@ struct ToolError : std::runtime_error {
   throw ToolError(kExitInput, message);
 }
 
-}  // namespace pblur
+}  // namespace qxv::tool

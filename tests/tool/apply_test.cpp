@@ -6,12 +6,12 @@
 #include <functional>
 #include <limits>
 
-#include "tests/tool_support.h"
+#include "tests/tool/support.h"
 #include "tools/frame_pattern.h"
 #include "tools/output_images.h"
 #include "tools/pass_values.h"
 
-namespace pblur::test {
+namespace qxv::tool::test {
 namespace {
 
 constexpr int kFrames = 3;
@@ -236,4 +236,4 @@ TEST(ToolApplyValuesTest, SamplesThatAreNotNumbersInEveryPassAreValues) {
 }
 
 }  // namespace
-}  // namespace pblur::test
+}  // namespace qxv::tool::test

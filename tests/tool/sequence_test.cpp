@@ -4,12 +4,12 @@
 
 #include <fstream>
 
-#include "tests/tool_support.h"
+#include "tests/tool/support.h"
 #include "tools/contact_sheet.h"
 #include "tools/frame_pattern.h"
 #include "tools/tool_error.h"
 
-namespace pblur::test {
+namespace qxv::tool::test {
 namespace {
 
 TEST(ToolSequenceTest, PatternsTakeOneFrameNumberPrintfStyleOrAsHashes) {
@@ -65,4 +65,4 @@ TEST(ToolSequenceTest, TheSheetShowsAtMostTwelveFramesSpreadOverTheRun) {
 }
 
 }  // namespace
-}  // namespace pblur::test
+}  // namespace qxv::tool::test

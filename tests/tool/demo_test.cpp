@@ -5,12 +5,12 @@
 #include <cmath>
 #include <filesystem>
 
-#include "host/exports.h"
-#include "tests/tool_support.h"
+#include "sim/linked_module.h"
+#include "tests/tool/support.h"
 #include "tools/demo_scene.h"
 #include "tools/host_session.h"
 
-namespace pblur::test {
+namespace qxv::tool::test {
 namespace {
 
 std::vector<std::string> DemoArgs(const std::string& out, std::vector<std::string> more) {
@@ -28,7 +28,7 @@ TEST(ToolDemoTest, WritesTheSamePixelsOnEveryRun) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
   }
-  EXPECT_EQ(qxv::S_OK, DllCanUnloadNow()) << "the tool left module objects alive";
+  EXPECT_EQ(S_OK, DllCanUnloadNow()) << "the tool left module objects alive";
 
   int files = 0, blurredFramesThatDiffer = 0;
   for (const auto& entry : std::filesystem::directory_iterator(scratch / "first")) {
@@ -74,7 +74,7 @@ TEST(ToolDemoTest, StreaksFollowEveryMovingObjectButNotTheExcludedOne) {
   ToolRun r = RunTool(DemoArgs(scratch / "demo", {"--frames", std::to_string(frames)}));
   ASSERT_EQ(r.status, 0) << r.err;
 
-  Session session(LinkedModule());
+  Session session(sim::LinkedModule());
   DemoScene scene(session, Size{320, 180});
   for (int f = 1; f <= frames; ++f) {
     const std::string number = std::to_string(1000 + f).substr(1);
@@ -98,4 +98,4 @@ TEST(ToolDemoTest, StreaksFollowEveryMovingObjectButNotTheExcludedOne) {
 }
 
 }  // namespace
-}  // namespace pblur::test
+}  // namespace qxv::tool::test

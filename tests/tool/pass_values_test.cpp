@@ -9,7 +9,7 @@
 #include "tools/pass_values.h"
 #include "tools/tool_error.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -202,4 +202,4 @@ TEST(ToolPassSourceTest, SplitsChannelsOffOnlyAfterTheFrameNumber) {
 }
 
 }  // namespace
-}  // namespace pblur
+}  // namespace qxv::tool

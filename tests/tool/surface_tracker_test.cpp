@@ -7,7 +7,7 @@
 
 #include "tools/surface_tracker.h"
 
-namespace pblur {
+namespace qxv::tool {
 namespace {
 
 constexpr std::uint32_t kW = 16, kH = 6;
@@ -127,4 +127,4 @@ TEST(ToolSurfaceTrackerTest, ANewSizeStartsAfresh) {
 }
 
 }  // namespace
-}  // namespace pblur
+}  // namespace qxv::tool

@@ -1,25 +1,17 @@
-#include "tests/tool_support.h"
+#include "tests/tool/support.h"
 
 #include <unistd.h>
 
 #include <atomic>
 #include <sstream>
 
-#include "host/exports.h"
+#include "sim/linked_module.h"
 #include "tools/pblur.h"
 
-namespace pblur::test {
-
-ModuleEntry LinkedModule() {
-  ModuleEntry m;
-  m.getClassObject = &DllGetClassObject;
-  m.canUnloadNow = &DllCanUnloadNow;
-  m.initRDCom = &DllInitRDCom;
-  return m;
-}
+namespace qxv::tool::test {
 
 ToolRun RunTool(const std::vector<std::string>& args) {
-  const ModuleEntry module = LinkedModule();
+  const sim::ModuleExports module = sim::LinkedModule();
   std::ostringstream out, err;
   const int status = RunPblur(args, &module, "pblur", out, err);
   return ToolRun{status, out.str(), err.str()};
@@ -63,4 +55,4 @@ void WriteFloatChannels(const std::string& path, std::uint32_t width, std::uint3
   WriteImage(path, image);
 }
 
-}  // namespace pblur::test
+}  // namespace qxv::tool::test

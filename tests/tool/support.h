@@ -9,9 +9,8 @@
 #include "tools/image_file.h"
 #include "tools/module_loader.h"
 
-namespace pblur::test {
+namespace qxv::tool::test {
 
-ModuleEntry LinkedModule();
 
 struct ToolRun {
   int status;
@@ -42,4 +41,4 @@ std::vector<std::uint16_t> Samples(const std::string& path);
 void WriteFloatChannels(const std::string& path, std::uint32_t width, std::uint32_t height,
                         const std::vector<std::pair<std::string, std::vector<float>>>& channels);
 
-}  // namespace pblur::test
+}  // namespace qxv::tool::test

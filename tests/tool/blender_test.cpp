@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <map>
 
-#include "tests/tool_support.h"
+#include "tests/tool/support.h"
 #include "tools/frame_pattern.h"
 
-namespace pblur::test {
+namespace qxv::tool::test {
 namespace {
 
 constexpr int kFrames = 4;
@@ -185,4 +185,4 @@ TEST_F(ToolBlenderTest, StreaksFollowBlendersVectorPassWithUvOrVectors) {
 }
 
 }  // namespace
-}  // namespace pblur::test
+}  // namespace qxv::tool::test

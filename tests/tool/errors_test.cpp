@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/tool_support.h"
+#include "tests/tool/support.h"
 #include "tools/output_images.h"
 
-namespace pblur::test {
+namespace qxv::tool::test {
 namespace {
 
 const std::string kLeftOut = "(left out)";
@@ -175,4 +175,4 @@ TEST(ToolHelpTest, ExplainsEveryOptionInOneLine) {
 }
 
 }  // namespace
-}  // namespace pblur::test
+}  // namespace qxv::tool::test

@@ -3,6 +3,8 @@
 // second (the figure later work is compared with).
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 #include "bench/demo_frames.h"
 #include "bench/memory_floor.h"
 #include "bench/stopwatch_view.h"
@@ -43,13 +45,21 @@ void BM_Pass(benchmark::State& state) {
   SetMatchSearch(SearchOf(state.range(2)));
   StageTimes sum = {};
   std::int64_t hostCalls = 0;
+  std::int64_t opCalls[static_cast<int>(sim::HostOp::kCount)] = {};
   {
     Scene scene(w, h);
     scene.Pass();  // warm: both frames have been a reference once
     for (auto _ : state) {
       const std::int64_t before = sim::HostCallCount();
+      std::int64_t opsBefore[static_cast<int>(sim::HostOp::kCount)];
+      for (int op = 0; op < static_cast<int>(sim::HostOp::kCount); ++op) {
+        opsBefore[op] = sim::HostOpCount(static_cast<sim::HostOp>(op));
+      }
       const StageTimes t = scene.Pass();
       hostCalls += sim::HostCallCount() - before;
+      for (int op = 0; op < static_cast<int>(sim::HostOp::kCount); ++op) {
+        opCalls[op] += sim::HostOpCount(static_cast<sim::HostOp>(op)) - opsBefore[op];
+      }
       state.SetIterationTime(t.Total());
       sum.prepare += t.prepare;
       sum.streak += t.streak;
@@ -71,7 +81,15 @@ void BM_Pass(benchmark::State& state) {
   state.counters["pass/floor"] = sum.Total() / n / floor;
   // The host calls the pass makes (nearly all prescribed per pixel): a cost
   // of the host's that no module can go below.
-  state.counters["host_calls/px"] = static_cast<double>(hostCalls) / n / (static_cast<double>(w) * h);
+  const double pixels = static_cast<double>(w) * h;
+  state.counters["host_calls/px"] = static_cast<double>(hostCalls) / n / pixels;
+  // By operation, those that come to a hundredth of a call per pixel or more.
+  for (int op = 0; op < static_cast<int>(sim::HostOp::kCount); ++op) {
+    const double perPixel = static_cast<double>(opCalls[op]) / n / pixels;
+    if (perPixel >= 0.01) {
+      state.counters[std::string(sim::HostOpName(static_cast<sim::HostOp>(op))) + "/px"] = perPixel;
+    }
+  }
 }
 
 void BM_StreakPhase(benchmark::State& state) {

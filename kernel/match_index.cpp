@@ -50,7 +50,7 @@ std::uint32_t SlotBits(std::uint32_t runs) {
 }
 
 struct Layout {
-  std::uint64_t slots, objects, positions, nodes, end;
+  std::uint64_t slots, objects, positions, nodes, cells, gridPositions, end;
 };
 
 Layout LayOut(const IndexPlan& plan) {
@@ -59,7 +59,10 @@ Layout LayOut(const IndexPlan& plan) {
   l.objects = l.slots + Aligned(4ull << SlotBits(plan.runs));
   l.positions = l.objects + Aligned(static_cast<std::uint64_t>(plan.runs) * sizeof(IndexedObject));
   l.nodes = l.positions + Aligned(4ull * plan.pixels);
-  l.end = l.nodes + TreeNodeBudget(plan.runs, plan.pixels) * sizeof(TreeNode);
+  l.cells = l.nodes + Aligned(TreeNodeBudget(plan.runs, plan.pixels) * sizeof(TreeNode));
+  // A grid of n points has at most n + 2 cells and one more start.
+  l.gridPositions = l.cells + Aligned(4ull * (static_cast<std::uint64_t>(plan.pixels) + 3ull * plan.runs));
+  l.end = l.gridPositions + 4ull * plan.pixels;
   return l;
 }
 
@@ -73,7 +76,7 @@ IndexedObject* Lookup(MatchIndex* index, std::uint32_t objectIndex, bool insert)
   }
   if (!insert) return nullptr;
   IndexedObject* o = &index->objects[index->objectCount];
-  *o = IndexedObject{objectIndex, 0u, 0u, 0u, 0u, kNoBox, kNoPosition, false};
+  *o = IndexedObject{objectIndex, 0u, 0u, 0u, 0u, 0u, kNoBox, kNoPosition, false, false, {}};
   index->slots[s] = ++index->objectCount;
   return o;
 }
@@ -97,12 +100,14 @@ void CountObjects(MatchIndex* index) {
     Enclose(&o->box, r);
   }
   std::uint32_t first = 0;
-  std::uint64_t firstNode = 0;
+  std::uint64_t firstNode = 0, firstCell = 0;
   for (std::uint32_t i = 0; i < index->objectCount; ++i) {
     index->objects[i].first = first;
     index->objects[i].firstNode = firstNode;
+    index->objects[i].firstCell = firstCell;
     first += index->objects[i].count;
     firstNode += TreeNodeCount(index->objects[i].count);
+    firstCell += GridCellBudget(index->objects[i].count) + 1u;
   }
 }
 
@@ -159,6 +164,8 @@ MatchIndex* GroupMatchIndex(void* block, const IndexPlan& plan, const ReferenceF
   index->objectCount = 0u;
   index->positions = reinterpret_cast<std::uint32_t*>(base + l.positions);
   index->nodes = reinterpret_cast<TreeNode*>(base + l.nodes);
+  index->cells = reinterpret_cast<std::uint32_t*>(base + l.cells);
+  index->gridPositions = reinterpret_cast<std::uint32_t*>(base + l.gridPositions);
   std::memset(index->slots, 0, static_cast<std::size_t>(4u) << index->slotBits);
   CountObjects(index);
   PlacePositions(index);
@@ -175,11 +182,6 @@ MatchCandidate NearestOfObject(MatchIndex* index, IndexedObject* object, std::ui
   const MatchPoints points = {index->frame.match1, index->frame.match2};
   const std::uint32_t width = static_cast<std::uint32_t>(index->frame.width);
   std::uint32_t* positions = index->positions + object->first;
-  TreeNode* nodes = index->nodes + object->firstNode;
-  if (!object->built) {
-    BuildTree(positions, object->count, nodes, points, &index->meter);
-    object->built = true;
-  }
   // The streak phase asks along rows: the next pixel's answer tends to lie
   // right of the last one.
   std::uint32_t guesses[2];
@@ -192,8 +194,23 @@ MatchCandidate NearestOfObject(MatchIndex* index, IndexedObject* object, std::ui
       guesses[guessCount++] = next;
     }
   }
-  const std::uint32_t p = NearestInTree(positions, object->count, nodes, points, m1, m2, guesses,
-                                        guessCount, &index->meter);
+  if (!object->gridBuilt) {
+    BuildGrid(positions, object->count, points, index->cells + object->firstCell,
+              index->gridPositions + object->first, &object->grid, &index->meter);
+    object->gridBuilt = true;
+  }
+  std::uint32_t p = 0;
+  if (GridAnswers(object->grid, m1, m2)) {
+    p = NearestInGrid(object->grid, points, m1, m2, guesses, guessCount, &index->meter);
+  } else {
+    TreeNode* nodes = index->nodes + object->firstNode;
+    if (!object->built) {
+      BuildTree(positions, object->count, nodes, points, &index->meter);
+      object->built = true;
+    }
+    p = NearestInTree(positions, object->count, nodes, points, m1, m2, guesses, guessCount,
+                      &index->meter);
+  }
   object->lastAnswer = p;
   return MatchCandidate{true, static_cast<std::int32_t>(p % width),
                         static_cast<std::int32_t>(p / width)};

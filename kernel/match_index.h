@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "kernel/match_grid.h"
 #include "kernel/match_scan.h"
 #include "kernel/match_tree.h"
 
@@ -15,9 +16,12 @@ struct IndexedObject {
   std::uint32_t count;
   std::uint32_t placed;  // positions written while grouping
   std::uint64_t firstNode;
+  std::uint64_t firstCell;  // into cells
   ObjectBox box;  // its inclusive bounding box in the frame
   std::uint32_t lastAnswer;  // position found by the last search, for the next
-  bool built;
+  bool built;      // its tree
+  bool gridBuilt;  // its grid
+  MatchGrid grid;
 };
 
 // The frame the index describes: any other is searched by scanning.
@@ -38,6 +42,8 @@ struct MatchIndex {
   std::uint32_t objectCount;
   std::uint32_t* positions;
   TreeNode* nodes;
+  std::uint32_t* cells;          // each object's grid cells
+  std::uint32_t* gridPositions;  // each object's positions grouped by cell
 };
 
 struct IndexPlan {

@@ -1,0 +1,40 @@
+// A uniform grid over the match values of one object's reference pixels:
+// with every value of the object (and the one looked for) within half the
+// 32-bit circle of each other, distances are plain differences and the
+// nearest pixel is found in the few cells around the query.
+#pragma once
+#include <cstdint>
+
+#include "kernel/match_tree.h"
+
+namespace qxv {
+
+struct MatchGrid {
+  std::uint32_t lo1, hi1, lo2, hi2;  // the values' range (linear, inclusive)
+  std::uint32_t shift1, shift2;      // cell widths 2^shift
+  std::uint32_t columns, rows;
+  std::uint32_t* cellStart;          // columns * rows + 1 entries into positions
+  std::uint32_t* positions;          // grouped by cell
+  bool usable;                       // both ranges under half the circle
+};
+
+// Cells the grid of `count` points may take, at most: for the block's plan.
+std::uint64_t GridCellBudget(std::uint32_t count);
+
+// Lays the grid out over the object's points; cellStart and positions must
+// hold GridCellBudget(count) + 1 and count entries.
+void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
+               const MatchPoints& points, std::uint32_t* cellStart, std::uint32_t* positions,
+               MatchGrid* grid, WorkMeter* meter);
+
+// Whether the grid answers this query: its values and the ones looked for
+// lie within half the 32-bit circle of each other on both axes.
+bool GridAnswers(const MatchGrid& grid, std::uint32_t m1, std::uint32_t m2);
+
+// The nearest point (smallest distance, earliest position among equals) as
+// the match scan ranks them, starting from the best of `guesses`.
+std::uint32_t NearestInGrid(const MatchGrid& grid, const MatchPoints& points, std::uint32_t m1,
+                            std::uint32_t m2, const std::uint32_t* guesses, int guessCount,
+                            WorkMeter* meter);
+
+}  // namespace qxv

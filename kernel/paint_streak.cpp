@@ -86,7 +86,8 @@ void Visit(Walk& w, std::int64_t offset) {
 // An intensity that lands exactly on zero is not restarted.
 void Fade(Walk& w) {
   w.depth += w.depthStep;
-  w.intensity -= JitterFactor(w.settings->jitter) * w.decrement;
+  // Without jitter the factor is exactly 1 and the generator stays put.
+  w.intensity -= (w.settings->jitter ? JitterFactor(true) : 1.0) * w.decrement;
   if (w.intensity < 0.0) {
     w.intensity += w.restart;
     w.restart -= w.restartDrop;

@@ -53,9 +53,11 @@ bool Occluded(Walk& w, std::ptrdiff_t at) {
   const std::uint32_t z = w.cursors.depth[at];
   const std::int32_t other = static_cast<std::int32_t>(t & kTagIndexMask);
   // Asked at every pixel, whatever the rest decides: the first question of a
-  // streak is what refreshes the group cache.
-  const bool sameGroup =
-      w.query != nullptr && w.query(w.queryContext, r.objectIndex, other, w.firstPixel);
+  // streak is what refreshes the group cache. A pixel of the streak's own
+  // object or of the background is in no group with it, and asking about it
+  // changes nothing, the cache included: those are answered here.
+  const bool sameGroup = other != 0 && other != r.objectIndex && w.query != nullptr &&
+                         w.query(w.queryContext, r.objectIndex, other, w.firstPixel);
   w.firstPixel = false;
   return !sameGroup && (t & kOutlineBit) == 0u && other != r.objectIndex && z < w.depth;
 }

@@ -92,21 +92,36 @@ TEST(PaintStreakLayersTest, DepthOcclusionNeedsAllFourConditions) {
   }
 }
 
-TEST(PaintStreakLayersTest, QueryAskedAtEveryPixelRefreshingOnlyAtTheFirst) {
+// The group is asked at every visited pixel of another object, refreshing at
+// the first pixel of each streak. Background and the streak's own object
+// are in no group with it: asking about them would change nothing.
+TEST(PaintStreakLayersTest, QueryAskedAtEveryPixelOfAnotherObjectRefreshingAtTheFirst) {
   Row row(6);
-  row.tag = {kObject, 0xC0000009u, 0u, 0x3FFFFFFFu, 1u, 1u};
+  row.tag = {7u, 0xC0000009u, 0u, 0x3FFFFFFFu, kObject, 9u};
   QueryLog log;
   const StreakSettings settings{1.0, false, true, false, 1.0f};
-  PaintStreak(settings, LoggingQuery, &log, RowRequest(4, 6), row.Cursors());
+  PaintStreak(settings, LoggingQuery, &log, RowRequest(5, 6), row.Cursors());
   PaintStreak(settings, LoggingQuery, &log, RowRequest(2, 6), row.Cursors());
-  ASSERT_EQ(log.calls.size(), 6u);
-  const std::int32_t others[] = {kObject, 9, 0, 0x3FFFFFFF, kObject, 9};
+  // First streak: pixels 0 to 4, of which 2 (background) and 4 (its own
+  // object) are not asked about; second streak: pixels 0 and 1.
+  const std::int32_t others[] = {7, 9, 0x3FFFFFFF, 7, 9};
+  const bool refresh[] = {true, false, false, true, false};
+  ASSERT_EQ(log.calls.size(), 5u);
   for (std::size_t i = 0; i < log.calls.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(log.calls[i].a, kObject);
     EXPECT_EQ(log.calls[i].b, others[i]);
-    EXPECT_EQ(log.calls[i].refresh, i == 0 || i == 4);
+    EXPECT_EQ(log.calls[i].refresh, refresh[i]);
   }
+
+  // A streak that starts on its own object has spent its refresh there.
+  QueryLog own;
+  Row ownFirst(3);
+  ownFirst.tag = {kObject, 9u, 9u};
+  PaintStreak(settings, LoggingQuery, &own, RowRequest(3, 3), ownFirst.Cursors());
+  ASSERT_EQ(own.calls.size(), 2u);
+  EXPECT_FALSE(own.calls[0].refresh);
+  EXPECT_FALSE(own.calls[1].refresh);
 
   // Without the depth test nothing is asked, and tags and depths are not read.
   QueryLog unused;
@@ -223,6 +238,7 @@ bool FailingQuery(void*, std::int32_t, std::int32_t, bool) {
 // A host failure inside the query leaves the walk by longjmp, keeping what it painted.
 TEST(PaintStreakLayersTest, FailureInTheQueryLeavesByLongjmp) {
   Row row(6);
+  row.tag = {7u, 7u, 7u, 7u, 7u, 7u};  // another object at every pixel
   failingCalls = 0;
   const StreakRequest r = RowRequest(5, 6);
   const StreakCursors cursors = row.Cursors();

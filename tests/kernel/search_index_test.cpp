@@ -8,18 +8,9 @@
 
 #include "kernel/match_index.h"
 #include "kernel/match_scan.h"
+#include "tests/support/object_box_print.h"
 
 namespace qxv {
-
-static bool operator==(const ObjectBox& a, const ObjectBox& b) {
-  return a.rowMin == b.rowMin && a.rowMax == b.rowMax && a.colMin == b.colMin &&
-         a.colMax == b.colMax;
-}
-static std::ostream& operator<<(std::ostream& os, const ObjectBox& b) {
-  return os << "{rows " << b.rowMin << ".." << b.rowMax << ", cols " << b.colMin << ".." << b.colMax
-            << "}";
-}
-
 namespace {
 
 struct Plain {

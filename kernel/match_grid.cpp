@@ -55,6 +55,16 @@ std::uint64_t DistanceAbove(std::uint32_t q, std::uint32_t lo, std::uint32_t shi
   return bottom > q ? bottom - q : 0u;
 }
 
+// From q to the values of cell `index` of an axis.
+std::uint64_t CellDistance(std::uint32_t q, std::uint32_t lo, std::uint32_t shift,
+                           std::int64_t index) {
+  const std::uint64_t bottom = static_cast<std::uint64_t>(lo) +
+                               (static_cast<std::uint64_t>(index) << shift);
+  const std::uint64_t top = bottom + (std::uint64_t{1} << shift) - 1u;
+  if (q < bottom) return bottom - q;
+  return q > top ? q - top : 0u;
+}
+
 // The query's cell index, outside [0, cells) when it lies outside the range.
 std::int64_t CellOf(std::uint32_t q, std::uint32_t lo, std::uint32_t shift) {
   const std::int64_t offset = static_cast<std::int64_t>(q) - static_cast<std::int64_t>(lo);
@@ -155,16 +165,21 @@ std::uint32_t NearestInGrid(const MatchGrid& g, const MatchPoints& points, std::
     }
     const std::int64_t r0 = c2 - k < 0 ? 0 : c2 - k;
     const std::int64_t r1 = c2 + k >= g.rows ? g.rows - 1 : c2 + k;
-    const std::int64_t q0 = c1 - k < 0 ? 0 : c1 - k;
+    const std::int64_t q0 = c1 - k < 0 ? 0 : c1 - k;  // columns of the ring within the grid
     const std::int64_t q1 = c1 + k >= g.columns ? g.columns - 1 : c1 + k;
     for (std::int64_t r = r0; r <= r1; ++r) {
+      const std::uint64_t rowDistance = CellDistance(m2, g.lo2, g.shift2, r);
+      if (rowDistance > best.distance) continue;
       const bool edgeRow = r == c2 - k || r == c2 + k;
       // Inner rows of the ring hold only its two side cells.
       const std::int64_t step = edgeRow || k == 0 ? 1 : 2 * k;
-      for (std::int64_t q = edgeRow ? q0 : c1 - k; q <= (edgeRow ? q1 : c1 + k); q += step) {
-        if (q < q0 || q > q1) continue;
+      for (std::int64_t col = edgeRow ? q0 : c1 - k; col <= (edgeRow ? q1 : c1 + k);
+           col += step) {
+        if (col < q0 || col > q1) continue;
+        // A cell farther than the best so far holds nothing closer or equal.
+        if (rowDistance + CellDistance(m1, g.lo1, g.shift1, col) > best.distance) continue;
         const std::uint32_t cell = static_cast<std::uint32_t>(r) * g.columns +
-                                   static_cast<std::uint32_t>(q);
+                                   static_cast<std::uint32_t>(col);
         for (std::uint32_t i = g.cellStart[cell]; i < g.cellStart[cell + 1u]; ++i) {
           Consider(points, m1, m2, g.positions[i], &best);
         }

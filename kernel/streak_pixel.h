@@ -16,13 +16,31 @@ inline std::uint32_t Coverage(std::uint32_t s) { return (s >> 24) & 0x7Fu; }
 // The mark bit alone does not make a pixel non-empty.
 inline bool IsEmptyStreakPixel(std::uint32_t s) { return (s & ~kMarkBit) == 0u; }
 
-// Integer brightness of a packed colour; deliberately truncated, unlike the
-// brightness the neighbourhood blend compares.
+// The three weighted channels of Luma as tables of the very products the
+// formula forms (0.6 x green, 0.3 x red, 0.1 x blue in double precision):
+// adding them in the formula's order gives its sums bit for bit, without a
+// conversion or a multiplication per pixel.
+struct LumaTerms {
+  double green[256], red[256], blue[256];
+};
+constexpr LumaTerms MakeLumaTerms() {
+  LumaTerms t = {};
+  for (int v = 0; v < 256; ++v) {
+    t.green[v] = 0.6 * static_cast<double>(v);
+    t.red[v] = 0.3 * static_cast<double>(v);
+    t.blue[v] = 0.1 * static_cast<double>(v);
+  }
+  return t;
+}
+inline constexpr LumaTerms kLumaTerms = MakeLumaTerms();
+
+// Integer brightness of a packed colour, 0.6 x green + 0.3 x red + 0.1 x
+// blue; deliberately truncated, unlike the brightness the neighbourhood
+// blend compares.
 inline std::int32_t Luma(std::uint32_t colour) {
-  const double red = static_cast<double>((colour >> 16) & 0xFFu);
-  const double green = static_cast<double>((colour >> 8) & 0xFFu);
-  const double blue = static_cast<double>(colour & 0xFFu);
-  return ToInt32(0.6 * green + 0.3 * red + 0.1 * blue);
+  const double sum = kLumaTerms.green[(colour >> 8) & 0xFFu] +
+                     kLumaTerms.red[(colour >> 16) & 0xFFu] + kLumaTerms.blue[colour & 0xFFu];
+  return ToInt32(sum);
 }
 
 }  // namespace qxv

@@ -30,14 +30,16 @@ struct TileBufferOps {
   Result(QXV_CALL* GetTileGeometry)(TileBuffer* self, std::uint32_t* tileWidth,
                                     std::uint32_t* tileHeight, std::uint32_t* reserved,
                                     std::uint32_t* pixelDepth);
-  // 6: a new iterator over every tile meeting the region (always 0,0,32000,32000).
+  // 6: a new iterator over every tile meeting the region (always 0, 0,
+  // 32000, 32000), with one reference the caller releases.
   TileIterator*(QXV_CALL* NewTileIterator)(TileBuffer* self, const Rect16* region);
-  // 7, 8: tile data stay put between lock and unlock.
+  // 7, 8: a tile's memory stays put from its lock to its unlock.
   Result(QXV_CALL* LockTile)(TileBuffer* self, std::uint32_t tileId);
   Result(QXV_CALL* UnlockTile)(TileBuffer* self, std::uint32_t tileId);
-  // 9: first element of the tile; rows follow each other.
+  // 9: first element of a locked tile; rows of the nominal tile width follow
+  // each other (one tile covering the buffer: width elements per row).
   std::uint32_t*(QXV_CALL* GetTileData)(TileBuffer* self, std::uint32_t tileId);
-  // 10
+  // 10: the tile's rectangle (bottom and right exclusive).
   Result(QXV_CALL* GetTileRect)(TileBuffer* self, std::uint32_t tileId, Rect16* rect);
   UnusedSlot unused11to14[4];
   // 15: cursor at (x, y); 16-bit values in 32-bit slots.

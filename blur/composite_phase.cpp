@@ -89,9 +89,7 @@ struct CompositeTileVisitor {
           stored &= kColourBits;
           continue;
         }
-        std::uint32_t pixel = 0;
-        image->ops->SeekPixel(image, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
-        image->ops->ReadPixel(image, &pixel);
+        const std::uint32_t pixel = ReadAtCursor(image, x, y);
         std::int32_t red = 0, green = 0, blue = 0;
         CompositeMainLayer(pixel, layerRow[x], p.mainStrength, &red, &green, &blue);
         if (p.secondaryLayer) BlendSecondary(pass, secondaryLayer, x, y, &red, &green, &blue);

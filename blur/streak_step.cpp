@@ -3,6 +3,7 @@
 #include "blur/previous_position.h"
 #include "kernel/float_to_int.h"
 #include "kernel/object_tag.h"
+#include "stages/tile_walker.h"
 #include "weight/scene_lookup.h"
 
 namespace qxv {
@@ -28,14 +29,6 @@ double StreakFloor(const ParameterBlock& p, std::uint32_t altSet) {
     return 256.0 - 256.0 / static_cast<double>(p.trailFrames);
   }
   return 0.0;
-}
-
-template <typename Tiled>
-std::uint32_t ReadAtCursor(Tiled* buffer, std::int32_t x, std::int32_t y) {
-  std::uint32_t value = 0;
-  buffer->ops->SeekPixel(buffer, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
-  buffer->ops->ReadPixel(buffer, &value);
-  return value;
 }
 
 std::uint32_t MatchValue(const std::uint32_t* tileMemory, std::ptrdiff_t inTile, TileBuffer* view,

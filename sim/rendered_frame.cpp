@@ -56,9 +56,9 @@ TileBuffer** RenderedFrame::Field(int kind) {
   }
 }
 
-TileBuffer* RenderedFrame::Buffer(int kind) const {
+TileBuffer* RenderedFrame::Buffer(int kind) {
   for (int made : kKinds) {
-    if (made == kind) return *const_cast<RenderedFrame*>(this)->Field(kind);
+    if (made == kind) return *Field(kind);
   }
   return nullptr;
 }

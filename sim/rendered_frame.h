@@ -50,7 +50,7 @@ class RenderedFrame {
   // The BufferSet holds exactly the entries the mask asks for.
   void Offer(std::uint32_t neededMask);
   // The buffer of that kind, or null for a kind the host does not render.
-  TileBuffer* Buffer(int kind) const;
+  TileBuffer* Buffer(int kind);
 
   std::uint32_t width = 0, height = 0;
   TiledImage* image = nullptr;

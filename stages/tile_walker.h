@@ -114,6 +114,15 @@ void WalkTiles(Tiled* buffer, TileIterator* tiles, Rect16* rectBlock, const Walk
   while (NextTileId(tiles, &id)) VisitTile(buffer, id, rectBlock, limits, visitor);
 }
 
+// The pixel at (x, y) of a host buffer or image, through its cursor.
+template <typename Tiled>
+std::uint32_t ReadAtCursor(Tiled* buffer, std::int32_t x, std::int32_t y) {
+  std::uint32_t value = 0;
+  buffer->ops->SeekPixel(buffer, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
+  buffer->ops->ReadPixel(buffer, &value);
+  return value;
+}
+
 // Rect32 -> Rect16 keeping the low 16 bits of each value.
 inline Rect16 ToRect16(const Rect32& r) {
   return {static_cast<std::int16_t>(static_cast<std::uint16_t>(r.top)),

@@ -17,36 +17,33 @@ struct CompositeWork {
 };
 
 // The secondary layer's 3 x 3 block around (x, y); outside the image is 0.
-void BlendSecondary(const Pass* pass, const std::uint32_t* layer, std::int32_t x, std::int32_t y,
-                    std::int32_t* red, std::int32_t* green, std::int32_t* blue) {
-  const std::int32_t width = static_cast<std::int32_t>(pass->info.width);
-  const std::int32_t height = static_cast<std::int32_t>(pass->info.height);
+struct SecondaryBlock {
+  std::uint32_t centre, left, right, up, down, upperLeft, upperRight, lowerLeft, lowerRight;
+
+  // Empty everywhere (mark bits aside): the blend then leaves the colour as
+  // it was.
+  bool Empty() const {
+    return IsEmptyStreakPixel(centre | left | right | up | down | upperLeft | upperRight |
+                              lowerLeft | lowerRight);
+  }
+};
+
+SecondaryBlock BlockAround(const std::uint32_t* layer, std::int32_t width, std::int32_t height,
+                           std::int32_t x, std::int32_t y) {
   const std::uint32_t* c = layer + static_cast<std::ptrdiff_t>(y) * width + x;
   const bool hasLeft = x > 0, hasRight = x < width - 1;
   const bool hasUp = y > 0, hasDown = y < height - 1;
   const std::uint32_t* up = c - width;
   const std::uint32_t* down = c + width;
-  const ParameterBlock& p = pass->parameters;
-  BlendNeighbourhood(p.mainStrength, p.altStrength, red, green, blue, c[0],
-                     hasLeft ? c[-1] : 0u, hasRight ? c[1] : 0u, hasUp ? up[0] : 0u,
-                     hasDown ? down[0] : 0u, hasUp && hasLeft ? up[-1] : 0u,
-                     hasUp && hasRight ? up[1] : 0u, hasDown && hasLeft ? down[-1] : 0u,
-                     hasDown && hasRight ? down[1] : 0u);
-}
-
-// Whether the secondary layer is empty (mark bits aside) over the 3 x 3 block
-// around (x, y), in which case its blend leaves the colour as it was.
-bool EmptyNeighbourhood(const std::uint32_t* layer, std::int32_t width, std::int32_t height,
-                        std::int32_t x, std::int32_t y) {
-  const std::int32_t x0 = x > 0 ? x - 1 : x, x1 = x < width - 1 ? x + 1 : x;
-  const std::int32_t y0 = y > 0 ? y - 1 : y, y1 = y < height - 1 ? y + 1 : y;
-  for (std::int32_t v = y0; v <= y1; ++v) {
-    const std::uint32_t* row = layer + static_cast<std::ptrdiff_t>(v) * width;
-    for (std::int32_t u = x0; u <= x1; ++u) {
-      if (!IsEmptyStreakPixel(row[u])) return false;
-    }
-  }
-  return true;
+  return SecondaryBlock{c[0],
+                        hasLeft ? c[-1] : 0u,
+                        hasRight ? c[1] : 0u,
+                        hasUp ? up[0] : 0u,
+                        hasDown ? down[0] : 0u,
+                        hasUp && hasLeft ? up[-1] : 0u,
+                        hasUp && hasRight ? up[1] : 0u,
+                        hasDown && hasLeft ? down[-1] : 0u,
+                        hasDown && hasRight ? down[1] : 0u};
 }
 
 // One image tile: the icon shown in its place, the tile locked and every
@@ -81,18 +78,23 @@ struct CompositeTileVisitor {
       const std::uint32_t* layerRow = mainLayer + static_cast<std::ptrdiff_t>(y) * width;
       for (std::int32_t x = t.left; static_cast<std::uint32_t>(x) < t.columnEnd; ++x) {
         std::uint32_t& stored = out[x - t.left];
+        SecondaryBlock block = {};
+        if (p.secondaryLayer) block = BlockAround(secondaryLayer, width, height, x, y);
         // No layer covers the pixel: its colour stays, and only bits 24-31
         // (which the composite writes as 0) can change. The host's pixel is
         // not needed then.
-        if (Coverage(layerRow[x]) == 0u &&
-            (!p.secondaryLayer || EmptyNeighbourhood(secondaryLayer, width, height, x, y))) {
+        if (Coverage(layerRow[x]) == 0u && block.Empty()) {
           stored &= kColourBits;
           continue;
         }
         const std::uint32_t pixel = ReadAtCursor(image, x, y);
         std::int32_t red = 0, green = 0, blue = 0;
         CompositeMainLayer(pixel, layerRow[x], p.mainStrength, &red, &green, &blue);
-        if (p.secondaryLayer) BlendSecondary(pass, secondaryLayer, x, y, &red, &green, &blue);
+        if (p.secondaryLayer) {
+          BlendNeighbourhood(p.mainStrength, p.altStrength, &red, &green, &blue, block.centre,
+                             block.left, block.right, block.up, block.down, block.upperLeft,
+                             block.upperRight, block.lowerLeft, block.lowerRight);
+        }
         stored = (static_cast<std::uint32_t>(red) << 16) | (static_cast<std::uint32_t>(green) << 8) |
                  static_cast<std::uint32_t>(blue);
       }

@@ -75,11 +75,12 @@ Result QXV_CALL PblurCreateInstance(ClassFactory*, Unknown* outer, const Guid* i
   return result;
 }
 
-constexpr ClassFactoryOps kPblurFactoryOps = {FactoryQueryInterface, FactoryAddRef, FactoryRelease,
-                                          PblurCreateInstance, FactoryLockServer};
+constexpr ClassFactoryOps kPblurFactoryOps = {FactoryQueryInterface, FactoryAddRef,
+                                              FactoryRelease, PblurCreateInstance,
+                                              FactoryLockServer};
 constexpr ClassFactoryOps kWeightFactoryOps = {FactoryQueryInterface, FactoryAddRef,
-                                           FactoryRelease, WeightCreateInstance,
-                                           FactoryLockServer};
+                                               FactoryRelease, WeightCreateInstance,
+                                               FactoryLockServer};
 
 // The classes the module serves, each with its factory's table.
 struct FactoryEntry {

@@ -10,24 +10,44 @@
 #include "kernel/streak_pixel.h"
 #include "weight/jitter.h"
 
+#if defined(__GNUC__)
+#define QXV_PIXEL_INLINE inline __attribute__((always_inline))
+#else
+#define QXV_PIXEL_INLINE inline
+#endif
+
 namespace qxv {
 namespace {
 
-// Everything a walk carries from pixel to pixel. Trivially destructible on
-// purpose: an occlusion query may longjmp out of the walk.
+// The settings that decide what a visit does, fixed for a whole pass: each
+// combination gets its own walk, with no test of them per pixel.
+template <bool DepthTest, bool SecondaryLayer, bool Jitter>
+struct Mode {
+  static constexpr bool kDepthTest = DepthTest;
+  static constexpr bool kSecondaryLayer = SecondaryLayer;
+  static constexpr bool kJitter = Jitter;
+};
+
+// Everything a walk carries from pixel to pixel, copied out of the request
+// so that it can live in registers. Trivially destructible on purpose: an
+// occlusion query may longjmp out of the walk.
 struct Walk {
-  const StreakSettings* settings;
   OcclusionQuery query;
   void* queryContext;
-  const StreakRequest* request;
   StreakCursors cursors;
   double intensity;  // A
   double restart;    // D, the amount the next echo starts from
   double decrement;
-  double restartDrop;       // how much weaker each further echo starts
+  double restartDrop;  // how much weaker each further echo starts
+  double floor;
   std::uint32_t depth;      // u, interpolated and wrapping
   std::uint32_t depthStep;  // signed step, as its two's complement bits
+  std::uint32_t colour;
   std::int32_t colourLuma;  // of the one colour the walk paints
+  std::int32_t objectIndex;
+  std::int32_t altSet;
+  float weightMarked;
+  bool outline;
   bool firstPixel;
 };
 
@@ -47,8 +67,7 @@ double RestartDrop(double echoCount) {
   return 256.0 / echoCount;
 }
 
-bool Occluded(Walk& w, std::ptrdiff_t at) {
-  const StreakRequest& r = *w.request;
+QXV_PIXEL_INLINE bool Occluded(Walk& w, std::ptrdiff_t at) {
   const std::uint32_t t = w.cursors.tag[at];
   const std::uint32_t z = w.cursors.depth[at];
   const std::int32_t other = static_cast<std::int32_t>(t & kTagIndexMask);
@@ -56,58 +75,58 @@ bool Occluded(Walk& w, std::ptrdiff_t at) {
   // streak is what refreshes the group cache. A pixel of the streak's own
   // object or of the background is in no group with it, and asking about it
   // changes nothing, the cache included: those are answered here.
-  const bool sameGroup = other != 0 && other != r.objectIndex && w.query != nullptr &&
-                         w.query(w.queryContext, r.objectIndex, other, w.firstPixel);
+  const bool sameGroup = other != 0 && other != w.objectIndex && w.query != nullptr &&
+                         w.query(w.queryContext, w.objectIndex, other, w.firstPixel);
   w.firstPixel = false;
-  return !sameGroup && (t & kOutlineBit) == 0u && other != r.objectIndex && z < w.depth;
+  return !sameGroup && (t & kOutlineBit) == 0u && other != w.objectIndex && z < w.depth;
 }
 
-void Visit(Walk& w, std::int64_t offset) {
-  const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(offset);
-  const StreakSettings& s = *w.settings;
-  const StreakRequest& r = *w.request;
+template <typename M>
+QXV_PIXEL_INLINE void Visit(Walk& w, std::ptrdiff_t at) {
   const std::uint32_t existing = w.cursors.main[at];
-  if (s.depthTest && Occluded(w, at)) return;
+  if (M::kDepthTest && Occluded(w, at)) return;
 
   const std::int32_t a = ToInt32(w.intensity);
-  if (s.secondaryLayer) {
-    const std::uint32_t previous = w.cursors.secondary[at];
-    w.cursors.main[at] = MixMainSample(a, r.colour, w.colourLuma, existing, r.outline);
-    if (r.altSet != 0) {
-      w.cursors.secondary[at] =
-          MixSecondarySample(a, kMarkBit, r.colour, w.colourLuma, previous, s.weightMarked);
-    } else if (!r.outline) {
-      w.cursors.secondary[at] =
-          MixSecondarySample(a, 0u, r.colour, w.colourLuma, previous, s.weightMarked);
+  w.cursors.main[at] = MixMainSample(a, w.colour, w.colourLuma, existing, w.outline);
+  if (M::kSecondaryLayer) {
+    std::uint32_t* secondary = w.cursors.secondary + at;
+    if (w.altSet != 0) {
+      *secondary = MixSecondarySample(a, kMarkBit, w.colour, w.colourLuma, *secondary,
+                                      w.weightMarked);
+    } else if (!w.outline) {
+      *secondary = MixSecondarySample(a, 0u, w.colour, w.colourLuma, *secondary, w.weightMarked);
     }
-  } else {
-    w.cursors.main[at] = MixMainSample(a, r.colour, w.colourLuma, existing, r.outline);
   }
 }
 
 // An intensity that lands exactly on zero is not restarted.
-void Fade(Walk& w) {
+template <typename M>
+QXV_PIXEL_INLINE void Fade(Walk& w) {
   w.depth += w.depthStep;
   // Without jitter the factor is exactly 1 and the generator stays put.
-  w.intensity -= (w.settings->jitter ? JitterFactor(true) : 1.0) * w.decrement;
+  if (M::kJitter) {
+    w.intensity -= JitterFactor(true) * w.decrement;
+  } else {
+    w.intensity -= w.decrement;
+  }
   if (w.intensity < 0.0) {
     w.intensity += w.restart;
     w.restart -= w.restartDrop;
   }
 }
 
-bool Above(const Walk& w) { return w.intensity > w.request->floor; }
+QXV_PIXEL_INLINE bool Above(const Walk& w) { return w.intensity > w.floor; }
 
-bool Inside(std::int64_t v, std::int32_t size) { return v >= 0 && v < size; }
+QXV_PIXEL_INLINE bool Inside(std::int64_t v, std::int32_t size) { return v >= 0 && v < size; }
 
-void WalkDiagonal(Walk& w) {
-  const StreakRequest& r = *w.request;
+template <typename M>
+void WalkDiagonal(Walk w, const StreakRequest& r) {
   const std::int64_t rowStep = static_cast<std::int64_t>(r.sy) * r.width;
   std::int64_t x = r.x0, y = r.y0, at = 0;
   while (x != r.x1 && Above(w) && Inside(x, r.width) && Inside(y, r.height)) {
-    Visit(w, at);
+    Visit<M>(w, at);
     at += r.sx + rowStep;
-    Fade(w);
+    Fade<M>(w);
     x += r.sx;
     y += r.sy;
   }
@@ -116,8 +135,8 @@ void WalkDiagonal(Walk& w) {
 // The minor step comes before the visit, so a steep enough line leaves the
 // start row before its first pixel. Only x is tested at the loop head: y is
 // tested where it changes.
-void WalkXMajor(Walk& w, std::int64_t adx, std::int64_t ady) {
-  const StreakRequest& r = *w.request;
+template <typename M>
+void WalkXMajor(Walk w, const StreakRequest& r, std::int64_t adx, std::int64_t ady) {
   const std::int64_t rowStep = static_cast<std::int64_t>(r.sy) * r.width;
   std::int64_t x = r.x0, y = r.y0, at = 0, error = adx / 2;
   while (x != r.x1 && Above(w) && Inside(x, r.width)) {
@@ -128,15 +147,15 @@ void WalkXMajor(Walk& w, std::int64_t adx, std::int64_t ady) {
       y += r.sy;
       if (!Inside(y, r.height)) return;
     }
-    Visit(w, at);
+    Visit<M>(w, at);
     at += r.sx;
     x += r.sx;
-    Fade(w);
+    Fade<M>(w);
   }
 }
 
-void WalkYMajor(Walk& w, std::int64_t adx, std::int64_t ady) {
-  const StreakRequest& r = *w.request;
+template <typename M>
+void WalkYMajor(Walk w, const StreakRequest& r, std::int64_t adx, std::int64_t ady) {
   const std::int64_t rowStep = static_cast<std::int64_t>(r.sy) * r.width;
   std::int64_t x = r.x0, y = r.y0, at = 0, error = ady / 2;
   while (y != r.y1 && Above(w) && Inside(x, r.width) && Inside(y, r.height)) {
@@ -147,10 +166,31 @@ void WalkYMajor(Walk& w, std::int64_t adx, std::int64_t ady) {
       x += r.sx;
       if (!Inside(x, r.width)) return;
     }
-    Visit(w, at);
+    Visit<M>(w, at);
     at += rowStep;
     y += r.sy;
-    Fade(w);
+    Fade<M>(w);
+  }
+}
+
+template <typename M>
+void WalkLine(const Walk& w, const StreakRequest& r, std::int64_t adx, std::int64_t ady) {
+  if (adx == ady) {
+    WalkDiagonal<M>(w, r);
+  } else if (adx > ady) {
+    WalkXMajor<M>(w, r, adx, ady);
+  } else {
+    WalkYMajor<M>(w, r, adx, ady);
+  }
+}
+
+template <bool DepthTest, bool SecondaryLayer>
+void WalkLineWithJitter(bool jitter, const Walk& w, const StreakRequest& r, std::int64_t adx,
+                        std::int64_t ady) {
+  if (jitter) {
+    WalkLine<Mode<DepthTest, SecondaryLayer, true>>(w, r, adx, ady);
+  } else {
+    WalkLine<Mode<DepthTest, SecondaryLayer, false>>(w, r, adx, ady);
   }
 }
 
@@ -173,26 +213,34 @@ void PaintStreak(const StreakSettings& settings, OcclusionQuery query, void* que
 
   const std::int64_t n = (diagonal || xMajor) ? adx : ady;
   Walk w{};
-  w.settings = &settings;
   w.query = query;
   w.queryContext = queryContext;
-  w.request = &r;
   w.cursors = cursors;
   w.intensity = r.startIntensity;
   w.restart = r.echoRestart;
   w.decrement = (r.startIntensity - r.floor) * settings.echoCount / static_cast<double>(n);
   w.restartDrop = RestartDrop(settings.echoCount);
+  w.floor = r.floor;
   w.depth = r.startDepth;
   w.depthStep = DepthStep(r.startDepth, r.endDepth, n);
+  w.colour = r.colour;
   w.colourLuma = Luma(r.colour);
+  w.objectIndex = r.objectIndex;
+  w.altSet = r.altSet;
+  w.weightMarked = settings.weightMarked;
+  w.outline = r.outline;
   w.firstPixel = true;
 
-  if (diagonal) {
-    WalkDiagonal(w);
-  } else if (xMajor) {
-    WalkXMajor(w, adx, ady);
+  if (settings.depthTest) {
+    if (settings.secondaryLayer) {
+      WalkLineWithJitter<true, true>(settings.jitter, w, r, adx, ady);
+    } else {
+      WalkLineWithJitter<true, false>(settings.jitter, w, r, adx, ady);
+    }
+  } else if (settings.secondaryLayer) {
+    WalkLineWithJitter<false, true>(settings.jitter, w, r, adx, ady);
   } else {
-    WalkYMajor(w, adx, ady);
+    WalkLineWithJitter<false, false>(settings.jitter, w, r, adx, ady);
   }
 }
 

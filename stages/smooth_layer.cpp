@@ -30,6 +30,11 @@ void CopyRow(const std::uint32_t* layerRow, std::uint32_t* scratchRow0, std::uin
   std::copy(layerRow, layerRow + columns, scratchRow1);
 }
 
+// Column ORs of the unfiltered 3 x 3 neighbourhoods along a stretch of a
+// row: a pixel whose three columns are all 0 smooths to 0 and is 0 already,
+// so it is left alone. Most of a layer is empty.
+constexpr std::int32_t kStretch = 256;
+
 // Filters row y in place. Every neighbour is an unfiltered value: the left
 // one is the previous centre, the upper row comes from the scratch, the
 // right one and the lower row are not rewritten yet.
@@ -37,24 +42,47 @@ void FilterRow(const Smoothing* s, std::uint32_t* memory, const std::uint32_t* a
                std::ptrdiff_t stride, const Rect16& r, std::int32_t y) {
   const bool hasDown = y < r.bottom - 1;
   const bool hasUp = y > r.top;
+  std::uint32_t* row = memory + (y - r.top) * stride;
   std::uint32_t prev = 0;
-  std::uint32_t* m = memory + (y - r.top) * stride;
-  const std::uint32_t* q = above;
-  for (std::int32_t x = r.left; x < r.right; ++x, ++m, ++q) {
-    const bool hasRight = x < r.right - 1;
-    const bool hasLeft = x > r.left;
-    std::uint32_t n[9];
-    n[0] = m[0];
-    n[1] = hasRight ? m[1] : 0u;
-    n[2] = prev;
-    prev = n[0];
-    n[7] = hasDown ? m[stride] : 0u;
-    n[6] = hasDown && hasRight ? m[stride + 1] : 0u;
-    n[8] = hasDown && hasLeft ? m[stride - 1] : 0u;
-    n[4] = hasUp ? q[0] : 0u;
-    n[3] = hasUp && hasRight ? q[1] : 0u;
-    n[5] = hasUp && hasLeft ? q[-1] : 0u;
-    if (!s->honourMarks || (n[0] & kMarkBit) == 0) m[0] = SmoothPixel(n, s->honourMarks);
+  for (std::int32_t from = r.left; from < r.right; from += kStretch) {
+    const std::int32_t to = r.right - from > kStretch ? from + kStretch : r.right;
+    // columns[k] covers column from - 1 + k; the left one is the previous
+    // centre, unfiltered, and none lies beyond the row's ends.
+    std::uint32_t columns[kStretch + 2];
+    columns[0] = from > r.left ? prev | (hasUp ? above[from - 1 - r.left] : 0u) |
+                                     (hasDown ? row[from - 1 - r.left + stride] : 0u)
+                               : 0u;
+    for (std::int32_t x = from; x < to + 1; ++x) {
+      std::uint32_t c = 0;
+      if (x < r.right) {
+        const std::ptrdiff_t i = x - r.left;
+        c = row[i] | (hasUp ? above[i] : 0u) | (hasDown ? row[i + stride] : 0u);
+      }
+      columns[x - from + 1] = c;
+    }
+    for (std::int32_t x = from; x < to; ++x) {
+      const std::int32_t k = x - from + 1;
+      std::uint32_t* m = row + (x - r.left);
+      if ((columns[k - 1] | columns[k] | columns[k + 1]) == 0u) {
+        prev = 0u;
+        continue;
+      }
+      const std::uint32_t* q = above + (x - r.left);
+      const bool hasRight = x < r.right - 1;
+      const bool hasLeft = x > r.left;
+      std::uint32_t n[9];
+      n[0] = m[0];
+      n[1] = hasRight ? m[1] : 0u;
+      n[2] = prev;
+      prev = n[0];
+      n[7] = hasDown ? m[stride] : 0u;
+      n[6] = hasDown && hasRight ? m[stride + 1] : 0u;
+      n[8] = hasDown && hasLeft ? m[stride - 1] : 0u;
+      n[4] = hasUp ? q[0] : 0u;
+      n[3] = hasUp && hasRight ? q[1] : 0u;
+      n[5] = hasUp && hasLeft ? q[-1] : 0u;
+      if (!s->honourMarks || (n[0] & kMarkBit) == 0) m[0] = SmoothPixel(n, s->honourMarks);
+    }
   }
 }
 

@@ -14,6 +14,8 @@ struct CompositeWork {
   std::uint32_t secondaryTile;
   bool secondaryTaken;
   bool mainTaken;
+  BlendFactors mainFactors;
+  BlendFactors alternateFactors;
 };
 
 // The secondary layer's 3 x 3 block around (x, y); outside the image is 0.
@@ -91,7 +93,7 @@ struct CompositeTileVisitor {
         std::int32_t red = 0, green = 0, blue = 0;
         CompositeMainLayer(pixel, layerRow[x], p.mainStrength, &red, &green, &blue);
         if (p.secondaryLayer) {
-          BlendNeighbourhood(p.mainStrength, p.altStrength, &red, &green, &blue, block.centre,
+          BlendNeighbourhood(w->mainFactors, w->alternateFactors, &red, &green, &blue, block.centre,
                              block.left, block.right, block.up, block.down, block.upperLeft,
                              block.upperRight, block.lowerLeft, block.lowerRight);
         }
@@ -111,6 +113,10 @@ void RunCompositePhase(Pass* pass) {
   const ParameterBlock& p = pass->parameters;
   TileIterator** scratch = &pass->iterators[kScratchIterator];
   CompositeWork w = {};
+  if (p.secondaryLayer) {
+    w.mainFactors = MakeBlendFactors(p.mainStrength);
+    w.alternateFactors = MakeBlendFactors(p.altStrength);
+  }
   OpenTiles(pass->image, &pass->iterators[kImageIterator]);
   w.mainTaken = TakeFirstTile(pblur->mainStreakLayer, scratch, &w.mainTile);
   if (p.secondaryLayer) {

@@ -124,13 +124,12 @@ std::uint32_t SmoothPixel(const std::uint32_t n[9], bool honourMarks) {
          (static_cast<std::uint32_t>(s.g) << 8) | static_cast<std::uint32_t>(s.b);
 }
 
-void BlendBrighter(float weight, std::int32_t a, std::int32_t* red, std::int32_t* green,
-                   std::int32_t* blue, std::int32_t targetRed, std::int32_t targetGreen,
-                   std::int32_t targetBlue) {
-  const long double scaled = static_cast<long double>(weight) / static_cast<long double>(10.0f) *
-                             static_cast<long double>(a);
-  const std::int32_t f = ToInt32(scaled);
-  const double factor = static_cast<double>(f) * 1.5 + 8.0;
+namespace {
+
+// Moves the colour toward the target by factor / 128; the result never has
+// a lower weighted brightness than the colour had.
+void BlendToward(double factor, std::int32_t* red, std::int32_t* green, std::int32_t* blue,
+                 std::int32_t targetRed, std::int32_t targetGreen, std::int32_t targetBlue) {
   const std::int32_t r = BlendChannel(*red, targetRed, factor);
   const std::int32_t g = BlendChannel(*green, targetGreen, factor);
   const std::int32_t b = BlendChannel(*blue, targetBlue, factor);
@@ -146,19 +145,41 @@ void BlendBrighter(float weight, std::int32_t a, std::int32_t* red, std::int32_t
   *blue = Clamp255(Larger(*blue, b));
 }
 
-void BlendNeighbourhood(float mainStrength, float altStrength, std::int32_t* red,
-                        std::int32_t* green, std::int32_t* blue, std::uint32_t centre,
-                        std::uint32_t left, std::uint32_t right, std::uint32_t up,
-                        std::uint32_t down, std::uint32_t upperLeft, std::uint32_t upperRight,
-                        std::uint32_t lowerLeft, std::uint32_t lowerRight) {
+// 1.5 f + 8, f = weight / 10 * a in extended precision, truncated.
+double BlendFactor(float weight, std::int32_t a) {
+  const long double scaled = static_cast<long double>(weight) / static_cast<long double>(10.0f) *
+                             static_cast<long double>(a);
+  const std::int32_t f = ToInt32(scaled);
+  return static_cast<double>(f) * 1.5 + 8.0;
+}
+
+}  // namespace
+
+void BlendBrighter(float weight, std::int32_t a, std::int32_t* red, std::int32_t* green,
+                   std::int32_t* blue, std::int32_t targetRed, std::int32_t targetGreen,
+                   std::int32_t targetBlue) {
+  BlendToward(BlendFactor(weight, a), red, green, blue, targetRed, targetGreen, targetBlue);
+}
+
+BlendFactors MakeBlendFactors(float weight) {
+  BlendFactors factors;
+  for (std::int32_t a = 0; a <= kMaxCoverage; ++a) factors.byCoverage[a] = BlendFactor(weight, a);
+  return factors;
+}
+
+void BlendNeighbourhood(const BlendFactors& main, const BlendFactors& alternate,
+                        std::int32_t* red, std::int32_t* green, std::int32_t* blue,
+                        std::uint32_t centre, std::uint32_t left, std::uint32_t right,
+                        std::uint32_t up, std::uint32_t down, std::uint32_t upperLeft,
+                        std::uint32_t upperRight, std::uint32_t lowerLeft,
+                        std::uint32_t lowerRight) {
+  const std::uint32_t any =
+      centre | left | right | up | down | upperLeft | upperRight | lowerLeft | lowerRight;
   // An empty neighbourhood smooths to nothing in both sets, and each blend
   // toward nothing with f = 0 (a = 0, whatever the weight) gives every
   // channel c the value c - c / 16 truncated, which is no brighter and no
   // channel larger: a colour within 0..255 stays exactly as it is.
-  if ((centre | left | right | up | down | upperLeft | upperRight | lowerLeft | lowerRight) == 0u &&
-      InRange(*red) && InRange(*green) && InRange(*blue)) {
-    return;
-  }
+  if (any == 0u && InRange(*red) && InRange(*green) && InRange(*blue)) return;
   const std::uint32_t n[9] = {centre,    right,      left, upperRight, up,
                               upperLeft, lowerRight, down, lowerLeft};
   Block plain{};
@@ -173,6 +194,14 @@ void BlendNeighbourhood(float mainStrength, float altStrength, std::int32_t* red
       break;
     }
   }
+  FillByCoverage(plain, plainRunning);
+  Pull(plain);
+  const Cell u = Average(plain);
+  BlendToward(main.byCoverage[u.a], red, green, blue, u.r, u.g, u.b);
+  // Without a marked neighbour the marked set is empty: its blend is the one
+  // toward nothing with a = 0, and the first blend left the channels within
+  // 0..255, so it would change nothing.
+  if ((any & kMarkBit) == 0u) return;
   Cell markedRunning{};
   for (const Cell& c : marked) {
     if (c.a != 0) {
@@ -180,14 +209,10 @@ void BlendNeighbourhood(float mainStrength, float altStrength, std::int32_t* red
       break;
     }
   }
-  FillByCoverage(plain, plainRunning);
   FillByCoverage(marked, markedRunning);
-  Pull(plain);
   Pull(marked);
-  const Cell u = Average(plain);
   const Cell m = Average(marked);
-  BlendBrighter(mainStrength, u.a, red, green, blue, u.r, u.g, u.b);
-  BlendBrighter(altStrength, m.a, red, green, blue, m.r, m.g, m.b);
+  BlendToward(alternate.byCoverage[m.a], red, green, blue, m.r, m.g, m.b);
 }
 
 }  // namespace qxv

@@ -21,13 +21,26 @@ void BlendBrighter(float weight, std::int32_t a, std::int32_t* red, std::int32_t
                    std::int32_t* blue, std::int32_t targetRed, std::int32_t targetGreen,
                    std::int32_t targetBlue);
 
+// The highest coverage a streak-layer value holds.
+inline constexpr std::int32_t kMaxCoverage = 127;
+
+// The blend's step (1.5 f + 8, over 128) for every coverage a smoothed
+// neighbourhood can have, for one strength: worked out once per pass
+// instead of once per pixel.
+struct BlendFactors {
+  double byCoverage[kMaxCoverage + 1];
+};
+BlendFactors MakeBlendFactors(float weight);
+
 // Smooths the unmarked and the marked pixels of a secondary-layer
 // neighbourhood separately and blends each into the colour, the unmarked set
-// with mainStrength, then the marked set with altStrength.
-void BlendNeighbourhood(float mainStrength, float altStrength, std::int32_t* red,
-                        std::int32_t* green, std::int32_t* blue, std::uint32_t centre,
-                        std::uint32_t left, std::uint32_t right, std::uint32_t up,
-                        std::uint32_t down, std::uint32_t upperLeft, std::uint32_t upperRight,
-                        std::uint32_t lowerLeft, std::uint32_t lowerRight);
+// with the main strength's factors, then the marked set with the alternate
+// strength's.
+void BlendNeighbourhood(const BlendFactors& main, const BlendFactors& alternate,
+                        std::int32_t* red, std::int32_t* green, std::int32_t* blue,
+                        std::uint32_t centre, std::uint32_t left, std::uint32_t right,
+                        std::uint32_t up, std::uint32_t down, std::uint32_t upperLeft,
+                        std::uint32_t upperRight, std::uint32_t lowerLeft,
+                        std::uint32_t lowerRight);
 
 }  // namespace qxv

@@ -88,7 +88,7 @@ Rgb Neighbourhood(Rgb colour, std::uint32_t centre, std::uint32_t left = 0, std:
                   std::uint32_t upperRight = 0, std::uint32_t lowerLeft = 0,
                   std::uint32_t lowerRight = 0, float mainStrength = 5.0f,
                   float altStrength = 5.0f) {
-  BlendNeighbourhood(mainStrength, altStrength, &colour.r, &colour.g, &colour.b, centre, left,
+  BlendNeighbourhood(MakeBlendFactors(mainStrength), MakeBlendFactors(altStrength), &colour.r, &colour.g, &colour.b, centre, left,
                      right, up, down, upperLeft, upperRight, lowerLeft, lowerRight);
   return colour;
 }

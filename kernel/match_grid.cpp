@@ -93,8 +93,9 @@ std::uint64_t GridCellBudget(std::uint32_t count) {
 
 void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
                const MatchPoints& points, std::uint32_t* cellStart, std::uint32_t* positions,
-               MatchGrid* grid, WorkMeter* meter) {
-  MatchGrid g = {0xFFFFFFFFu, 0u, 0xFFFFFFFFu, 0u, 0u, 0u, 0u, 0u, cellStart, positions, false};
+               std::uint32_t* values, MatchGrid* grid, WorkMeter* meter) {
+  MatchGrid g = {0xFFFFFFFFu, 0u, 0xFFFFFFFFu, 0u, 0u, 0u, 0u,     0u,
+                 cellStart,   positions, values, false};
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint32_t p = objectPositions[i];
     const std::uint32_t v1 = points.match1[p], v2 = points.match2[p];
@@ -129,6 +130,10 @@ void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
   }
   for (std::uint32_t c = cells; c > 0; --c) cellStart[c] = cellStart[c - 1u];
   cellStart[0] = 0u;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    values[2u * i] = points.match1[positions[i]];
+    values[2u * i + 1u] = points.match2[positions[i]];
+  }
   Meter(meter, 3u * count + cells);
   *grid = g;
 }
@@ -181,7 +186,11 @@ std::uint32_t NearestInGrid(const MatchGrid& g, const MatchPoints& points, std::
         const std::uint32_t cell = static_cast<std::uint32_t>(r) * g.columns +
                                    static_cast<std::uint32_t>(col);
         for (std::uint32_t i = g.cellStart[cell]; i < g.cellStart[cell + 1u]; ++i) {
-          Consider(points, m1, m2, g.positions[i], &best);
+          const std::uint64_t d = static_cast<std::uint64_t>(MatchDelta(g.values[2u * i], m1)) +
+                                  MatchDelta(g.values[2u * i + 1u], m2);
+          if (d < best.distance || (d == best.distance && g.positions[i] < best.position)) {
+            best = Best{d, g.positions[i]};
+          }
         }
         visited += g.cellStart[cell + 1u] - g.cellStart[cell] + 1u;
       }

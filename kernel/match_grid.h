@@ -15,17 +15,20 @@ struct MatchGrid {
   std::uint32_t columns, rows;
   std::uint32_t* cellStart;          // columns * rows + 1 entries into positions
   std::uint32_t* positions;          // grouped by cell
+  std::uint32_t* values;             // match1, match2 of each of positions, side by side
   bool usable;                       // both ranges under half the circle
 };
 
 // Cells the grid of `count` points may take, at most: for the block's plan.
 std::uint64_t GridCellBudget(std::uint32_t count);
 
-// Lays the grid out over the object's points; cellStart and positions must
-// hold GridCellBudget(count) + 1 and count entries.
+// Lays the grid out over the object's points; cellStart, positions and
+// values must hold GridCellBudget(count) + 1, count and 2 * count entries.
+// The values are copied beside the positions so that a query reads each
+// cell's candidates from one stretch of memory.
 void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
                const MatchPoints& points, std::uint32_t* cellStart, std::uint32_t* positions,
-               MatchGrid* grid, WorkMeter* meter);
+               std::uint32_t* values, MatchGrid* grid, WorkMeter* meter);
 
 // Whether the grid answers this query: its values and the ones looked for
 // lie within half the 32-bit circle of each other on both axes.

@@ -50,7 +50,7 @@ std::uint32_t SlotBits(std::uint32_t runs) {
 }
 
 struct Layout {
-  std::uint64_t slots, objects, positions, nodes, cells, gridPositions, end;
+  std::uint64_t slots, objects, positions, nodes, cells, gridPositions, gridValues, end;
 };
 
 Layout LayOut(const IndexPlan& plan) {
@@ -62,7 +62,8 @@ Layout LayOut(const IndexPlan& plan) {
   l.cells = l.nodes + Aligned(TreeNodeBudget(plan.runs, plan.pixels) * sizeof(TreeNode));
   // A grid of n points has at most n + 2 cells and one more start.
   l.gridPositions = l.cells + Aligned(4ull * (static_cast<std::uint64_t>(plan.pixels) + 3ull * plan.runs));
-  l.end = l.gridPositions + 4ull * plan.pixels;
+  l.gridValues = l.gridPositions + Aligned(4ull * plan.pixels);
+  l.end = l.gridValues + 8ull * plan.pixels;
   return l;
 }
 
@@ -166,6 +167,7 @@ MatchIndex* GroupMatchIndex(void* block, const IndexPlan& plan, const ReferenceF
   index->nodes = reinterpret_cast<TreeNode*>(base + l.nodes);
   index->cells = reinterpret_cast<std::uint32_t*>(base + l.cells);
   index->gridPositions = reinterpret_cast<std::uint32_t*>(base + l.gridPositions);
+  index->gridValues = reinterpret_cast<std::uint32_t*>(base + l.gridValues);
   std::memset(index->slots, 0, static_cast<std::size_t>(4u) << index->slotBits);
   CountObjects(index);
   PlacePositions(index);
@@ -196,7 +198,8 @@ MatchCandidate NearestOfObject(MatchIndex* index, IndexedObject* object, std::ui
   }
   if (!object->gridBuilt) {
     BuildGrid(positions, object->count, points, index->cells + object->firstCell,
-              index->gridPositions + object->first, &object->grid, &index->meter);
+              index->gridPositions + object->first, index->gridValues + 2u * object->first,
+              &object->grid, &index->meter);
     object->gridBuilt = true;
   }
   std::uint32_t p = 0;

@@ -44,6 +44,7 @@ struct MatchIndex {
   TreeNode* nodes;
   std::uint32_t* cells;          // each object's grid cells
   std::uint32_t* gridPositions;  // each object's positions grouped by cell
+  std::uint32_t* gridValues;     // their match values, two to a position
 };
 
 struct IndexPlan {

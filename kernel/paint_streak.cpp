@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 
 #include "kernel/float_to_int.h"
@@ -119,27 +120,50 @@ QXV_PIXEL_INLINE bool Above(const Walk& w) { return w.intensity > w.floor; }
 
 QXV_PIXEL_INLINE bool Inside(std::int64_t v, std::int32_t size) { return v >= 0 && v < size; }
 
+constexpr std::int64_t kEndless = INT64_MAX;
+
+std::int64_t Smaller(std::int64_t a, std::int64_t b) { return a < b ? a : b; }
+
+// How many steps of s from v0 stay on the frame's rows or columns.
+std::int64_t StepsInside(std::int64_t v0, std::int32_t s, std::int32_t size) {
+  if (s > 0) return size - v0;
+  return s < 0 ? v0 + 1 : kEndless;
+}
+
+// How many steps of s from v0 come before v1: a walk that never meets v1
+// (moving away from it, or not moving) is endless along this axis.
+std::int64_t StepsBefore(std::int64_t v0, std::int64_t v1, std::int32_t s) {
+  const std::int64_t ahead = (v1 - v0) * s;
+  if (v1 == v0) return 0;
+  return ahead > 0 ? ahead : kEndless;
+}
+
+// The head tests of each walk (the end coordinate not met, the major
+// coordinate inside the frame) become one count of steps worked out before
+// the walk; the intensity is still tested at every step.
 template <typename M>
 void WalkDiagonal(Walk w, const StreakRequest& r) {
   const std::int64_t rowStep = static_cast<std::int64_t>(r.sy) * r.width;
-  std::int64_t x = r.x0, y = r.y0, at = 0;
-  while (x != r.x1 && Above(w) && Inside(x, r.width) && Inside(y, r.height)) {
+  const std::int64_t steps =
+      Smaller(StepsBefore(r.x0, r.x1, r.sx),
+              Smaller(StepsInside(r.x0, r.sx, r.width), StepsInside(r.y0, r.sy, r.height)));
+  std::int64_t at = 0;
+  for (std::int64_t i = 0; i < steps && Above(w); ++i) {
     Visit<M>(w, at);
     at += r.sx + rowStep;
     Fade<M>(w);
-    x += r.sx;
-    y += r.sy;
   }
 }
 
 // The minor step comes before the visit, so a steep enough line leaves the
-// start row before its first pixel. Only x is tested at the loop head: y is
-// tested where it changes.
+// start row before its first pixel. y is tested where it changes.
 template <typename M>
 void WalkXMajor(Walk w, const StreakRequest& r, std::int64_t adx, std::int64_t ady) {
   const std::int64_t rowStep = static_cast<std::int64_t>(r.sy) * r.width;
-  std::int64_t x = r.x0, y = r.y0, at = 0, error = adx / 2;
-  while (x != r.x1 && Above(w) && Inside(x, r.width)) {
+  const std::int64_t steps =
+      Smaller(StepsBefore(r.x0, r.x1, r.sx), StepsInside(r.x0, r.sx, r.width));
+  std::int64_t y = r.y0, at = 0, error = adx / 2;
+  for (std::int64_t i = 0; i < steps && Above(w); ++i) {
     error -= ady;
     if (error < 0) {
       error += adx;
@@ -149,16 +173,18 @@ void WalkXMajor(Walk w, const StreakRequest& r, std::int64_t adx, std::int64_t a
     }
     Visit<M>(w, at);
     at += r.sx;
-    x += r.sx;
     Fade<M>(w);
   }
 }
 
+// x is tested where it changes; the start is inside the frame.
 template <typename M>
 void WalkYMajor(Walk w, const StreakRequest& r, std::int64_t adx, std::int64_t ady) {
   const std::int64_t rowStep = static_cast<std::int64_t>(r.sy) * r.width;
-  std::int64_t x = r.x0, y = r.y0, at = 0, error = ady / 2;
-  while (y != r.y1 && Above(w) && Inside(x, r.width) && Inside(y, r.height)) {
+  const std::int64_t steps =
+      Smaller(StepsBefore(r.y0, r.y1, r.sy), StepsInside(r.y0, r.sy, r.height));
+  std::int64_t x = r.x0, at = 0, error = ady / 2;
+  for (std::int64_t i = 0; i < steps && Above(w); ++i) {
     error -= adx;
     if (error < 0) {
       error += ady;
@@ -168,7 +194,6 @@ void WalkYMajor(Walk w, const StreakRequest& r, std::int64_t adx, std::int64_t a
     }
     Visit<M>(w, at);
     at += rowStep;
-    y += r.sy;
     Fade<M>(w);
   }
 }

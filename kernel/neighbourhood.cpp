@@ -65,6 +65,18 @@ std::int32_t PullChannel(double share, std::int32_t centre, std::int32_t v) {
   return AtMost(ToInt32(pulled), 255);
 }
 
+// d / 127 for every coverage difference d a pull can meet: the same
+// quotients, without a division per neighbour.
+struct PullShares {
+  double byDifference[128];
+};
+constexpr PullShares MakePullShares() {
+  PullShares s = {};
+  for (int d = 0; d < 128; ++d) s.byDifference[d] = static_cast<double>(d) / 127.0;
+  return s;
+}
+inline constexpr PullShares kPullShares = MakePullShares();
+
 // Weaker neighbours take on the centre's colour in proportion to how much
 // weaker they are; the coverages stay.
 void Pull(Block& cells) {
@@ -73,22 +85,30 @@ void Pull(Block& cells) {
     Cell& c = cells[k];
     const std::int32_t d = centre.a - c.a;
     if (d <= 0) continue;
-    const double share = static_cast<double>(d) / 127.0;
+    const double share = kPullShares.byDifference[d];
     c.r = PullChannel(share, centre.r, c.r);
     c.g = PullChannel(share, centre.g, c.g);
     c.b = PullChannel(share, centre.b, c.b);
   }
 }
 
-std::int32_t Kernel(const Block& c, std::int32_t Cell::*v) {
-  const std::int32_t sum = 4 * (c[0].*v) + 3 * ((c[1].*v) + (c[2].*v) + (c[4].*v) + (c[7].*v)) +
-                           (c[3].*v) + (c[5].*v) + (c[6].*v) + (c[8].*v);
-  return sum / 20;
+// Weights 1 3 1 / 3 4 3 / 1 3 1 over 20, the centre at 0.
+std::int32_t Kernel(std::int32_t c0, std::int32_t c1, std::int32_t c2, std::int32_t c3,
+                    std::int32_t c4, std::int32_t c5, std::int32_t c6, std::int32_t c7,
+                    std::int32_t c8) {
+  return (4 * c0 + 3 * (c1 + c2 + c4 + c7) + c3 + c5 + c6 + c8) / 20;
 }
 
-Cell Average(const Block& cells) {
-  return Cell{AtMost(Kernel(cells, &Cell::a), 127), AtMost(Kernel(cells, &Cell::r), 255),
-              AtMost(Kernel(cells, &Cell::g), 255), AtMost(Kernel(cells, &Cell::b), 255)};
+Cell Average(const Block& c) {
+  const std::int32_t a = Kernel(c[0].a, c[1].a, c[2].a, c[3].a, c[4].a, c[5].a, c[6].a, c[7].a,
+                                c[8].a);
+  const std::int32_t r = Kernel(c[0].r, c[1].r, c[2].r, c[3].r, c[4].r, c[5].r, c[6].r, c[7].r,
+                                c[8].r);
+  const std::int32_t g = Kernel(c[0].g, c[1].g, c[2].g, c[3].g, c[4].g, c[5].g, c[6].g, c[7].g,
+                                c[8].g);
+  const std::int32_t b = Kernel(c[0].b, c[1].b, c[2].b, c[3].b, c[4].b, c[5].b, c[6].b, c[7].b,
+                                c[8].b);
+  return Cell{AtMost(a, 127), AtMost(r, 255), AtMost(g, 255), AtMost(b, 255)};
 }
 
 double Brightness(std::int32_t r, std::int32_t g, std::int32_t b) {

@@ -2,6 +2,7 @@
 
 #include "blur/progress_icon.h"
 #include "blur/streak_step.h"
+#include "kernel/object_tag.h"
 #include "kernel/streak_mix.h"
 #include "module/host_bridge.h"
 #include "stages/tile_walker.h"
@@ -80,9 +81,13 @@ struct StreakTileVisitor {
       return;
     }
     HostShell* shell = InitShell();
+    const std::ptrdiff_t width = static_cast<std::ptrdiff_t>(pass->info.width);
     for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
+      // Most pixels are background, which paints nothing: only object
+      // pixels take a step.
+      const std::uint32_t* tagRow = w.tags + y * width;
       for (std::int32_t x = t.left; static_cast<std::uint32_t>(x) < t.columnEnd; ++x) {
-        StreakPixelStep(pass, w, *settings, x, y);
+        if ((tagRow[x] & kTagIndexMask) != 0u) StreakPixelStep(pass, w, *settings, x, y);
       }
       shell->ops->Poll(shell, 100);
     }

@@ -21,12 +21,38 @@ struct CompositeWork {
 // The secondary layer's 3 x 3 block around (x, y); outside the image is 0.
 struct SecondaryBlock {
   std::uint32_t centre, left, right, up, down, upperLeft, upperRight, lowerLeft, lowerRight;
+};
 
-  // Empty everywhere (mark bits aside): the blend then leaves the colour as
-  // it was.
-  bool Empty() const {
-    return IsEmptyStreakPixel(centre | left | right | up | down | upperLeft | upperRight |
-                              lowerLeft | lowerRight);
+// A row is composited in stretches: the secondary layer's three rows are
+// ORed column by column first, so that a pixel no layer covers is told at
+// the cost of one OR of three columns.
+constexpr std::int32_t kStretch = 256;
+
+struct SecondaryColumns {
+  // or[k] covers column from - 1 + k; 0 outside the image.
+  std::uint32_t ors[kStretch + 2];
+
+  void Gather(const std::uint32_t* layer, std::int32_t width, std::int32_t height,
+              std::int32_t y, std::int32_t from, std::int32_t to) {
+    const std::uint32_t* row = layer + static_cast<std::ptrdiff_t>(y) * width;
+    const bool hasUp = y > 0, hasDown = y < height - 1;
+    for (std::int32_t x = from - 1; x <= to; ++x) {
+      std::uint32_t c = 0;
+      if (x >= 0 && x < width) {
+        c = row[x] | (hasUp ? row[x - width] : 0u) | (hasDown ? row[x + width] : 0u);
+      }
+      ors[x - from + 1] = c;
+    }
+  }
+
+  void Clear(std::int32_t count) {
+    for (std::int32_t k = 0; k < count + 2; ++k) ors[k] = 0u;
+  }
+
+  // Empty everywhere around column from + k (mark bits aside): the blend
+  // then leaves the colour as it was.
+  bool Covers(std::int32_t k) const {
+    return !IsEmptyStreakPixel(ors[k] | ors[k + 1] | ors[k + 2]);
   }
 };
 
@@ -75,30 +101,40 @@ struct CompositeTileVisitor {
     if (!t.memory || !mainLayer || (p.secondaryLayer && !secondaryLayer)) return;
     const std::int32_t width = static_cast<std::int32_t>(pass->info.width);
     const std::int32_t height = static_cast<std::int32_t>(pass->info.height);
+    const std::int32_t columnEnd = static_cast<std::int32_t>(t.columnEnd);
     for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
       std::uint32_t* out = t.Row(y);
       const std::uint32_t* layerRow = mainLayer + static_cast<std::ptrdiff_t>(y) * width;
-      for (std::int32_t x = t.left; static_cast<std::uint32_t>(x) < t.columnEnd; ++x) {
-        std::uint32_t& stored = out[x - t.left];
-        SecondaryBlock block = {};
-        if (p.secondaryLayer) block = BlockAround(secondaryLayer, width, height, x, y);
-        // No layer covers the pixel: its colour stays, and only bits 24-31
-        // (which the composite writes as 0) can change. The host's pixel is
-        // not needed then.
-        if (Coverage(layerRow[x]) == 0u && block.Empty()) {
-          stored &= kColourBits;
-          continue;
-        }
-        const std::uint32_t pixel = ReadAtCursor(image, x, y);
-        std::int32_t red = 0, green = 0, blue = 0;
-        CompositeMainLayer(pixel, layerRow[x], p.mainStrength, &red, &green, &blue);
+      for (std::int32_t from = t.left; from < columnEnd; from += kStretch) {
+        const std::int32_t to = columnEnd - from > kStretch ? from + kStretch : columnEnd;
+        SecondaryColumns columns;
         if (p.secondaryLayer) {
-          BlendNeighbourhood(w->mainFactors, w->alternateFactors, &red, &green, &blue, block.centre,
-                             block.left, block.right, block.up, block.down, block.upperLeft,
-                             block.upperRight, block.lowerLeft, block.lowerRight);
+          columns.Gather(secondaryLayer, width, height, y, from, to);
+        } else {
+          columns.Clear(to - from);
         }
-        stored = (static_cast<std::uint32_t>(red) << 16) | (static_cast<std::uint32_t>(green) << 8) |
-                 static_cast<std::uint32_t>(blue);
+        for (std::int32_t x = from; x < to; ++x) {
+          std::uint32_t& stored = out[x - t.left];
+          // No layer covers the pixel: its colour stays, and only bits
+          // 24-31 (which the composite writes as 0) can change. The host's
+          // pixel is not needed then.
+          if (Coverage(layerRow[x]) == 0u && !columns.Covers(x - from)) {
+            stored &= kColourBits;
+            continue;
+          }
+          const std::uint32_t pixel = ReadAtCursor(image, x, y);
+          std::int32_t red = 0, green = 0, blue = 0;
+          CompositeMainLayer(pixel, layerRow[x], p.mainStrength, &red, &green, &blue);
+          if (p.secondaryLayer) {
+            const SecondaryBlock block = BlockAround(secondaryLayer, width, height, x, y);
+            BlendNeighbourhood(w->mainFactors, w->alternateFactors, &red, &green, &blue,
+                               block.centre, block.left, block.right, block.up, block.down,
+                               block.upperLeft, block.upperRight, block.lowerLeft,
+                               block.lowerRight);
+          }
+          stored = (static_cast<std::uint32_t>(red) << 16) |
+                   (static_cast<std::uint32_t>(green) << 8) | static_cast<std::uint32_t>(blue);
+        }
       }
     }
   }

@@ -132,6 +132,15 @@ TEST_F(PixelChecksums, EveryFrameAndLayerAsRecorded) {
       {"one pixel wide", 1, 40, 16, 16, 4, 3, 11u, trails, 0xFA2131EFA2065386ull},
       {"one pixel", 1, 1, 0, 0, 3, 1, 12u, trails, 0x6D1F168F745D2F08ull},
       {"32000 pixels wide", 32000, 3, 64, 64, 3, 40, 13u, trails, 0xBA769013A2A902E1ull},
+      // Rows of image tiles longer than the stretches the composite ORs the
+      // secondary layer over (recorded on the code before that change).
+      {"one tile wider than a stretch", 600, 24, 0, 0, 4, 10, 14u, trails, 0xC04644B56BB78CA7ull},
+      {"tiles wider than a stretch", 700, 30, 300, 16, 4, 10, 15u,
+       [](ParameterBlock& p) {
+         p.depthTest = 1;
+         p.altLength = 20.0f;
+       },
+       0x28EE01FBE8DD7226ull},
   };
   for (const ChecksumCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -29,7 +29,7 @@ struct SecondaryBlock {
 constexpr std::int32_t kStretch = 256;
 
 struct SecondaryColumns {
-  // or[k] covers column from - 1 + k; 0 outside the image.
+  // ors[k] covers column from - 1 + k; 0 outside the image.
   std::uint32_t ors[kStretch + 2];
 
   void Gather(const std::uint32_t* layer, std::int32_t width, std::int32_t height,

@@ -25,10 +25,10 @@ struct Best {
   std::uint32_t position;
 };
 
-void Consider(const MatchPoints& points, std::uint32_t m1, std::uint32_t m2,
-              std::uint32_t position, Best* best) {
-  const std::uint64_t d = static_cast<std::uint64_t>(MatchDelta(points.match1[position], m1)) +
-                          MatchDelta(points.match2[position], m2);
+// A pixel with match values (v1, v2) at `position`, against the best so far.
+void Consider(std::uint32_t v1, std::uint32_t v2, std::uint32_t position, std::uint32_t m1,
+              std::uint32_t m2, Best* best) {
+  const std::uint64_t d = static_cast<std::uint64_t>(MatchDelta(v1, m1)) + MatchDelta(v2, m2);
   if (d < best->distance || (d == best->distance && position < best->position)) {
     *best = Best{d, position};
   }
@@ -153,7 +153,10 @@ std::uint32_t NearestInGrid(const MatchGrid& g, const MatchPoints& points, std::
                             std::uint32_t m2, const std::uint32_t* guesses, int guessCount,
                             WorkMeter* meter) {
   Best best = {kFar, 0xFFFFFFFFu};
-  for (int i = 0; i < guessCount; ++i) Consider(points, m1, m2, guesses[i], &best);
+  for (int i = 0; i < guessCount; ++i) {
+    const std::uint32_t p = guesses[i];
+    Consider(points.match1[p], points.match2[p], p, m1, m2, &best);
+  }
   const std::int64_t c1 = CellOf(m1, g.lo1, g.shift1), c2 = CellOf(m2, g.lo2, g.shift2);
   // No cell of the grid lies nearer (in cells) than this ring.
   const std::int64_t first = Outside(c1, g.columns) > Outside(c2, g.rows) ? Outside(c1, g.columns)
@@ -186,11 +189,7 @@ std::uint32_t NearestInGrid(const MatchGrid& g, const MatchPoints& points, std::
         const std::uint32_t cell = static_cast<std::uint32_t>(r) * g.columns +
                                    static_cast<std::uint32_t>(col);
         for (std::uint32_t i = g.cellStart[cell]; i < g.cellStart[cell + 1u]; ++i) {
-          const std::uint64_t d = static_cast<std::uint64_t>(MatchDelta(g.values[2u * i], m1)) +
-                                  MatchDelta(g.values[2u * i + 1u], m2);
-          if (d < best.distance || (d == best.distance && g.positions[i] < best.position)) {
-            best = Best{d, g.positions[i]};
-          }
+          Consider(g.values[2u * i], g.values[2u * i + 1u], g.positions[i], m1, m2, &best);
         }
         visited += g.cellStart[cell + 1u] - g.cellStart[cell] + 1u;
       }

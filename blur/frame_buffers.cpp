@@ -18,10 +18,9 @@ Result QueryView(const Pass* pass, int kind, TileBuffer** field) {
 // Whether the view's tiles can be taken in step with the image's: the same
 // size and tile geometry (and 32-bit elements where tile memory is read).
 bool TiledLikeImage(const Pass* pass, TileBuffer* view, bool memoryRead) {
-  ImageDescription v = {};
-  view->ops->GetTileGeometry(view, &v.tileWidth, &v.tileHeight, &v.reserved, &v.pixelDepth);
-  view->ops->GetInfo(view, &v.width, &v.height, &v.bitsPerPixel, &v.formatTag, &v.optionTag);
-  const ImageDescription& info = pass->info;
+  BufferShape v = {};
+  ReadShape(view, &v);
+  const BufferShape& info = pass->info;
   return (!memoryRead || v.pixelDepth == 32) && v.tileWidth == info.tileWidth &&
          v.tileHeight == info.tileHeight && v.width == info.width && v.height == info.height;
 }

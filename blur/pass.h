@@ -13,20 +13,9 @@
 #include "host/tile_iterator.h"
 #include "host/tiled_image.h"
 #include "module/held.h"
+#include "stages/buffer_shape.h"
 
 namespace qxv {
-
-struct ImageDescription {
-  std::uint32_t tileWidth;
-  std::uint32_t tileHeight;
-  std::uint32_t reserved;
-  std::uint32_t pixelDepth;
-  std::uint32_t width;
-  std::uint32_t height;
-  std::uint32_t bitsPerPixel;
-  std::uint32_t formatTag;
-  std::uint32_t optionTag;
-};
 
 enum PassIterator : int {
   kImageIterator,
@@ -43,7 +32,7 @@ struct Pass {
   TiledImage* image;
   BufferSet buffers;
   RenderView* view;
-  ImageDescription info;
+  BufferShape info;
   // The parameter block as the pass took it, once, after normalising it.
   // Every stage reads this copy, so a host that edits the block while the
   // pass polls it gets its edit at the next frame, never a mix of the two.

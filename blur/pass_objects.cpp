@@ -18,7 +18,7 @@ Result MakeTileBuffer(TileBuffer** field, std::uint32_t width, std::uint32_t hei
 }
 
 Result MakeImageSizedBuffer(const Pass* pass, TileBuffer** field) {
-  const ImageDescription& info = pass->info;
+  const BufferShape& info = pass->info;
   return MakeTileBuffer(field, info.width, info.height, info.bitsPerPixel, info.formatTag,
                         info.optionTag);
 }

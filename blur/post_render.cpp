@@ -48,17 +48,8 @@ void AbandonPass(Pass* pass) {
   ReleaseCachedObjects(pass->pblur);
 }
 
-void ReadImageDescription(Pass* pass) {
-  ImageDescription& info = pass->info;
-  TiledImage* image = pass->image;
-  image->ops->GetTileGeometry(image, &info.tileWidth, &info.tileHeight, &info.reserved,
-                              &info.pixelDepth);
-  image->ops->GetInfo(image, &info.width, &info.height, &info.bitsPerPixel, &info.formatTag,
-                      &info.optionTag);
-}
-
 // The cursor takes 16-bit positions, and the pixel loops need tiles to step by.
-bool ImageAddressable(const ImageDescription& info) {
+bool ImageAddressable(const BufferShape& info) {
   return info.width > 0 && info.height > 0 && info.width <= kMaxImageSide &&
          info.height <= kMaxImageSide && info.tileWidth > 0 && info.tileHeight > 0;
 }
@@ -84,7 +75,7 @@ Result PrepareProgressIcon(Pass* pass) {
 // keeping the reference after the composite.
 Result RunFrame(Pass* pass) {
   Pblur* pblur = pass->pblur;
-  ReadImageDescription(pass);
+  ReadShape(pass->image, &pass->info);
   if (pass->info.pixelDepth != 32 || pass->parameters.mode == ModeNone) {
     ReleaseCachedObjects(pblur);
     return S_OK;

@@ -6,16 +6,11 @@
 #include "module/held.h"
 #include "module/host_bridge.h"
 #include "module/protected_block.h"
+#include "stages/buffer_shape.h"
 #include "stages/tile_walker.h"
 
 namespace qxv {
 namespace {
-
-struct BufferShape {
-  std::uint32_t tileWidth, tileHeight, reserved, depth;
-  std::uint32_t width, height, bitsPerPixel, formatTag, optionTag;
-  bool SingleTile() const { return width == tileWidth && height == tileHeight; }
-};
 
 struct Copy {
   TileBuffer* source;
@@ -26,11 +21,6 @@ struct Copy {
   TileIterator* destinationTiles;
   Result result;
 };
-
-void ReadShape(TileBuffer* b, BufferShape* s) {
-  b->ops->GetTileGeometry(b, &s->tileWidth, &s->tileHeight, &s->reserved, &s->depth);
-  b->ops->GetInfo(b, &s->width, &s->height, &s->bitsPerPixel, &s->formatTag, &s->optionTag);
-}
 
 // One row of the source from (x, y) on, into out: from the source's memory
 // where the host gave it, through its cursor otherwise. The bytes are the
@@ -133,7 +123,7 @@ void CopyBody(Copy* c) {
   BufferShape src = {}, dst = {};
   ReadShape(c->source, &src);
   ReadShape(c->destination, &dst);
-  if (src.depth != 32) return;
+  if (src.pixelDepth != 32) return;
   OpenTiles(c->destination, &c->destinationTiles);
   OpenTiles(c->source, &c->sourceTiles);
   std::uint32_t destinationTile = 0, sourceTile = 0;

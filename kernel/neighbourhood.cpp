@@ -18,6 +18,17 @@ Cell Unpack(std::uint32_t v) {
 }
 
 bool AllZero(const Cell& c) { return c.a == 0 && c.r == 0 && c.g == 0 && c.b == 0; }
+bool NotAllZero(const Cell& c) { return !AllZero(c); }
+bool Covered(const Cell& c) { return c.a != 0; }
+
+// The first cell that counts as filled, in neighbourhood order; a zero cell
+// when none does. The fills start their running colour from it.
+Cell FirstFilled(const Block& cells, bool (*filled)(const Cell&)) {
+  for (const Cell& c : cells) {
+    if (filled(c)) return c;
+  }
+  return Cell{};
+}
 
 void TakeColour(Cell& c, const Cell& from) {
   c.r = from.r;
@@ -31,13 +42,7 @@ std::int32_t Clamp255(std::int32_t v) { return v < 0 ? 0 : AtMost(v, 255); }
 
 // Smoothing: a position that is entirely zero is empty.
 void FillByValue(Block& cells) {
-  Cell running{};
-  for (const Cell& c : cells) {
-    if (!AllZero(c)) {
-      running = c;
-      break;
-    }
-  }
+  Cell running = FirstFilled(cells, NotAllZero);
   for (Cell& c : cells) {
     if (AllZero(c)) {
       TakeColour(c, running);
@@ -109,6 +114,14 @@ Cell Average(const Block& c) {
   const std::int32_t b = Kernel(c[0].b, c[1].b, c[2].b, c[3].b, c[4].b, c[5].b, c[6].b, c[7].b,
                                 c[8].b);
   return Cell{AtMost(a, 127), AtMost(r, 255), AtMost(g, 255), AtMost(b, 255)};
+}
+
+// One set of a blend's neighbourhood filled from `running`, pulled toward
+// its centre and averaged.
+Cell SmoothedSet(Block& cells, Cell running) {
+  FillByCoverage(cells, running);
+  Pull(cells);
+  return Average(cells);
 }
 
 double Brightness(std::int32_t r, std::int32_t g, std::int32_t b) {
@@ -207,31 +220,13 @@ void BlendNeighbourhood(const BlendFactors& main, const BlendFactors& alternate,
   for (int k = 0; k < 9; ++k) {
     ((n[k] & kMarkBit) != 0u ? marked : plain)[k] = Unpack(n[k]);
   }
-  Cell plainRunning{};
-  for (const Cell& c : plain) {
-    if (!AllZero(c)) {
-      plainRunning = c;
-      break;
-    }
-  }
-  FillByCoverage(plain, plainRunning);
-  Pull(plain);
-  const Cell u = Average(plain);
+  const Cell u = SmoothedSet(plain, FirstFilled(plain, NotAllZero));
   BlendToward(main.byCoverage[u.a], red, green, blue, u.r, u.g, u.b);
   // Without a marked neighbour the marked set is empty: its blend is the one
   // toward nothing with a = 0, and the first blend left the channels within
   // 0..255, so it would change nothing.
   if ((any & kMarkBit) == 0u) return;
-  Cell markedRunning{};
-  for (const Cell& c : marked) {
-    if (c.a != 0) {
-      markedRunning = c;
-      break;
-    }
-  }
-  FillByCoverage(marked, markedRunning);
-  Pull(marked);
-  const Cell m = Average(marked);
+  const Cell m = SmoothedSet(marked, FirstFilled(marked, Covered));
   BlendToward(alternate.byCoverage[m.a], red, green, blue, m.r, m.g, m.b);
 }
 

@@ -3,7 +3,6 @@
 #include "blur/progress_icon.h"
 #include "blur/streak_step.h"
 #include "kernel/object_tag.h"
-#include "kernel/streak_mix.h"
 #include "module/host_bridge.h"
 #include "stages/tile_walker.h"
 
@@ -46,7 +45,7 @@ const std::uint32_t* PairedMemory(const PairedView& v) {
 // finished tile shown.
 struct StreakTileVisitor {
   Pass* pass;
-  const StreakSettings* settings;
+  const StreakConstants* constants;
   PairedView match1View;
   PairedView match2View;
   PairedView alternateView;
@@ -87,7 +86,7 @@ struct StreakTileVisitor {
       // pixels take a step.
       const std::uint32_t* tagRow = w.tags + y * width;
       for (std::int32_t x = t.left; static_cast<std::uint32_t>(x) < t.columnEnd; ++x) {
-        if ((tagRow[x] & kTagIndexMask) != 0u) StreakPixelStep(pass, w, *settings, x, y);
+        if ((tagRow[x] & kTagIndexMask) != 0u) StreakPixelStep(pass, w, *constants, x, y);
       }
       shell->ops->Poll(shell, 100);
     }
@@ -105,17 +104,12 @@ struct StreakTileVisitor {
 
 void RunStreakPhase(Pass* pass) {
   const ParameterBlock& p = pass->parameters;
-  StreakSettings settings;
-  settings.echoCount = static_cast<double>(p.echoCount);
-  settings.jitter = p.jitter != 0;
-  settings.depthTest = p.depthTest != 0;
-  settings.secondaryLayer = p.secondaryLayer != 0;
-  settings.weightMarked = WeightMarked(p.mainStrength, p.altStrength);
+  const StreakConstants constants = MakeStreakConstants(p);
   TileIterator* images = pass->iterators[kImageIterator];
   if (!images) return;
   StreakTileVisitor visitor;
   visitor.pass = pass;
-  visitor.settings = &settings;
+  visitor.constants = &constants;
   visitor.match1View = {pass->match1View, pass->iterators[kMatch1Iterator], 0, false};
   visitor.match2View = {pass->match2View, pass->iterators[kMatch2Iterator], 0, false};
   visitor.alternateView = {pass->alternateView, pass->iterators[kAlternateIterator], 0, false};

@@ -3,6 +3,7 @@
 #include "blur/previous_position.h"
 #include "kernel/float_to_int.h"
 #include "kernel/object_tag.h"
+#include "kernel/streak_mix.h"
 #include "stages/tile_walker.h"
 #include "weight/scene_lookup.h"
 
@@ -20,8 +21,8 @@ std::int32_t EndCoordinate(std::int32_t start, double k, std::int32_t delta) {
   return ToInt32(static_cast<double>(start) + k * magnitude);
 }
 
-double StreakFloor(const ParameterBlock& p, std::uint32_t altSet) {
-  if (altSet == 0) {
+double StreakFloor(const ParameterBlock& p, bool alternateSet) {
+  if (!alternateSet) {
     if (p.streakLength == 10.0f && p.activeTrailFrames > 0.0f) {
       return 256.0 - 256.0 / static_cast<double>(p.activeTrailFrames);
     }
@@ -38,7 +39,23 @@ std::uint32_t MatchValue(const std::uint32_t* tileMemory, std::ptrdiff_t inTile,
 
 }  // namespace
 
-void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakSettings& settings,
+StreakConstants MakeStreakConstants(const ParameterBlock& p) {
+  StreakConstants c;
+  c.settings.echoCount = static_cast<double>(p.echoCount);
+  c.settings.jitter = p.jitter != 0;
+  c.settings.depthTest = p.depthTest != 0;
+  c.settings.secondaryLayer = p.secondaryLayer != 0;
+  c.settings.weightMarked = WeightMarked(p.mainStrength, p.altStrength);
+  c.lengthFactor[0] = static_cast<double>(p.streakLength) / 10.0;
+  c.lengthFactor[1] = static_cast<double>(p.altLength) / 10.0;
+  c.floor[0] = StreakFloor(p, false);
+  c.floor[1] = StreakFloor(p, true);
+  c.echoRestart = 255.0 - 256.0 / static_cast<double>(p.echoCount);
+  c.reverseFactor = static_cast<double>(p.reverseLength) / 10.0;
+  return c;
+}
+
+void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakConstants& constants,
                      std::int32_t x, std::int32_t y) {
   Pblur* pblur = pass->pblur;
   const ParameterBlock& p = pass->parameters;
@@ -64,8 +81,8 @@ void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakSettings
   // cursors, and only where a streak is painted.
   const std::uint32_t colour = ReadAtCursor(pass->image, x, y);
   const std::uint32_t altSet = p.secondaryLayer ? ReadAtCursor(pass->alternateView, x, y) : 0u;
-  const double length = static_cast<double>(altSet == 0 ? p.streakLength : p.altLength);
-  const double k = length / 10.0;
+  const int set = altSet == 0 ? 0 : 1;
+  const double k = constants.lengthFactor[set];
 
   StreakRequest r;
   r.x0 = x;
@@ -80,26 +97,26 @@ void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakSettings
   r.altSet = static_cast<std::int32_t>(altSet);
   r.outline = (t & kOutlineBit) != 0;
   r.startIntensity = 255.0;
-  r.echoRestart = 255.0 - 256.0 / static_cast<double>(p.echoCount);
+  r.echoRestart = constants.echoRestart;
   r.objectIndex = static_cast<std::int32_t>(index);
   r.startDepth = startDepth;
   r.endDepth = endDepth;
-  r.floor = StreakFloor(p, altSet);
+  r.floor = constants.floor[set];
   StreakCursors cursors;
   cursors.main = w.mainLayer + at;
   cursors.secondary = w.secondaryLayer ? w.secondaryLayer + at : nullptr;
   cursors.tag = w.tags + at;
   cursors.depth = w.depth ? w.depth + at : nullptr;
-  PaintStreak(settings, AskOcclusionGroup, pblur, r, cursors);
+  PaintStreak(constants.settings, AskOcclusionGroup, pblur, r, cursors);
 
   if ((t & kSecondStreakBit) != 0 && p.reverseLength > 0.0f) {
-    const double reverse = static_cast<double>(p.reverseLength) / 10.0;
+    const double reverse = constants.reverseFactor;
     const std::int32_t x1 = r.x1, y1 = r.y1;
     r.x1 = ToInt32(static_cast<double>(x) + reverse * (static_cast<double>(x) - x1));
     r.y1 = ToInt32(static_cast<double>(y) + reverse * (static_cast<double>(y) - y1));
     r.sx = -sx;
     r.sy = -sy;
-    PaintStreak(settings, AskOcclusionGroup, pblur, r, cursors);
+    PaintStreak(constants.settings, AskOcclusionGroup, pblur, r, cursors);
   }
 }
 

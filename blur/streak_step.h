@@ -25,8 +25,20 @@ struct StreakTileMemory {
 
 inline std::int32_t Sign(std::int32_t v) { return (v > 0) - (v < 0); }
 
+// What every step of a streak phase shares, worked out once from the pass's
+// parameters. Arrays are indexed 0 for the main set, 1 for the alternate set.
+struct StreakConstants {
+  StreakSettings settings;
+  double lengthFactor[2];  // the streak length / 10
+  double floor[2];         // the intensity below which a walk stops
+  double echoRestart;      // 255 - 256 / echoCount
+  double reverseFactor;    // reverseLength / 10, used only while above 0
+};
+
+StreakConstants MakeStreakConstants(const ParameterBlock& p);
+
 // The image's cursor (and the alternate view's) stands at (x, y).
-void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakSettings& settings,
+void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakConstants& constants,
                      std::int32_t x, std::int32_t y);
 
 }  // namespace qxv

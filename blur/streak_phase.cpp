@@ -15,18 +15,24 @@ struct PairedView {
   TileBuffer* view;
   TileIterator* iterator;  // null: read through the cursor
   std::uint32_t tile;
+  bool taken;
   bool locked;
 };
 
 // Takes the view's tile that pairs with the image's next one; a view whose
 // tiles run out before the image's is read through its cursor from then on.
 void TakePairedTile(PairedView* v) {
-  v->locked = false;
+  v->taken = false;
   if (!v->iterator) return;
   if (!NextTileId(v->iterator, &v->tile)) {
     v->iterator = nullptr;
     return;
   }
+  v->taken = true;
+}
+
+void LockPairedTile(PairedView* v) {
+  if (!v->taken) return;
   v->view->ops->LockTile(v->view, v->tile);
   v->locked = true;
 }
@@ -34,21 +40,28 @@ void TakePairedTile(PairedView* v) {
 void ReleasePairedTile(PairedView* v) {
   if (v->locked) v->view->ops->UnlockTile(v->view, v->tile);
   v->locked = false;
+  v->taken = false;
 }
 
 const std::uint32_t* PairedMemory(const PairedView& v) {
   return v.locked ? v.view->ops->GetTileData(v.view, v.tile) : nullptr;
 }
 
-// One image tile: the icon shown in its place, the tile and the views'
-// paired tiles locked, a step per pixel with a poll per row, then the
-// finished tile shown.
+// One image tile: the views' paired tiles taken with it, the icon shown in
+// its place, the tile and the paired tiles locked, a step per pixel with a
+// poll per row, then the finished tile shown.
 struct StreakTileVisitor {
   Pass* pass;
   const StreakConstants* constants;
   PairedView match1View;
   PairedView match2View;
   PairedView alternateView;
+
+  void Taken(std::uint32_t) {
+    TakePairedTile(&match1View);
+    TakePairedTile(&match2View);
+    if (pass->parameters.secondaryLayer) TakePairedTile(&alternateView);
+  }
 
   void Enter(const WalkedTile& t) {
     *pass->tileRect = ToRect32(t.rect);
@@ -58,10 +71,13 @@ struct StreakTileVisitor {
   void Visit(const WalkedTile& t) {
     Pblur* pblur = pass->pblur;
     const ParameterBlock& p = pass->parameters;
-    TakePairedTile(&match1View);
-    TakePairedTile(&match2View);
-    if (p.secondaryLayer) TakePairedTile(&alternateView);
+    LockPairedTile(&match1View);
+    LockPairedTile(&match2View);
+    LockPairedTile(&alternateView);
     StreakTileMemory w;
+    // A paired view is tiled like the image, so its tile has the image
+    // tile's rectangle, and rows as long as that rectangle is wide.
+    w.matchStride = t.stride;
     w.match1 = PairedMemory(match1View);
     w.match2 = PairedMemory(match2View);
     w.mainLayer = pblur->mainStreakLayer->ops->GetTileData(pblur->mainStreakLayer,
@@ -110,9 +126,10 @@ void RunStreakPhase(Pass* pass) {
   StreakTileVisitor visitor;
   visitor.pass = pass;
   visitor.constants = &constants;
-  visitor.match1View = {pass->match1View, pass->iterators[kMatch1Iterator], 0, false};
-  visitor.match2View = {pass->match2View, pass->iterators[kMatch2Iterator], 0, false};
-  visitor.alternateView = {pass->alternateView, pass->iterators[kAlternateIterator], 0, false};
+  visitor.match1View = {pass->match1View, pass->iterators[kMatch1Iterator], 0, false, false};
+  visitor.match2View = {pass->match2View, pass->iterators[kMatch2Iterator], 0, false, false};
+  visitor.alternateView = {pass->alternateView, pass->iterators[kAlternateIterator], 0, false,
+                           false};
   // The image is read through its cursor only.
   WalkLimits limits;
   limits.width = pass->info.width;

@@ -2,6 +2,7 @@
 // object was in the previous frame, and the streak (and reverse streak)
 // painted towards it.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "blur/pass.h"
@@ -11,10 +12,11 @@ namespace qxv {
 
 // What the step reads and writes for the current image tile. Whole-image
 // buffers are addressed y * width + x; the match views' paired tiles (when
-// not null) by position within the tile, rows of tileWidth elements.
+// not null) by position within the tile, rows of matchStride elements.
 struct StreakTileMemory {
   const std::uint32_t* match1;  // null: read through the view's cursor
   const std::uint32_t* match2;
+  std::ptrdiff_t matchStride;
   std::uint32_t* mainLayer;
   std::uint32_t* secondaryLayer;
   const std::uint32_t* tags;

@@ -23,7 +23,7 @@ TileStore& CheckedStore(const void* face) {
 
 void CheckedReset(TileStore& store, const BufferSpec& spec) {
   if (!store.Reset(spec.width, spec.height, spec.tileWidth, spec.tileHeight, spec.pixelDepth,
-                   spec.formatTag, spec.optionTag)) {
+                   spec.formatTag, spec.optionTag, spec.cutEdgeTiles)) {
     std::fprintf(stderr, "simulated host: tiles reaching past %u\n",
                  static_cast<unsigned>(TileStore::kMaxExtent));
     std::abort();

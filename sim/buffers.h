@@ -14,12 +14,17 @@ namespace qxv::sim {
 struct BufferSpec {
   std::uint32_t width = 0, height = 0;
   // 0 means one tile covering the buffer in that direction. Tiles at the
-  // right and bottom edges are full-size and reach past the buffer.
+  // right and bottom edges are full-size and reach past the buffer, unless
+  // cutEdgeTiles (below) is set.
   std::uint32_t tileWidth = 0, tileHeight = 0;
   // Reported as bitsPerPixel by GetInfo and pixelDepth by GetTileGeometry;
   // elements are 32 bits whatever it says.
   std::uint32_t pixelDepth = 32;
   std::uint32_t formatTag = 0, optionTag = 0;
+  // Tiles at the right and bottom edges are cut to the buffer, as some hosts
+  // give them: a 10 x 10 buffer in 8 x 8 tiles has right-hand tiles 2 wide,
+  // whose memory has rows of 2 elements.
+  bool cutEdgeTiles = false;
 };
 
 // One reference, owned by the caller. Tiles reaching past 32767 abort.

@@ -38,6 +38,7 @@ struct HostState {
   void (*pollHook)(void* context) = nullptr;
   void* pollContext = nullptr;
   std::vector<Guid> queries;
+  std::vector<HostOp>* opLog = nullptr;
 };
 
 HostState& State() {
@@ -142,6 +143,7 @@ void EnterHostCall(HostOp op) {
   if (s.hostSide) return;
   ++s.hostCalls;
   ++s.opCalls[static_cast<int>(op)];
+  if (s.opLog) s.opLog->push_back(op);
   if (s.failCall != 0 && s.hostCalls == s.failCall) RaiseFailure(s.failError, s.failDetail);
 }
 
@@ -157,6 +159,8 @@ void FailAllocation(std::int64_t k, bool persistent) {
   s.failAllocation = k == 0 ? 0 : s.allocations + k;
   s.failAllocationPersistent = persistent;
 }
+
+void RecordHostOps(std::vector<HostOp>* log) { State().opLog = log; }
 
 std::int64_t HostCallCount() { return State().hostCalls; }
 std::int64_t HostOpCount(HostOp op) { return State().opCalls[static_cast<int>(op)]; }

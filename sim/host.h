@@ -59,6 +59,9 @@ const char* HostOpName(HostOp op);
 void EnterHostCall(HostOp op);
 // Calls of one operation since the host was last reset.
 std::int64_t HostOpCount(HostOp op);
+// Appends every counted host call from now on to *log, in order; null
+// stops. The log belongs to the caller.
+void RecordHostOps(std::vector<HostOp>* log);
 
 // While the host itself works on its objects (a test releasing its frames,
 // say), its calls are neither counted nor failed.

@@ -108,13 +108,15 @@ std::uint32_t RenderedFrame::Pixel(std::uint32_t x, std::uint32_t y) const {
 
 std::vector<std::uint32_t> RenderedFrame::Colour() const { return Snapshot(image); }
 
-void RenderedFrame::Retile(int kind, std::uint32_t tileWidth, std::uint32_t tileHeight) {
+void RenderedFrame::Retile(int kind, std::uint32_t tileWidth, std::uint32_t tileHeight,
+                           bool cutEdgeTiles) {
   TileBuffer** field = Field(kind);
   BufferSpec spec;
   spec.width = width;
   spec.height = height;
   spec.tileWidth = tileWidth;
   spec.tileHeight = tileHeight;
+  spec.cutEdgeTiles = cutEdgeTiles;
   TileBuffer* retiled = NewTileBuffer(spec);
   Fill(retiled, Snapshot(*field));
   SetHostSideWork(true);

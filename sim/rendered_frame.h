@@ -46,7 +46,8 @@ class RenderedFrame {
   std::vector<std::uint32_t> Colour() const;
 
   // Hands over the buffer of one kind tiled otherwise, with the same values.
-  void Retile(int kind, std::uint32_t tileWidth, std::uint32_t tileHeight);
+  void Retile(int kind, std::uint32_t tileWidth, std::uint32_t tileHeight,
+              bool cutEdgeTiles = false);
   // The BufferSet holds exactly the entries the mask asks for.
   void Offer(std::uint32_t neededMask);
   // The buffer of that kind, or null for a kind the host does not render.

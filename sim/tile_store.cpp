@@ -6,7 +6,7 @@ namespace qxv::sim {
 
 bool TileStore::Reset(std::uint32_t width, std::uint32_t height, std::uint32_t tileWidth,
                       std::uint32_t tileHeight, std::uint32_t pixelDepth, std::uint32_t formatTag,
-                      std::uint32_t optionTag) {
+                      std::uint32_t optionTag, bool cutEdges) {
   if (tileWidth == 0) tileWidth = width;
   if (tileHeight == 0) tileHeight = height;
   // The edge tiles reach past the buffer, and their rectangles too must fit.
@@ -25,16 +25,22 @@ bool TileStore::Reset(std::uint32_t width, std::uint32_t height, std::uint32_t t
   pixelDepth_ = pixelDepth;
   formatTag_ = formatTag;
   optionTag_ = optionTag;
+  cutEdges_ = cutEdges;
 
   const bool empty = width == 0 || height == 0 || tileWidth == 0 || tileHeight == 0;
   tilesAcross_ = empty ? 0 : (width + tileWidth - 1) / tileWidth;
   const std::uint32_t tilesDown = empty ? 0 : (height + tileHeight - 1) / tileHeight;
-  const std::size_t tileElements = static_cast<std::size_t>(tileWidth) * tileHeight;
   static std::uint32_t sizings = 0;
   idBase_ = 0x100000u * (1u + (sizings++ % 4000u));
   tiles_.clear();
   tiles_.resize(static_cast<std::size_t>(tilesAcross_) * tilesDown);
-  for (auto& tile : tiles_) tile.reset(new std::uint32_t[tileElements]());
+  // Each tile holds exactly its rectangle, so that a read past a cut tile's
+  // rows leaves its memory.
+  for (std::uint32_t i = 0; i < TileCount(); ++i) {
+    const Rect32 r = TileRect(i);
+    const std::size_t elements = static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top);
+    tiles_[i].reset(new std::uint32_t[elements]());
+  }
   locks_.assign(tiles_.size(), 0);
   LocateCursor();
   return fits;
@@ -49,8 +55,18 @@ bool TileStore::TileOfId(std::uint32_t id, std::uint32_t* index) const {
 Rect32 TileStore::TileRect(std::uint32_t index) const {
   const std::int32_t left = static_cast<std::int32_t>((index % tilesAcross_) * tileWidth_);
   const std::int32_t top = static_cast<std::int32_t>((index / tilesAcross_) * tileHeight_);
-  return Rect32{top, left, top + static_cast<std::int32_t>(tileHeight_),
-                left + static_cast<std::int32_t>(tileWidth_)};
+  std::int32_t right = left + static_cast<std::int32_t>(tileWidth_);
+  std::int32_t bottom = top + static_cast<std::int32_t>(tileHeight_);
+  if (cutEdges_) {
+    right = std::min(right, static_cast<std::int32_t>(width_));
+    bottom = std::min(bottom, static_cast<std::int32_t>(height_));
+  }
+  return Rect32{top, left, bottom, right};
+}
+
+std::uint32_t TileStore::RowLength(std::uint32_t index) const {
+  const Rect32 r = TileRect(index);
+  return static_cast<std::uint32_t>(r.right - r.left);
 }
 
 bool TileStore::Meets(std::uint32_t index, const Rect16& region) const {
@@ -68,7 +84,7 @@ std::uint32_t* TileStore::Element(std::int64_t x, std::int64_t y) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return nullptr;
   const std::uint32_t ux = static_cast<std::uint32_t>(x), uy = static_cast<std::uint32_t>(y);
   const std::uint32_t index = (uy / tileHeight_) * tilesAcross_ + ux / tileWidth_;
-  return tiles_[index].get() + (uy % tileHeight_) * tileWidth_ + ux % tileWidth_;
+  return tiles_[index].get() + (uy % tileHeight_) * RowLength(index) + ux % tileWidth_;
 }
 
 void TileStore::SeekCursor(std::int32_t x, std::int32_t y) {

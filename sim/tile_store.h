@@ -1,5 +1,5 @@
-// Pixel storage behind both simulated buffer kinds: full-size tiles in
-// row-major tile order, per-tile lock counts and a pixel cursor.
+// Pixel storage behind both simulated buffer kinds: tiles in row-major tile
+// order, per-tile lock counts and a pixel cursor.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -16,10 +16,13 @@ class TileStore {
 
   // Drops the old tiles and makes zeroed ones. A tile size of 0 means one tile
   // covering the buffer. False (and an empty 0 x 0 store) when a tile
-  // rectangle would not fit in a Rect16.
+  // rectangle would not fit in a Rect16. With cutEdges, the tiles of the
+  // last column and row are cut to the buffer, rectangle and memory alike
+  // (a row of such a tile is as long as its rectangle is wide); otherwise
+  // every tile is full-size.
   bool Reset(std::uint32_t width, std::uint32_t height, std::uint32_t tileWidth,
              std::uint32_t tileHeight, std::uint32_t pixelDepth, std::uint32_t formatTag,
-             std::uint32_t optionTag);
+             std::uint32_t optionTag, bool cutEdges = false);
 
   std::uint32_t width() const { return width_; }
   std::uint32_t height() const { return height_; }
@@ -47,9 +50,11 @@ class TileStore {
   // False for an id this store does not have.
   bool TileOfId(std::uint32_t id, std::uint32_t* index) const;
 
-  // Full-size tiles: the rectangles of the last column and row may reach past
-  // the buffer.
+  // Full-size tiles' rectangles of the last column and row may reach past
+  // the buffer; cut ones end at its edge.
   Rect32 TileRect(std::uint32_t index) const;
+  // Elements per row of the tile's memory: the width of its rectangle.
+  std::uint32_t RowLength(std::uint32_t index) const;
   std::uint32_t* TileMemory(std::uint32_t index) { return tiles_[index].get(); }
   bool Meets(std::uint32_t index, const Rect16& region) const;
 
@@ -74,6 +79,7 @@ class TileStore {
   std::uint32_t tileWidth_ = 0, tileHeight_ = 0;
   std::uint32_t pixelDepth_ = 0, formatTag_ = 0, optionTag_ = 0;
   std::uint32_t tilesAcross_ = 0;
+  bool cutEdges_ = false;
   std::vector<std::unique_ptr<std::uint32_t[]>> tiles_;
   std::vector<std::int32_t> locks_;
   std::int32_t cursorX_ = 0, cursorY_ = 0;

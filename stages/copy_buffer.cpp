@@ -43,8 +43,8 @@ std::size_t Columns(const WalkedTile& t) {
   return t.columnEnd > left ? t.columnEnd - left : 0u;
 }
 
-// The source is one tile covering it (rows of its width): each destination
-// tile is filled row by row of its memory.
+// The source is one tile covering it: each destination tile is filled row
+// by row of its memory.
 struct FromSingleTile : TileVisitor {
   TileBuffer* source;
   const std::uint32_t* sourceMemory;
@@ -60,21 +60,29 @@ struct FromSingleTile : TileVisitor {
 };
 
 // The destination is one tile: each source tile lands at its own position.
-// Tile memory has rows of the nominal tile width.
+// A source tile's rows are as long as its rectangle is wide, which at the
+// right-hand edge may be less than the tile width.
 struct IntoSingleTile : TileVisitor {
   TileBuffer* source;
-  std::ptrdiff_t sourceStride;
   std::uint32_t* destination;
   std::ptrdiff_t destinationStride;
   void Visit(const WalkedTile& t) {
     if (!destination) return;
     for (std::int32_t y = t.top; static_cast<std::uint32_t>(y) < t.rowEnd; ++y) {
-      const std::uint32_t* from = t.memory ? t.memory + (y - t.top) * sourceStride : nullptr;
+      const std::uint32_t* from = t.memory ? t.Row(y) : nullptr;
       std::uint32_t* to = destination + static_cast<std::ptrdiff_t>(y) * destinationStride + t.left;
       CopyRow(source, from, t.rect.left, y, to, Columns(t));
     }
   }
 };
+
+// Whether the single tile's rectangle holds the whole buffer from its top
+// left: only then is the buffer's pixel (x, y) at y rows of the rectangle's
+// width and x elements into its memory.
+bool CoversBuffer(const Rect16& r, const BufferShape& shape) {
+  return r.top == 0 && r.left == 0 && RectSpan(r.left, r.right) >= shape.width &&
+         RectSpan(r.top, r.bottom) >= shape.height;
+}
 
 void CopyFromSingleTile(Copy* c, const BufferShape& src, std::uint32_t sourceTile,
                         std::uint32_t destinationTile) {
@@ -83,8 +91,12 @@ void CopyFromSingleTile(Copy* c, const BufferShape& src, std::uint32_t sourceTil
   s->ops->LockTile(s, sourceTile);
   FromSingleTile visitor;
   visitor.source = s;
-  visitor.sourceMemory = s->ops->GetTileData(s, sourceTile);
-  visitor.sourceStride = static_cast<std::ptrdiff_t>(src.width);
+  // Where the layout of its memory is not known, the source is read through
+  // its cursor.
+  visitor.sourceMemory =
+      CoversBuffer(*c->sourceRect, src) ? s->ops->GetTileData(s, sourceTile) : nullptr;
+  visitor.sourceStride =
+      static_cast<std::ptrdiff_t>(RectSpan(c->sourceRect->left, c->sourceRect->right));
   WalkLimits limits;
   limits.width = src.width;
   limits.height = src.height;
@@ -102,7 +114,6 @@ void CopyIntoSingleTile(Copy* c, const BufferShape& src, const BufferShape& dst,
   d->ops->LockTile(d, destinationTile);
   IntoSingleTile visitor;
   visitor.source = c->source;
-  visitor.sourceStride = static_cast<std::ptrdiff_t>(src.tileWidth);
   visitor.destination = d->ops->GetTileData(d, destinationTile);
   visitor.destinationStride = static_cast<std::ptrdiff_t>(dst.width);
   WalkLimits limits;

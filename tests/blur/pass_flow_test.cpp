@@ -1,6 +1,9 @@
 // The post-render pass as the host drives it, frame after frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "blur/post_render.h"
 #include "tests/support/module_fixture.h"
 
@@ -193,6 +196,31 @@ TEST_F(PassCases, ProgressIconPaintedPerGlyphAndShownPerTile) {
     EXPECT_EQ(shown[i + 1].source.top, shown[i + 1].destination.top);
   }
   EXPECT_EQ(shown[2].destination.left, 16);  // tiles in order
+}
+
+// Per tile of the streak phase: the next tile of the image and of every
+// view, then the image tile's rectangle and the icon over it, then the
+// locks, image first.
+TEST_F(PassCases, StreakPhaseTakesEveryTileBeforeShowingAndLocking) {
+  using Op = sim::HostOp;
+  const std::vector<Op> perTile = {Op::kNextTile,    Op::kNextTile,  Op::kNextTile,
+                                   Op::kNextTile,    Op::kGetTileRect, Op::kShowRegion,
+                                   Op::kLockTile,    Op::kLockTile,  Op::kLockTile,
+                                   Op::kLockTile};
+  pblur_->parameters.secondaryLayer = 1;
+  StoreFirst(32, 32);
+  Frame tiled(32, 32, 16, 16);
+  tiled.DrawRect(7, 3, 5, 5, 1, 0xC08040);
+  std::vector<Op> ops;
+  sim::RecordHostOps(&ops);
+  EXPECT_EQ(Run(tiled).result, S_OK);
+  sim::RecordHostOps(nullptr);
+  int tiles = 0;
+  for (auto at = ops.begin();
+       (at = std::search(at, ops.end(), perTile.begin(), perTile.end())) != ops.end(); ++at) {
+    ++tiles;
+  }
+  EXPECT_EQ(tiles, 4);
 }
 
 }  // namespace

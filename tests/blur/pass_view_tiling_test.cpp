@@ -14,6 +14,7 @@ class PassViewTiling : public ModuleTest {};
 
 struct Tiling {
   std::uint32_t width, height;  // 0: one tile that way
+  bool cut = false;             // edge tiles cut to the buffer, memory too
 };
 
 struct TilingCase {
@@ -22,7 +23,8 @@ struct TilingCase {
   Tiling match1, match2, alternate;
 };
 
-// A 30 x 30 image, so 16-pixel tiles at the right and bottom reach past it.
+// A 30 x 30 image, so 16-pixel tiles at the right and bottom reach past it
+// (or, cut, are 14 pixels wide and high).
 constexpr std::uint32_t kSide = 30;
 
 const TilingCase kCases[] = {
@@ -35,6 +37,15 @@ const TilingCase kCases[] = {
     {"every view otherwise", {16, 16}, {7, 5}, {32, 8}, {0, 0}},
     {"views in more tiles than the image", {0, 0}, {16, 16}, {8, 8}, {16, 16}},
     {"rows of tiles against columns", {0, 8}, {8, 0}, {8, 0}, {8, 0}},
+    // The image's tile width, another tile height: not in step with the
+    // image's tiles, though the first row of tiles lines up.
+    {"matches of the image's tile width, taller", {16, 16}, {16, 24}, {16, 24}, {16, 16}},
+    // Edge tiles cut to the image, 14 wide and 14 high, memory rows too.
+    {"edge tiles cut, every view alike", {16, 16, true}, {16, 16, true}, {16, 16, true},
+     {16, 16, true}},
+    {"image's edge tiles cut, views in one tile", {16, 16, true}, {0, 0}, {0, 0}, {0, 0}},
+    {"image's edge tiles cut, views finer and cut", {16, 16, true}, {8, 8, true}, {7, 5, true},
+     {7, 5, true}},
 };
 
 // Objects in every tile of the image, one in the alternate set, moving
@@ -58,11 +69,17 @@ TEST_F(PassViewTiling, StreaksAreTheSameWhateverTheViewsTiling) {
     pblur->parameters.trailFrames = 2.0f;
     Result3 out;
     for (int frame = 0; frame < 2; ++frame) {
-      Frame f(kSide, kSide, c.image.width, c.image.height);
+      sim::BufferSpec spec;
+      spec.width = spec.height = kSide;
+      spec.tileWidth = c.image.width;
+      spec.tileHeight = c.image.height;
+      spec.cutEdgeTiles = c.image.cut;
+      Frame f(spec, spec);
+      f.Clear(0x202020);
       Draw(f, frame);
-      f.Retile(kMatch1Buffer, c.match1.width, c.match1.height);
-      f.Retile(kMatch2Buffer, c.match2.width, c.match2.height);
-      f.Retile(kAlternateBuffer, c.alternate.width, c.alternate.height);
+      f.Retile(kMatch1Buffer, c.match1.width, c.match1.height, c.match1.cut);
+      f.Retile(kMatch2Buffer, c.match2.width, c.match2.height, c.match2.cut);
+      f.Retile(kAlternateBuffer, c.alternate.width, c.alternate.height, c.alternate.cut);
       const PassOutcome o = RunPass(pblur, nullptr, f, view_);
       EXPECT_TRUE(o.completed);
       EXPECT_EQ(o.result, S_OK);
@@ -75,8 +92,10 @@ TEST_F(PassViewTiling, StreaksAreTheSameWhateverTheViewsTiling) {
   };
   for (const TilingCase& c : kCases) {
     SCOPED_TRACE(c.name);
+    // The image's tiling, full-size, for every buffer.
     TilingCase alike = c;
-    alike.match1 = alike.match2 = alike.alternate = c.image;
+    alike.image.cut = false;
+    alike.match1 = alike.match2 = alike.alternate = alike.image;
     const Result3 expected = run(alike);
     const Result3 got = run(c);
     // Every object streaks, the last tile's included.

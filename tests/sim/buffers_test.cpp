@@ -74,6 +74,47 @@ TEST(SimBuffers, EdgeTilesAreFullSizeAndReachPastTheBuffer) {
   ReleaseInterface(b);
 }
 
+// The option of a host that cuts its edge tiles to the buffer: rectangles
+// end at the buffer's edge and memory rows are as long as the rectangle is
+// wide; the cursor and the test's accessors see the same pixels.
+TEST(SimBuffers, EdgeTilesCutToTheBufferHaveRowsOfTheirOwnWidth) {
+  BufferSpec spec;
+  spec.width = 10, spec.height = 7, spec.tileWidth = 4, spec.tileHeight = 3;
+  spec.cutEdgeTiles = true;
+  TileBuffer* b = NewTileBuffer(spec);
+  std::uint32_t v[4] = {};
+  b->ops->GetTileGeometry(b, &v[0], &v[1], &v[2], &v[3]);
+  EXPECT_EQ(v[0], 4u);  // the nominal tile size is still reported
+  EXPECT_EQ(v[1], 3u);
+
+  const std::vector<std::uint32_t> ids = TileIds(b, kEverything);
+  ASSERT_EQ(ids.size(), 9u);
+  const std::int16_t rights[] = {4, 8, 10}, bottoms[] = {3, 6, 7};
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    SCOPED_TRACE(i);
+    Rect16 r = {};
+    ASSERT_EQ(b->ops->GetTileRect(b, ids[i], &r), S_OK);
+    EXPECT_EQ(r.right, rights[i % 3]);
+    EXPECT_EQ(r.bottom, bottoms[i / 3]);
+  }
+
+  Fill(b, Ramp(10, 7));
+  b->ops->LockTile(b, ids[5]);  // x 8-9, y 3-5: rows of 2
+  const std::uint32_t* edge = b->ops->GetTileData(b, ids[5]);
+  EXPECT_EQ(std::vector<std::uint32_t>(edge, edge + 6),
+            (std::vector<std::uint32_t>{1308, 1309, 1408, 1409, 1508, 1509}));
+  b->ops->UnlockTile(b, ids[5]);
+  b->ops->SeekPixel(b, 7, 4);
+  for (std::uint32_t x = 7; x < 10; ++x) {
+    std::uint32_t value = 0;
+    b->ops->ReadPixel(b, &value);
+    EXPECT_EQ(value, 1400 + x);
+    b->ops->NextPixel(b);
+  }
+  EXPECT_EQ(Snapshot(b), Ramp(10, 7));
+  ReleaseInterface(b);
+}
+
 TEST(SimBuffers, CursorWalksAcrossTilesAndReportsOnlyAccessOutside) {
   BufferSpec spec;
   spec.width = 10, spec.height = 7, spec.tileWidth = 4, spec.tileHeight = 3;

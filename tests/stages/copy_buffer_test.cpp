@@ -16,6 +16,7 @@ struct Shape {
   std::uint32_t width, height;
   std::uint32_t tileWidth = 0, tileHeight = 0;  // 0: one tile
   std::uint32_t depth = 32;
+  bool cut = false;  // edge tiles cut to the buffer
 };
 
 TileBuffer* NewBuffer(const Shape& s) {
@@ -25,6 +26,7 @@ TileBuffer* NewBuffer(const Shape& s) {
   spec.tileWidth = s.tileWidth;
   spec.tileHeight = s.tileHeight;
   spec.pixelDepth = s.depth;
+  spec.cutEdgeTiles = s.cut;
   return sim::NewTileBuffer(spec);
 }
 
@@ -96,6 +98,13 @@ TEST_F(CopyBufferTest, CopiesWhenOneSideIsASingleTile) {
       {"tiles to smaller single", {7, 5, 3, 2}, {4, 3}, true},
       {"tiles to narrower single", {7, 5, 3, 2}, {4, 5}, true},
       {"single to smaller tiled", {7, 5}, {4, 3, 3, 2}, true},
+      // Edge tiles cut to the buffer: the right-hand tiles are 2 wide, and
+      // so are the rows of their memory.
+      {"tiles cut at the edges to single", {10, 10, 8, 8, 32, true}, {10, 10}, true},
+      {"tiles cut at the edges to larger single", {10, 10, 8, 8, 32, true}, {12, 11}, true},
+      {"tiles cut at the edges to narrower single", {10, 10, 8, 8, 32, true}, {9, 10}, true},
+      {"single to tiles cut at the edges", {10, 10}, {10, 10, 8, 8, 32, true}, true},
+      {"single to smaller tiles cut at the edges", {10, 10}, {9, 9, 8, 8, 32, true}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -19,13 +19,20 @@ struct Fade {
   std::int32_t dx = 10;
   std::int32_t width = 24;
   bool jitter = false;
+  bool depthTest = false;
+  bool secondaryLayer = false;
 };
 
 // Coverages painted along a horizontal streak from x = 0, left to right; the
 // restart amount starts at 255 - 256 / N as the pass gives it.
 std::vector<std::uint32_t> Coverages(const Fade& f) {
   std::vector<std::uint32_t> row(f.width + 1, 0u);
+  // With the depth test, every pixel is the streak's own object: nothing
+  // hides it.
+  std::vector<std::uint32_t> secondary(f.width + 1, 0u), tags(f.width + 1, 1u),
+      depths(f.width + 1, 0u);
   StreakRequest r{};
+  r.objectIndex = 1;
   r.x1 = f.dx;
   r.sx = 1;
   r.width = f.width;
@@ -34,8 +41,9 @@ std::vector<std::uint32_t> Coverages(const Fade& f) {
   r.startIntensity = f.startIntensity;
   r.echoRestart = 255.0 - 256.0 / f.echoCount;
   r.floor = f.floor;
-  const StreakSettings settings{f.echoCount, f.jitter, false, false, 1.0f};
-  PaintStreak(settings, nullptr, nullptr, r, StreakCursors{row.data(), nullptr, nullptr, nullptr});
+  const StreakSettings settings{f.echoCount, f.jitter, f.depthTest, f.secondaryLayer, 1.0f};
+  PaintStreak(settings, nullptr, nullptr, r,
+              StreakCursors{row.data(), secondary.data(), tags.data(), depths.data()});
   EXPECT_EQ(row.back(), 0u);
   std::vector<std::uint32_t> out;
   for (std::int32_t x = 0; x < f.width; ++x) {
@@ -99,13 +107,10 @@ TEST(PaintStreakFadeTest, FloorAndNonFiniteInputs) {
   }
 }
 
+// Every combination of depth test and secondary layer walks its own way;
+// each must draw from the generator at every step.
 TEST(PaintStreakFadeTest, JitterScalesEveryStepFromTheGenerator) {
   const std::uint32_t saved = JitterState();
-  SetJitterState(1u);
-  Fade jittered;
-  jittered.jitter = true;
-  const std::vector<std::uint32_t> painted = Coverages(jittered);
-
   // The same walk by hand, with one draw per visited pixel.
   std::vector<std::uint32_t> expected;
   std::uint32_t state = 1u;
@@ -116,13 +121,27 @@ TEST(PaintStreakFadeTest, JitterScalesEveryStepFromTheGenerator) {
     a -= 2.0 * ((state >> 16) & 0x7FFFu) / 32767.0 * 25.5;
     if (a < 0.0) a += -1.0;
   }
-  EXPECT_EQ(painted, expected);
-  EXPECT_EQ(JitterState(), state);  // none for the loop test that ends the walk
   const std::vector<std::uint32_t> literal = {127, 114, 109, 102, 88, 64, 59, 41, 36, 23};
   EXPECT_EQ(expected, literal);
 
-  Coverages(Fade{});
-  EXPECT_EQ(JitterState(), state);
+  for (const bool depthTest : {false, true}) {
+    for (const bool secondaryLayer : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "depth test " << depthTest << ", secondary layer "
+                                      << secondaryLayer);
+      SetJitterState(1u);
+      Fade jittered;
+      jittered.jitter = true;
+      jittered.depthTest = depthTest;
+      jittered.secondaryLayer = secondaryLayer;
+      EXPECT_EQ(Coverages(jittered), expected);
+      EXPECT_EQ(JitterState(), state);  // none for the loop test that ends the walk
+
+      Fade plain = jittered;
+      plain.jitter = false;
+      Coverages(plain);
+      EXPECT_EQ(JitterState(), state) << "a walk without jitter drew from the generator";
+    }
+  }
   SetJitterState(saved);
 }
 

@@ -108,6 +108,8 @@ TEST(PaintStreakWalkTest, FrameBordersEndTheWalk) {
       {"bottom border", 1, 5, 1, 15, 0, 1, {{1, 5, 127}, {1, 6, 114}, {1, 7, 102}}},
       {"top border on the diagonal", 2, 2, -8, -8, -1, -1,
        {{0, 0, 102}, {1, 1, 114}, {2, 2, 127}}},
+      {"bottom border on the diagonal, down and right", 3, 5, 13, 15, 1, 1,
+       {{3, 5, 127}, {4, 6, 114}, {5, 7, 102}}},
       {"x-major minor step off the bottom", 0, 7, 4, 10, 1, 1, {}},
       {"y-major minor step off the right", 7, 0, 10, 4, 1, 1, {}},
       // The end lies behind the step direction: only floor or border stop it.

@@ -1,4 +1,5 @@
-# Fails when a file of one layer includes a header of a layer above it.
+# Fails when a file of one layer includes a header of a layer above it, or
+# when a host (the simulated host, the tool) includes a header of the module.
 # Layers, bottom to top; module/entry sits on top of everything.
 #   cmake -DROOT=<source dir> -P layering.cmake
 set(layers host module weight kernel stages blur module/entry)

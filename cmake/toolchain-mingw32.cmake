@@ -16,6 +16,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# pkg-config looks in the target's tree alone: the build machine's
+# libraries (OpenImageIO for the tool) cannot be linked into a Windows
+# program, and whatever needs them is left out instead.
+set(ENV{PKG_CONFIG_LIBDIR} "${CMAKE_FIND_ROOT_PATH}/lib/pkgconfig:${CMAKE_FIND_ROOT_PATH}/share/pkgconfig")
+set(ENV{PKG_CONFIG_PATH} "")
 
 # Test programs run under wine (gtest discovery and ctest alike).
 find_program(QXV_WINE wine)

@@ -1,30 +1,20 @@
 #!/usr/bin/env bash
-# Installs what the tests need on top of scripts/install-deps.sh (as root,
-# non-interactively): GoogleTest and Google Benchmark, clang for the fuzz
+# Installs what the tests need on top of scripts/install-deps.sh,
+# non-interactively: GoogleTest and Google Benchmark, clang for the fuzz
 # targets, the 32-bit Windows cross compiler and wine for the suite across
 # the DLL boundary, and Blender, whose renders the tool's tests read. Safe
-# to run again.
+# to run again, as root or as a user with sudo (asked for only when
+# something is missing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/packages.sh
 bash scripts/install-deps.sh
 
-need=()
-have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-
-for pkg in libgtest-dev googletest libbenchmark-dev clang libclang-rt-dev \
-           g++-mingw-w64-i686 blender; do
-  have "$pkg" || need+=("$pkg")
-done
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-  need+=(wine wine32)
-else
-  have wine || need+=(wine)
-  have wine32:i386 || need+=(wine32)
+# wine runs the 32-bit suite with the i386 architecture's wine32.
+if command -v dpkg >/dev/null && ! have_package wine32:i386 &&
+   ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386 ||
+    echo "install-test-deps.sh: cannot add the i386 architecture for wine32 (not root)" >&2
 fi
-
-if [ ${#need[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
-  apt-get install -y -q --no-install-recommends "${need[@]}"
-fi
+install_packages libgtest-dev googletest libbenchmark-dev clang libclang-rt-dev \
+                 g++-mingw-w64-i686 blender wine wine32:i386

@@ -4,9 +4,9 @@
 # are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ "$(id -u)" = 0 ]; then
-  bash scripts/install-deps.sh
-fi
+# Root installs at once; another user through sudo, asked for only when a
+# package is missing. The build itself runs as the caller.
+bash scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DQXV_BUILD_TESTS=OFF -DQXV_BUILD_BENCH=OFF >/dev/null
 cmake --build build/release -j "$(nproc)"

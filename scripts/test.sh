@@ -5,10 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
-# On a fresh machine, as root: install what is missing first.
-if [ "$(id -u)" = 0 ]; then
-  bash scripts/install-test-deps.sh
-fi
+# Install what is missing first: as root at once, as another user through
+# sudo, asked for only when a package is missing. The builds and the tests
+# run as the caller.
+bash scripts/install-test-deps.sh
 
 run_native() {
   local dir=$1 type=$2 sanitize=$3
@@ -39,7 +39,7 @@ run_windows() {
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "test.sh: cannot build or run the Windows suite, missing: ${missing[*]}" >&2
-    echo "test.sh: install g++-mingw-w64-i686, wine and wine32 (run scripts/install-test-deps.sh as root)" >&2
+    echo "test.sh: install g++-mingw-w64-i686, wine and wine32 (scripts/install-test-deps.sh as root or with sudo)" >&2
     exit 1
   fi
   # No window can open (a message box would fail at once rather than wait),
@@ -55,7 +55,7 @@ run_windows() {
   fi
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake \
-    -DQXV_BUILD_TOOLS=OFF -DQXV_BUILD_BENCH=OFF >/dev/null
+    -DQXV_BUILD_TESTS=ON -DQXV_BUILD_TOOLS=OFF -DQXV_BUILD_BENCH=OFF >/dev/null
   cmake --build "$dir" -j "$jobs"
   (cd "$dir" && ctest --output-on-failure)
 }

@@ -5,6 +5,7 @@
 #endif
 
 #include <climits>
+#include <filesystem>
 #include <fstream>
 
 #include "tools/tool_error.h"
@@ -27,6 +28,19 @@ std::string ProgramPath(const char* argv0) {
 
 bool Exists(const std::string& path) { return std::ifstream(path).good(); }
 
+// The folder above, written plainly ("/a" for "/a/tools", ".." for ".").
+std::string Parent(const std::string& folder) {
+  std::string parent = (std::filesystem::path(folder) / "..").lexically_normal().string();
+  if (parent.size() > 1 && (parent.back() == '/' || parent.back() == '\\')) parent.pop_back();
+  return parent;
+}
+
+// A folder as the message writes it: with one closing slash.
+std::string WithSlash(const std::string& folder) {
+  const bool closed = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
+  return closed ? folder : folder + "/";
+}
+
 }  // namespace
 
 sim::ModuleExports LoadModule(const std::string& path) {
@@ -36,14 +50,22 @@ sim::ModuleExports LoadModule(const std::string& path) {
   return module;
 }
 
-std::string DefaultModulePath(const char* argv0) {
-  std::string program = ProgramPath(argv0);
-  std::string::size_type slash = program.find_last_of("/\\");
-  std::string folder = slash == std::string::npos ? "." : program.substr(0, slash);
-  for (const std::string& candidate : {folder + "/" + kModuleFile, folder + "/../" + kModuleFile}) {
+std::vector<std::string> ModuleFolders(const char* argv0) {
+  const std::string program = ProgramPath(argv0);
+  const std::string::size_type slash = program.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? "." : program.substr(0, slash);
+  return {folder, Parent(folder)};
+}
+
+std::string FindModule(const std::vector<std::string>& folders) {
+  std::string lookedIn;
+  for (const std::string& folder : folders) {
+    const std::string candidate = WithSlash(folder) + kModuleFile;
     if (Exists(candidate)) return candidate;
+    lookedIn += (lookedIn.empty() ? "" : ", ") + WithSlash(folder);
   }
-  return folder + "/../" + kModuleFile;
+  InputError(std::string("module ") + kModuleFile + " not found in " + lookedIn +
+             "; give its path with --module FILE");
 }
 
 }  // namespace qxv::tool

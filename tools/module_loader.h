@@ -2,6 +2,7 @@
 // copy linked into the program (the test suite).
 #pragma once
 #include <string>
+#include <vector>
 
 #include "sim/module_exports.h"
 
@@ -11,8 +12,12 @@ namespace qxv::tool {
 // an export.
 sim::ModuleExports LoadModule(const std::string& path);
 
-// Where the module is looked for when --module is not given: next to the
-// running program, then one folder up (the build tree's layout).
-std::string DefaultModulePath(const char* argv0);
+// Where the module is looked for when --module is not given: the running
+// program's folder, then the one above it (the build tree's layout).
+std::vector<std::string> ModuleFolders(const char* argv0);
+
+// The module file in the first of the folders that has one. Throws an input
+// error naming every folder looked in, and --module, when none has it.
+std::string FindModule(const std::vector<std::string>& folders);
 
 }  // namespace qxv::tool

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <iterator>
 
-#include "blur/parameter_block.h"
+#include "host/parameter_block.h"
 #include "tools/frame_pattern.h"
 #include "tools/pass_source.h"
 #include "tools/tool_error.h"

@@ -35,6 +35,10 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
   Options o;
   if (args.empty()) UsageError("missing command: pblur demo or pblur apply (see pblur --help)");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") return o;
+  if (args[0] == "--version") {
+    o.command = Command::Version;
+    return o;
+  }
   if (args[0] == "demo") {
     o.command = Command::Demo;
   } else if (args[0] == "apply") {
@@ -45,6 +49,7 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
   const unsigned mask = o.command == Command::Demo ? kDemo : kApply;
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--help" || args[i] == "-h") {
+      o.helpTopic = o.command;
       o.command = Command::Help;
       return o;
     }
@@ -76,16 +81,27 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
   return o;
 }
 
-void PrintHelp(std::ostream& out) {
-  out << "pblur: the QXVpblur motion blur outside the host\n\n"
-         "usage: pblur demo [options]    render the built-in animated scene and blur it\n"
-         "       pblur apply [options]   blur your own renders (PNG, OpenEXR, TIFF, ...)\n\n";
+void PrintHelp(std::ostream& out, Command topic) {
+  const char* demoUsage = "pblur demo [options]    render the built-in animated scene and blur it\n";
+  const char* applyUsage = "pblur apply [options]   blur your own renders (PNG, OpenEXR, TIFF, ...)\n";
+  const bool demo = topic != Command::Apply, apply = topic != Command::Demo;
+  out << "pblur: the QXVpblur motion blur outside the host\n\n";
+  if (demo && apply) {
+    out << "usage: " << demoUsage << "       " << applyUsage
+        << "       pblur --version         print the version\n"
+        << "       pblur COMMAND --help    the options of one command\n\n";
+  } else {
+    out << "usage: " << (demo ? demoUsage : applyUsage) << "\n";
+  }
   const char* headings[] = {
-      "options of both commands (module default; demo default):", "pblur demo:",
+      demo && apply ? "options of both commands (module default; demo default):"
+                    : "options (module default; demo default):",
+      "pblur demo:",
       "pblur apply (PAT: a file name with one frame number, %d, %04d or ####;\n"
       "  PAT:CH also names the layer or comma-separated channels to read):"};
   const unsigned groups[] = {kBoth, kDemo, kApply};
   for (int g = 0; g < 3; ++g) {
+    if ((groups[g] == kDemo && !demo) || (groups[g] == kApply && !apply)) continue;
     out << headings[g] << "\n";
     for (std::size_t k = 0; k < kOptionCount; ++k) {
       const OptionSpec& s = kOptions[k];
@@ -97,7 +113,7 @@ void PrintHelp(std::ostream& out) {
     }
     out << "\n";
   }
-  out << kApplyNotes;
+  if (apply) out << kApplyNotes;
 }
 
 }  // namespace qxv::tool

@@ -11,7 +11,7 @@
 
 namespace qxv::tool {
 
-enum class Command { Help, Demo, Apply };
+enum class Command { Help, Version, Demo, Apply };
 
 // Only what the user set; everything else keeps the module's own default
 // (or the demo's, where the demo needs another).
@@ -28,6 +28,8 @@ struct Size {
 
 struct Options {
   Command command = Command::Help;
+  // With Command::Help: Demo or Apply for one command's help, else all.
+  Command helpTopic = Command::Help;
   ParameterEdits edits;
   bool quiet = false;
   std::string modulePath;  // empty: next to the program
@@ -48,6 +50,7 @@ struct Options {
 
 // Throws a usage error naming the flag and the reason.
 Options ParseCommandLine(const std::vector<std::string>& args);
-void PrintHelp(std::ostream& out);
+// The help of one command (Demo, Apply) or of both (anything else).
+void PrintHelp(std::ostream& out, Command topic = Command::Help);
 
 }  // namespace qxv::tool

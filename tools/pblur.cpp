@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "project_version.h"
 #include "tools/apply_command.h"
 #include "tools/demo_command.h"
 #include "tools/options.h"
@@ -19,7 +20,7 @@ class LoadedModule {
     else if (linked)
       entry_ = *linked;
     else
-      entry_ = LoadModule(DefaultModulePath(argv0));
+      entry_ = LoadModule(FindModule(ModuleFolders(argv0)));
   }
   ~LoadedModule() { sim::UnloadModuleFile(&entry_); }
   LoadedModule(const LoadedModule&) = delete;
@@ -37,7 +38,11 @@ int RunPblur(const std::vector<std::string>& args, const sim::ModuleExports* lin
   try {
     const Options options = ParseCommandLine(args);
     if (options.command == Command::Help) {
-      PrintHelp(out);
+      PrintHelp(out, options.helpTopic);
+      return 0;
+    }
+    if (options.command == Command::Version) {
+      out << "pblur " << QXV_VERSION << "\n";
       return 0;
     }
     LoadedModule module(options, linked, argv0);

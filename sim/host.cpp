@@ -136,6 +136,8 @@ void ResetHost() {
   const std::int32_t blocks = s.liveBlocks;
   s = HostState();
   s.liveBlocks = blocks;
+  SetModuleMemoryCap(0);
+  ResetMemoryPeak();
 }
 
 void SetHostSideWork(bool on) { State().hostSide = on; }

@@ -15,6 +15,7 @@ struct Ledger {
   ModuleMemory now;
   ModuleMemory peak;
   std::int64_t cap = 0;
+  StorageRefusal refusal = StorageRefusal::kRaise;
 };
 
 Ledger& TheLedger() {
@@ -80,7 +81,12 @@ std::int64_t HostOwnObjectBytes() {
   return bytes;
 }
 
-void SetModuleMemoryCap(std::int64_t bytes) { TheLedger().cap = bytes; }
+void SetModuleMemoryCap(std::int64_t bytes, StorageRefusal refusal) {
+  TheLedger().cap = bytes;
+  TheLedger().refusal = refusal;
+}
+
+StorageRefusal CurrentStorageRefusal() { return TheLedger().refusal; }
 
 bool BlockWithinCap(std::uint32_t bytes) {
   Ledger& l = TheLedger();

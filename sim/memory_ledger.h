@@ -23,11 +23,18 @@ void ResetMemoryPeak();
 // BufferSet entries), which the module only borrows.
 std::int64_t HostOwnObjectBytes();
 
+// How a host that cannot give an object its storage says so.
+enum class StorageRefusal {
+  kRaise,  // it raises E_OUTOFMEMORY from Initialize
+  kEmpty,  // Initialize returns E_OUTOFMEMORY and leaves the object 0 x 0
+};
+
 // From now on the host refuses whatever would take the module past `bytes`
 // (0: no cap): a block comes back null, and an object's storage is not made
-// and the host raises E_OUTOFMEMORY from Initialize, as when its own memory
-// runs out.
-void SetModuleMemoryCap(std::int64_t bytes);
+// and refused as `refusal` says. The simulated host refuses the same way
+// when its own memory runs out.
+void SetModuleMemoryCap(std::int64_t bytes, StorageRefusal refusal = StorageRefusal::kRaise);
+StorageRefusal CurrentStorageRefusal();
 
 // Bookkeeping calls of the simulated host itself.
 bool BlockWithinCap(std::uint32_t bytes);

@@ -82,10 +82,11 @@ struct TileOps {
 
   // Initialize and InitializeImage: one tile covering the object. A host
   // that cannot hold the storage (out of memory, or past the cap on what the
-  // module may take) leaves the object empty and raises E_OUTOFMEMORY.
-  static bool SizeAsOneTile(Face* self, std::uint32_t width, std::uint32_t height,
-                            std::uint32_t pixelDepth, std::uint32_t formatTag,
-                            std::uint32_t optionTag) {
+  // module may take) leaves the object empty and raises E_OUTOFMEMORY, or
+  // returns it.
+  static Result SizeAsOneTile(Face* self, std::uint32_t width, std::uint32_t height,
+                              std::uint32_t pixelDepth, std::uint32_t formatTag,
+                              std::uint32_t optionTag) {
     TileStore& store = StoreOf(self);
     bool fits = false;
     bool held = true;
@@ -94,8 +95,9 @@ struct TileOps {
     } catch (const std::bad_alloc&) {
       held = false;
     }
-    if (held && StorageWithinCap(self)) return fits;
+    if (held && StorageWithinCap(self)) return fits ? S_OK : E_INVALIDARG;
     store.Reset(0, 0, 0, 0, pixelDepth, formatTag, optionTag);
+    if (CurrentStorageRefusal() == StorageRefusal::kEmpty) return E_OUTOFMEMORY;
     RaiseFailure(E_OUTOFMEMORY, 0);
   }
 

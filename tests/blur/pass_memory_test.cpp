@@ -91,12 +91,14 @@ TEST_F(PassMemory, WholeImageBuffersLiveOnlyWhileAPhaseReadsThem) {
 // Every cap, in steps of the smallest block, from what the module holds
 // before the pass to what the pass needs at its peak: the frame completes
 // with the image it gives without a cap (the index refused, the scan finds
-// the same pixels), or it is refused with E_OUTOFMEMORY (a block) or the
-// host raises E_OUTOFMEMORY (an object's storage), and then the image is as
-// rendered, the caches are dropped and nothing is leaked or left locked.
+// the same pixels), or it is refused with E_OUTOFMEMORY (a block, or an
+// object the host left empty) or the host raises E_OUTOFMEMORY (an object's
+// storage), and then the image is as rendered, the caches are dropped and
+// nothing is leaked or left locked.
 struct CapScenario {
   const char* name;
   bool depthInFirstFrame;  // else the reference has no depths to reuse
+  sim::StorageRefusal refusal;
 };
 
 TEST_F(PassMemory, EveryCapCompletesOrRefusesWithTheImageAsRendered) {
@@ -107,18 +109,23 @@ TEST_F(PassMemory, EveryCapCompletesOrRefusesWithTheImageAsRendered) {
     return f;
   };
   const CapScenario scenarios[] = {
-      {"depth test in both frames", true},
-      {"depth test from the second frame", false},
+      {"depth test in both frames", true, sim::StorageRefusal::kRaise},
+      {"depth test from the second frame", false, sim::StorageRefusal::kRaise},
+      {"objects left empty, depth test in both frames", true, sim::StorageRefusal::kEmpty},
+      {"objects left empty, depth test from the second frame", false,
+       sim::StorageRefusal::kEmpty},
   };
   for (const CapScenario& c : scenarios) {
     SCOPED_TRACE(c.name);
-    // Frame 0 stores the reference; the cap is on frame 1, a full pass.
+    // Frame 0 stores the reference (leaving its image alone); the cap is on
+    // frame 1, a full pass.
+    const auto first = frameOf(0);
     const auto runFirst = [&](Pblur* pblur) {
       ParameterBlock& p = sim::ParametersOf(pblur);
       p.depthTest = c.depthInFirstFrame;
       p.trails = 1;
       p.trailFrames = 3.0f;
-      RunPass(pblur, nullptr, *frameOf(0), view_);
+      RunPass(pblur, nullptr, *first, view_);
       p.depthTest = 1;
     };
     Pblur* clean = NewPblurFromFactory();
@@ -132,6 +139,7 @@ TEST_F(PassMemory, EveryCapCompletesOrRefusesWithTheImageAsRendered) {
     clean->ops->Release(clean);
     ASSERT_GT(need, 4 * kWholeImage);  // tags, depth copy, two layers, the index
 
+    const std::vector<std::uint32_t> rendered = sim::Snapshot(frameOf(1)->image);
     const std::int32_t objects = sim::LiveHostObjects();
     const std::int32_t blocks = sim::LiveBlocks();
     int refused = 0, completed = 0;
@@ -139,9 +147,8 @@ TEST_F(PassMemory, EveryCapCompletesOrRefusesWithTheImageAsRendered) {
       SCOPED_TRACE(::testing::Message() << "budget " << budget << " of " << need);
       Pblur* pblur = NewPblurFromFactory();
       runFirst(pblur);
-      sim::SetModuleMemoryCap(sim::ModuleMemoryNow().Total() + budget);
+      sim::SetModuleMemoryCap(sim::ModuleMemoryNow().Total() + budget, c.refusal);
       auto frame = frameOf(1);
-      const std::vector<std::uint32_t> rendered = sim::Snapshot(frame->image);
       const std::int32_t locked = sim::LockedTiles();
       const PassOutcome o = RunPass(pblur, nullptr, *frame, view_);
       sim::SetModuleMemoryCap(0);

@@ -6,10 +6,13 @@
 // each frame, what it still holds after it, and the host's own image and
 // buffers beside them.
 //
-//   qxv_memory_peak [--module FILE] [--cover PERCENT] [--plain] [WxH ...]
+//   qxv_memory_peak [--module FILE] [--cover PERCENT] [--plain] [--cap MB] [WxH ...]
 //
 // --plain keeps the module's defaults (no depth test, no trails); otherwise
 // the depth test and trails of 3 frames are on, the most the pass holds.
+// --cap lets the module have at most that much of the host, as a host with
+// little address space left would; a refused frame is checked to be left
+// as rendered.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -63,7 +66,15 @@ const char* Outcome(const sim::FrameOutcome& o) {
   return "other result";
 }
 
-void Measure(const sim::ModuleExports& module, const Size& s, int cover, bool plain) {
+struct Options {
+  int cover = 100;
+  bool plain = false;
+  std::int64_t capBytes = 0;
+};
+
+void Measure(const sim::ModuleExports& module, const Size& s, const Options& options) {
+  const int cover = options.cover;
+  const bool plain = options.plain;
   PostRenderer* renderer = sim::CreatePostRenderer(module);
   if (!renderer) {
     std::printf("%ux%u: no Pblur\n", s.width, s.height);
@@ -79,9 +90,17 @@ void Measure(const sim::ModuleExports& module, const Size& s, int cover, bool pl
   frame.Offer(sim::NeededBuffersOf(renderer));
   for (int n = 0; n < 3; ++n) {
     DrawScene(frame, n, cover);
+    const std::vector<std::uint32_t> rendered =
+        options.capBytes ? sim::Snapshot(frame.image) : std::vector<std::uint32_t>();
     sim::ResetMemoryPeak();
     const sim::ModuleMemory before = sim::ModuleMemoryNow();
+    sim::SetModuleMemoryCap(options.capBytes);
     const sim::FrameOutcome o = sim::RenderFrame(renderer, nullptr, frame, nullptr);
+    sim::SetModuleMemoryCap(0);
+    if (options.capBytes && (!o.completed || o.result != S_OK)) {
+      std::printf("  refused frame %d left the image %s\n", n,
+                  sim::Snapshot(frame.image) == rendered ? "as rendered" : "CHANGED");
+    }
     const sim::ModuleMemory peak = sim::ModuleMemoryPeak();
     const sim::ModuleMemory after = sim::ModuleMemoryNow();
     std::printf(
@@ -113,26 +132,28 @@ std::string DefaultModule(const char* argv0) {
 
 int main(int argc, char** argv) {
   std::string path = DefaultModule(argv[0]);
-  int cover = 100;
-  bool plain = false;
+  Options options;
   std::vector<Size> sizes;
   for (int i = 1; i < argc; ++i) {
     Size s = {};
     if (!std::strcmp(argv[i], "--module") && i + 1 < argc) {
       path = argv[++i];
     } else if (!std::strcmp(argv[i], "--cover") && i + 1 < argc) {
-      cover = std::atoi(argv[++i]);
+      options.cover = std::atoi(argv[++i]);
     } else if (!std::strcmp(argv[i], "--plain")) {
-      plain = true;
+      options.plain = true;
+    } else if (!std::strcmp(argv[i], "--cap") && i + 1 < argc) {
+      options.capBytes = std::atoll(argv[++i]) * 1000000;
     } else if (std::sscanf(argv[i], "%ux%u", &s.width, &s.height) == 2) {
       sizes.push_back(s);
     } else {
-      std::fprintf(stderr, "usage: %s [--module FILE] [--cover PERCENT] [--plain] [WxH ...]\n",
+      std::fprintf(stderr,
+                   "usage: %s [--module FILE] [--cover PERCENT] [--plain] [--cap MB] [WxH ...]\n",
                    argv[0]);
       return 2;
     }
   }
-  if (cover < 1 || cover > 100) cover = 100;
+  if (options.cover < 1 || options.cover > 100) options.cover = 100;
   if (sizes.empty()) sizes = {{1920, 1080}, {3840, 2160}, {7680, 4320}};
   sim::ModuleExports module;
   std::string why;
@@ -141,7 +162,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   sim::HandOverShell(module);
-  for (const Size& s : sizes) Measure(module, s, cover, plain);
+  for (const Size& s : sizes) Measure(module, s, options);
   sim::UnloadModuleFile(&module);
   return 0;
 }

@@ -74,11 +74,17 @@ void DropStaleReference(Pass* pass) {
 
 Result KeepAsReference(Pass* pass) {
   Pblur* pblur = pass->pblur;
+  // The tags and the depth copy are whole-image buffers that nothing reads
+  // once they are kept, so each goes as soon as its copy is made: a 32-bit
+  // host has little address space to spare.
   Result r = CopyIntoMade(pass, pblur->tagBuffer, &pblur->referenceTags);
-  if (!Failed(r)) r = CopyIntoMade(pass, pass->match1View, &pblur->referenceMatch1);
+  if (Failed(r)) return r;
+  ReleaseField(&pblur->tagBuffer);
+  r = CopyIntoMade(pass, pass->match1View, &pblur->referenceMatch1);
   if (!Failed(r)) r = CopyIntoMade(pass, pass->match2View, &pblur->referenceMatch2);
   if (!Failed(r) && pass->parameters.depthTest) {
     r = CopyIntoMade(pass, pass->depthCopy, &pblur->referenceDepth);
+    if (!Failed(r)) ReleaseField(&pass->depthCopy);
   }
   return r;
 }

@@ -16,7 +16,8 @@ void DropStaleReference(Pass* pass);
 
 // Copies this frame's tags, match values and (with the depth test) depths
 // into the reference buffers, making each one that does not exist yet right
-// before its copy. E_OUTOFMEMORY when a buffer or a copy's block cannot be had.
+// before its copy, and lets go of tagBuffer and depthCopy once they are
+// copied. E_OUTOFMEMORY when a buffer or a copy's block cannot be had.
 Result KeepAsReference(Pass* pass);
 
 }  // namespace qxv

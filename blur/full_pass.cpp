@@ -1,6 +1,7 @@
 #include "blur/full_pass.h"
 
 #include "blur/composite_phase.h"
+#include "blur/frame_buffers.h"
 #include "blur/pass_objects.h"
 #include "blur/progress_icon.h"
 #include "blur/search_host.h"
@@ -147,6 +148,12 @@ Result RunFullPass(Pass* pass) {
   LockForStreaks(pass);
   RunStreakPhase(pass);
   UnlockAfterStreaks(pass);
+  // The streak phase was the reference's last reader: this frame becomes
+  // the reference now, and the tags and depth copy go before the layers are
+  // smoothed. Every object and block the pass asks for is had before the
+  // composite, so a refusal leaves the image as rendered.
+  r = KeepAsReference(pass);
+  if (Failed(r)) return r;
   r = SmoothLayer(pblur->mainStreakLayer, pblur->rowScratch, false);
   if (!Failed(r) && pass->parameters.secondaryLayer) {
     r = SmoothLayer(pblur->secondaryStreakLayer, pblur->rowScratch, true);

@@ -5,8 +5,8 @@
 namespace qxv {
 
 // Runs when a reference frame of the image's size exists: layers, streaks,
-// smoothing and composite. E_OUTOFMEMORY when a working block or host object
-// could not be had before the composite (the image is then untouched).
+// the new reference, smoothing and composite. E_OUTOFMEMORY when a working
+// block or host object could not be had (the image is then untouched).
 Result RunFullPass(Pass* pass);
 
 // After a full pass: layers without trails do not outlive it.

@@ -1,9 +1,26 @@
 #include "blur/pass_objects.h"
 
 #include "host/identifiers.h"
+#include "module/held.h"
 #include "module/host_bridge.h"
 
 namespace qxv {
+namespace {
+
+// A host short of memory may leave a new object empty rather than raise a
+// failure. The pass addresses every object it makes as one tile of the size
+// it asked for, so one that is not (the single-tile test of the copies) is
+// let go before anything reads it.
+template <typename Face>
+Result KeepIfOneTile(Face** field, std::uint32_t width, std::uint32_t height) {
+  std::uint32_t tileWidth = 0, tileHeight = 0, reserved = 0, depth = 0;
+  (*field)->ops->GetTileGeometry(*field, &tileWidth, &tileHeight, &reserved, &depth);
+  if (tileWidth == width && tileHeight == height) return S_OK;
+  ReleaseField(field);
+  return E_OUTOFMEMORY;
+}
+
+}  // namespace
 
 Result MakeTileBuffer(TileBuffer** field, std::uint32_t width, std::uint32_t height,
                       std::uint32_t bitsPerPixel, std::uint32_t formatTag,
@@ -14,7 +31,7 @@ Result MakeTileBuffer(TileBuffer** field, std::uint32_t width, std::uint32_t hei
                                reinterpret_cast<void**>(field));
   if (!*field) return E_OUTOFMEMORY;
   (*field)->ops->Initialize(*field, width, height, bitsPerPixel, formatTag, optionTag);
-  return S_OK;
+  return KeepIfOneTile(field, width, height);
 }
 
 Result MakeImageSizedBuffer(const Pass* pass, TileBuffer** field) {
@@ -30,7 +47,7 @@ Result MakeProgressIcon(Pass* pass) {
   if (!pass->progressIcon) return E_OUTOFMEMORY;
   pass->progressIcon->ops->InitializeImage(pass->progressIcon, pass->info.tileWidth,
                                            pass->info.tileHeight, pass->info.pixelDepth);
-  return S_OK;
+  return KeepIfOneTile(&pass->progressIcon, pass->info.tileWidth, pass->info.tileHeight);
 }
 
 }  // namespace qxv

@@ -71,8 +71,7 @@ Result PrepareProgressIcon(Pass* pass) {
 }
 
 // From the image description to the reference for the next frame. The
-// image is untouched unless this returns S_OK, or E_OUTOFMEMORY from
-// keeping the reference after the composite.
+// image is untouched unless this returns S_OK.
 Result RunFrame(Pass* pass) {
   Pblur* pblur = pass->pblur;
   ReadShape(pass->image, &pass->info);
@@ -81,16 +80,16 @@ Result RunFrame(Pass* pass) {
     return S_OK;
   }
   if (!ImageAddressable(pass->info)) return E_INVALIDARG;
+  // A reference of another size goes before this frame's buffers are made,
+  // so that the two never take address space at once.
+  DropStaleReference(pass);
   Result r = TakeFrameBuffers(pass);
   if (!Failed(r)) r = PrepareProgressIcon(pass);
   if (Failed(r)) return r;
-  DropStaleReference(pass);
   // The first frame, or the first after the caches were dropped, only
   // becomes the reference.
   if (!pblur->referenceTags) return KeepAsReference(pass);
-  r = RunFullPass(pass);
-  if (!Failed(r)) r = KeepAsReference(pass);
-  return r;
+  return RunFullPass(pass);
 }
 
 void PassBody(Pass* pass) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "sim/frame_jump.h"
+#include "sim/memory_ledger.h"
 #include "sim/objects.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -94,14 +95,18 @@ void* QXV_CALL ShellAllocateBlock(HostShell*, std::uint32_t bytes) {
        (s.failAllocationPersistent && s.allocations > s.failAllocation))) {
     return nullptr;
   }
+  if (!BlockWithinCap(bytes)) return nullptr;
   void* block = std::malloc(bytes == 0 ? 1 : bytes);
-  if (block) ++s.liveBlocks;
+  if (!block) return nullptr;
+  ++s.liveBlocks;
+  NoteBlock(block, bytes);
   return block;
 }
 
 void QXV_CALL ShellFreeBlock(HostShell*, void* block) {
   EnterHostCall(HostOp::kFreeBlock);
   if (!block) return;
+  ForgetBlock(block);
   std::free(block);
   --State().liveBlocks;
 }
@@ -109,7 +114,10 @@ void QXV_CALL ShellFreeBlock(HostShell*, void* block) {
 Result QXV_CALL ShellCreateHostObject(HostShell*, const Guid* clsid, Unknown*, std::uint32_t,
                                       const Guid* iid, void** out) {
   EnterHostCall(HostOp::kCreateHostObject);
-  return CreateHostObject(*clsid, *iid, out);
+  const Result r = CreateHostObject(*clsid, *iid, out);
+  // Its storage counts as the module's until the object is gone.
+  if (out && *out) NoteModuleObject(*out);
+  return r;
 }
 
 const HostShellOps kShellOps = {
@@ -129,6 +137,8 @@ void ResetHost() {
   const std::int32_t blocks = s.liveBlocks;
   s = HostState();
   s.liveBlocks = blocks;
+  SetModuleMemoryCap(0);
+  ResetMemoryPeak();
 }
 
 void SetHostSideWork(bool on) { State().hostSide = on; }

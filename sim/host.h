@@ -14,8 +14,9 @@ namespace qxv::sim {
 // The one shell of this process.
 HostShell* Shell();
 
-// Forgets every counter and injection and empties the failure chain. Host
-// objects already made stay alive and counted.
+// Forgets every counter and injection (the module's memory cap included)
+// and empties the failure chain. Host objects already made stay alive and
+// counted.
 void ResetHost();
 
 // The host operations the module calls, counted one by one.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "sim/memory_ledger.h"
 #include "sim/objects.h"
 #include "sim/tile_store.h"
 
@@ -23,7 +24,15 @@ Registry& TheRegistry() {
 
 void RegisterObject(const void* face, ObjectHeader* header) { TheRegistry().live[face] = header; }
 
-void UnregisterObject(const void* face) { TheRegistry().live.erase(face); }
+void UnregisterObject(const void* face) {
+  TheRegistry().live.erase(face);
+  ForgetModuleObject(face);
+}
+
+void ForEachObject(void (*visit)(const void* face, const ObjectHeader& header, void* context),
+                   void* context) {
+  for (const auto& entry : TheRegistry().live) visit(entry.first, *entry.second, context);
+}
 
 ObjectHeader* FindObject(const void* face) {
   Registry& r = TheRegistry();

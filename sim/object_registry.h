@@ -23,6 +23,9 @@ struct ObjectHeader {
 
 void RegisterObject(const void* face, ObjectHeader* header);
 void UnregisterObject(const void* face);
+// Visits every live simulated object, in no particular order.
+void ForEachObject(void (*visit)(const void* face, const ObjectHeader& header, void* context),
+                   void* context);
 // Null when `face` is not a live simulated object.
 ObjectHeader* FindObject(const void* face);
 

@@ -10,9 +10,7 @@ Result QXV_CALL Initialize(TileBuffer* self, std::uint32_t width, std::uint32_t 
                            std::uint32_t bitsPerPixel, std::uint32_t formatTag,
                            std::uint32_t optionTag) {
   EnterHostCall(HostOp::kInitialize);
-  const bool fits =
-      StoreOf(self).Reset(width, height, width, height, bitsPerPixel, formatTag, optionTag);
-  return fits ? S_OK : E_INVALIDARG;
+  return Ops::SizeAsOneTile(self, width, height, bitsPerPixel, formatTag, optionTag);
 }
 
 // Out-of-buffer writes are dropped rather than clamped, so they cannot

@@ -2,11 +2,13 @@
 // operations, written once here over the interface they are seen through.
 #pragma once
 #include <cstdint>
+#include <new>
 
 #include "host/identifiers.h"
 #include "host/tile_buffer.h"
 #include "host/tiled_image.h"
 #include "sim/host.h"
+#include "sim/memory_ledger.h"
 #include "sim/object_registry.h"
 #include "sim/tile_store.h"
 
@@ -76,6 +78,27 @@ struct TileOps {
     }
     *out = nullptr;
     return E_NOINTERFACE;
+  }
+
+  // Initialize and InitializeImage: one tile covering the object. A host
+  // that cannot hold the storage (out of memory, or past the cap on what the
+  // module may take) leaves the object empty and raises E_OUTOFMEMORY, or
+  // returns it.
+  static Result SizeAsOneTile(Face* self, std::uint32_t width, std::uint32_t height,
+                              std::uint32_t pixelDepth, std::uint32_t formatTag,
+                              std::uint32_t optionTag) {
+    TileStore& store = StoreOf(self);
+    bool fits = false;
+    bool held = true;
+    try {
+      fits = store.Reset(width, height, width, height, pixelDepth, formatTag, optionTag);
+    } catch (const std::bad_alloc&) {
+      held = false;
+    }
+    if (held && StorageWithinCap(self)) return fits ? S_OK : E_INVALIDARG;
+    store.Reset(0, 0, 0, 0, pixelDepth, formatTag, optionTag);
+    if (CurrentStorageRefusal() == StorageRefusal::kEmpty) return E_OUTOFMEMORY;
+    RaiseFailure(E_OUTOFMEMORY, 0);
   }
 
   static std::uint32_t QXV_CALL AddRef(Face* self) {

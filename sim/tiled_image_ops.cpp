@@ -10,8 +10,7 @@ using Ops = TileOps<TiledImage>;
 Result QXV_CALL InitializeImage(TiledImage* self, std::uint32_t width, std::uint32_t height,
                                 std::uint32_t pixelDepth) {
   EnterHostCall(HostOp::kInitializeImage);
-  const bool fits = StoreOf(self).Reset(width, height, width, height, pixelDepth, 0, 0);
-  return fits ? S_OK : E_INVALIDARG;
+  return Ops::SizeAsOneTile(self, width, height, pixelDepth, 0, 0);
 }
 
 const TiledImageOps kTiledImageOps = {

@@ -6,9 +6,9 @@
 #include <iterator>
 
 #include "blur/parameter_block.h"
-#include "tools/frame_pattern.h"
-#include "tools/pass_source.h"
-#include "tools/tool_error.h"
+#include "apply/frame_pattern.h"
+#include "apply/pass_source.h"
+#include "apply/apply_error.h"
 
 namespace qxv::tool {
 namespace {
@@ -18,7 +18,7 @@ float Number(const std::string& flag, const std::string& value) {
   errno = 0;
   float v = std::strtof(value.c_str(), &end);
   if (value.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v) || v < 0.0f) {
-    UsageError(flag + ": expected a number of 0 or more, got '" + value + "'");
+    apply::UsageError(flag + ": expected a number of 0 or more, got '" + value + "'");
   }
   return v;
 }
@@ -28,7 +28,7 @@ int Whole(const std::string& flag, const std::string& value, int low, int high) 
   errno = 0;
   long v = std::strtol(value.c_str(), &end, 10);
   if (value.empty() || *end != '\0' || errno == ERANGE || v < low || v > high) {
-    UsageError(flag + ": expected a whole number from " + std::to_string(low) + " to " +
+    apply::UsageError(flag + ": expected a whole number from " + std::to_string(low) + " to " +
                std::to_string(high) + ", got '" + value + "'");
   }
   return static_cast<int>(v);
@@ -36,7 +36,7 @@ int Whole(const std::string& flag, const std::string& value, int low, int high) 
 
 Size Dimensions(const std::string& flag, const std::string& value, int low, int high) {
   std::string::size_type x = value.find('x');
-  if (x == std::string::npos) UsageError(flag + ": expected WIDTHxHEIGHT, got '" + value + "'");
+  if (x == std::string::npos) apply::UsageError(flag + ": expected WIDTHxHEIGHT, got '" + value + "'");
   Size s;
   s.width = static_cast<std::uint32_t>(Whole(flag, value.substr(0, x), low, high));
   s.height = static_cast<std::uint32_t>(Whole(flag, value.substr(x + 1), low, high));
@@ -48,7 +48,7 @@ double Signed(const std::string& flag, const std::string& value) {
   errno = 0;
   const double v = std::strtod(value.c_str(), &end);
   if (value.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v)) {
-    UsageError(flag + ": expected a number or two separated by a comma, got '" + value + "'");
+    apply::UsageError(flag + ": expected a number or two separated by a comma, got '" + value + "'");
   }
   return v;
 }
@@ -58,11 +58,11 @@ std::uint32_t ModeCommand(const std::string& flag, const std::string& value) {
   if (value == "opt-in") return kCommandOptIn;
   if (value == "opt-out") return kCommandOptOut;
   if (value == "none") return kCommandNone;
-  UsageError(flag + ": expected all, opt-in, opt-out or none, got '" + value + "'");
+  apply::UsageError(flag + ": expected all, opt-in, opt-out or none, got '" + value + "'");
 }
 
 std::string Pattern(const std::string& flag, const std::string& value) {
-  CheckPattern(flag, value);
+  apply::CheckPattern(flag, value);
   return value;
 }
 
@@ -132,17 +132,17 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string&, const std::string&) { o.writePasses = true; }},
     {"--colour", "PAT", kApply, "colour frames, RGB or RGBA (required)",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.colour = ParsePassSource(f, v);
+       o.colour = apply::ParsePassSource(f, v);
      }},
     {"--index", "PAT", kApply, "object index frames, 0 = background (required)",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.index = ParsePassSource(f, v);
+       o.index = apply::ParsePassSource(f, v);
      }},
     {"--uv", "PAT", kApply, "UV frames, two channels: both match values",
-     [](Options& o, const std::string& f, const std::string& v) { o.uv = ParsePassSource(f, v); }},
+     [](Options& o, const std::string& f, const std::string& v) { o.uv = apply::ParsePassSource(f, v); }},
     {"--vector", "PAT", kApply, "motion vector frames, two channels: match values derived",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.vector = ParsePassSource(f, v);
+       o.vector = apply::ParsePassSource(f, v);
      }},
     {"--vector-scale", "S[,SY]", kApply, "multiplies the vectors' x and y first (1,1)",
      [](Options& o, const std::string& f, const std::string& v) {
@@ -153,19 +153,19 @@ const OptionSpec kOptions[] = {
      }},
     {"--match1", "PAT", kApply, "first match value frames, with --match2",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.match1 = ParsePassSource(f, v);
+       o.match1 = apply::ParsePassSource(f, v);
      }},
     {"--match2", "PAT", kApply, "second match value frames, with --match1",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.match2 = ParsePassSource(f, v);
+       o.match2 = apply::ParsePassSource(f, v);
      }},
     {"--depth", "PAT", kApply, "depth frames, larger is farther (needed by --depth-test)",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.depth = ParsePassSource(f, v);
+       o.depth = apply::ParsePassSource(f, v);
      }},
     {"--alternate", "PAT", kApply, "alternate-set masks, non-zero = alternate",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.alternate = ParsePassSource(f, v);
+       o.alternate = apply::ParsePassSource(f, v);
      }},
     {"--output", "PAT", kApply, "where the blurred frames go; the extension sets the format",
      [](Options& o, const std::string& f, const std::string& v) { o.output = Pattern(f, v); }},

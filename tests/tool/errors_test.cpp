@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "tests/tool/support.h"
-#include "tools/output_images.h"
+#include "apply/output_images.h"
 
 namespace qxv::tool::test {
 namespace {
@@ -24,13 +24,13 @@ class ToolErrorsTest : public ::testing::Test {
     std::ifstream whole(in_ + "/rendered_000.png", std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
     std::ofstream(scratch_ / "truncated_000.png", std::ios::binary) << bytes.substr(0, 90);
-    WriteImage(scratch_ / "gray_000.png",
-               ValueImage(std::vector<std::uint32_t>(64 * 36, 1), 64, 36));
-    WriteImage(scratch_ / "small_000.png",
-               ValueImage(std::vector<std::uint32_t>(40 * 20, 1), 40, 20));
+    apply::WriteImage(scratch_ / "gray_000.png",
+               apply::ValueImage(std::vector<std::uint32_t>(64 * 36, 1), 64, 36));
+    apply::WriteImage(scratch_ / "small_000.png",
+               apply::ValueImage(std::vector<std::uint32_t>(40 * 20, 1), 40, 20));
     std::filesystem::copy_file(in_ + "/rendered_000.png", scratch_ / "mixed_000.png");
-    WriteImage(scratch_ / "mixed_001.png",
-               ColourImage(std::vector<std::uint32_t>(40 * 20, 0), {}, 40, 20, false));
+    apply::WriteImage(scratch_ / "mixed_001.png",
+               apply::ColourImage(std::vector<std::uint32_t>(40 * 20, 0), {}, 40, 20, false));
     std::filesystem::copy_file(in_ + "/rendered_000.png", scratch_ / "gap_000.png");
     std::filesystem::copy_file(in_ + "/rendered_001.png", scratch_ / "gap_002.png");
     const std::vector<float> ones(64 * 36, 1.0f);

@@ -1,10 +1,10 @@
-#include "tools/output_images.h"
+#include "apply/output_images.h"
 
 #include <algorithm>
 
-#include "tools/pass_values.h"
+#include "apply/pass_values.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 OutputImage ColourImage(const std::vector<std::uint32_t>& colour,
                         const std::vector<std::uint32_t>& alpha, std::uint32_t width,
@@ -43,4 +43,4 @@ OutputImage ValueImage(const std::vector<std::uint32_t>& values, std::uint32_t w
   return image;
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -1,9 +1,9 @@
-#include "tools/pass_values.h"
+#include "apply/pass_values.h"
 
 #include <cmath>
 #include <cstring>
 
-namespace qxv::tool {
+namespace qxv::apply {
 namespace {
 
 double Clamp01(double v) { return v > 0.0 ? (v < 1.0 ? v : 1.0) : 0.0; }  // NaN: 0
@@ -129,4 +129,4 @@ void UvMatchValues(const ChannelImage& pass, const std::vector<std::uint32_t>& o
   }
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -1,15 +1,15 @@
-#include "tools/apply_frames.h"
+#include "apply/apply_frames.h"
 
 #include <filesystem>
 #include <map>
 
-#include "tools/frame_pattern.h"
-#include "tools/tool_error.h"
+#include "apply/frame_pattern.h"
+#include "apply/apply_error.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 namespace {
 
-std::vector<std::pair<const char*, const PassSource*>> Inputs(const Options& o) {
+std::vector<std::pair<const char*, const PassSource*>> Inputs(const ApplySettings& o) {
   std::vector<std::pair<const char*, const PassSource*>> inputs;
   const std::pair<const char*, const PassSource*> all[] = {
       {"--colour", &o.colour}, {"--index", &o.index},
@@ -29,7 +29,7 @@ std::string SamePlace(const std::string& path) {
 
 }  // namespace
 
-FrameRange PlanFrames(const Options& o) {
+FrameRange PlanFrames(const ApplySettings& o) {
   FrameRange range;
   if (!o.first || !o.last) {
     const std::vector<int> present = FramesPresent(o.colour.pattern);
@@ -135,4 +135,4 @@ void FrameReader::Read(int f, sim::PassImages* p, std::vector<std::uint32_t>* al
   }
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 // Whether the text holds exactly one frame number.
 bool HasFrameNumber(const std::string& pattern);
@@ -21,4 +21,4 @@ std::string FrameName(const std::string& pattern, int frame);
 // The frame numbers, in order, of the files that exist under the pattern.
 std::vector<int> FramesPresent(const std::string& pattern);
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -1,12 +1,12 @@
-#include "tools/pass_source.h"
+#include "apply/pass_source.h"
 
 #include <algorithm>
 #include <map>
 
-#include "tools/frame_pattern.h"
-#include "tools/tool_error.h"
+#include "apply/frame_pattern.h"
+#include "apply/apply_error.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 namespace {
 
 std::string Joined(const std::vector<std::string>& names) {
@@ -133,4 +133,4 @@ ChannelImage ReadPass(const PassSource& source, int frame, PassShape shape) {
   return ReadChannels(path, ChooseChannels(path, ChannelNames(path), source.channels, shape));
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "sim/rendered_frame.h"
-#include "tools/options.h"
-#include "tools/pass_values.h"
-#include "tools/surface_tracker.h"
+#include "apply/apply_settings.h"
+#include "apply/pass_values.h"
+#include "apply/surface_tracker.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 struct FrameRange {
   int first = 0, last = 0;
@@ -20,11 +20,11 @@ struct FrameRange {
 // present. Throws an input error naming the file when any pass misses a
 // frame of the range, and a usage error when an output file would be one of
 // the input files.
-FrameRange PlanFrames(const Options& options);
+FrameRange PlanFrames(const ApplySettings& options);
 
 class FrameReader {
  public:
-  explicit FrameReader(const Options& options) : o_(options) {}
+  explicit FrameReader(const ApplySettings& options) : o_(options) {}
 
   // Reads every pass of frame `f`; the first frame read sets the size and
   // whether the colour has alpha, which every later frame must share.
@@ -36,7 +36,7 @@ class FrameReader {
   ChannelImage ReadSized(const PassSource& source, int f, PassShape shape) const;
   void ReadMatches(int f, sim::PassImages* passes);
 
-  const Options& o_;
+  const ApplySettings& o_;
   std::string sizeSource_;  // the first colour frame, for messages
   std::uint32_t width_ = 0, height_ = 0;
   bool alpha_ = false;
@@ -44,4 +44,4 @@ class FrameReader {
   SurfaceTracker tracker_;
 };
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -1,4 +1,4 @@
-#include "tools/module_loader.h"
+#include "apply/module_loader.h"
 
 #if !defined(_WIN32)
 #include <unistd.h>
@@ -7,9 +7,9 @@
 #include <climits>
 #include <fstream>
 
-#include "tools/tool_error.h"
+#include "apply/apply_error.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 namespace {
 
 #if defined(_WIN32)
@@ -46,4 +46,4 @@ std::string DefaultModulePath(const char* argv0) {
   return folder + "/../" + kModuleFile;
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/image_file.h"
+#include "apply/image_file.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 // 0x00RRGGBB colour and, unless empty, 0..255 alpha. As 8-bit samples, or
 // as linear light (alpha as its fraction) when `linear` is set, for
@@ -20,4 +20,4 @@ OutputImage ColourImage(const std::vector<std::uint32_t>& colour,
 OutputImage ValueImage(const std::vector<std::uint32_t>& values, std::uint32_t width,
                        std::uint32_t height);
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -5,7 +5,7 @@
 
 #include "sim/module_exports.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 // Throws an input error naming the file when it cannot be loaded or lacks
 // an export.
@@ -15,4 +15,4 @@ sim::ModuleExports LoadModule(const std::string& path);
 // running program, then one folder up (the build tree's layout).
 std::string DefaultModulePath(const char* argv0);
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <limits>
 
-#include "tools/pass_source.h"
-#include "tools/pass_values.h"
-#include "tools/tool_error.h"
+#include "apply/pass_source.h"
+#include "apply/pass_values.h"
+#include "apply/apply_error.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -36,7 +36,7 @@ ChannelImage Integers(std::vector<double> samples, double unit) {
   return image;
 }
 
-TEST(ToolPassValuesTest, SrgbRoundTripsEveryByteAndClampsTheRest) {
+TEST(ApplyPassValuesTest, SrgbRoundTripsEveryByteAndClampsTheRest) {
   for (int b = 0; b < 256; ++b) {
     EXPECT_EQ(EncodeSrgb(DecodeSrgb(static_cast<std::uint8_t>(b))), b);
     // Through a float, as an EXR stores it.
@@ -47,7 +47,7 @@ TEST(ToolPassValuesTest, SrgbRoundTripsEveryByteAndClampsTheRest) {
   for (const auto& [linear, encoded] : cases) EXPECT_EQ(EncodeSrgb(linear), encoded) << linear;
 }
 
-TEST(ToolPassValuesTest, ColourFromIntegersAsStoredAndFromFloatsThroughSrgb) {
+TEST(ApplyPassValuesTest, ColourFromIntegersAsStoredAndFromFloatsThroughSrgb) {
   ChannelImage rgba = Floats({1.0, 0.5, kNaN, 0.25, 2.0, -1.0, kInf, kNaN}, 4);
   std::vector<std::uint32_t> colour, alpha;
   ColourValues(rgba, &colour, &alpha);
@@ -62,7 +62,7 @@ TEST(ToolPassValuesTest, ColourFromIntegersAsStoredAndFromFloatsThroughSrgb) {
   EXPECT_TRUE(alpha.empty());
 }
 
-TEST(ToolPassValuesTest, ObjectNumbersKeepEachIndexAcrossFramesAndDropBackground) {
+TEST(ApplyPassValuesTest, ObjectNumbersKeepEachIndexAcrossFramesAndDropBackground) {
   ObjectNumbers numbers;
   EXPECT_EQ(numbers.Number(Floats({0, 7, kNaN, -3, 2.4, kInf, 7.2, 1e30})),
             (std::vector<std::uint32_t>{0, 1, 0, 0, 2, 0, 1, 3}));
@@ -71,7 +71,7 @@ TEST(ToolPassValuesTest, ObjectNumbersKeepEachIndexAcrossFramesAndDropBackground
   EXPECT_EQ(numbers.Count(), 4u);
 }
 
-TEST(ToolPassValuesTest, MatchDepthAndAlternateTakeAnyValue) {
+TEST(ApplyPassValuesTest, MatchDepthAndAlternateTakeAnyValue) {
   EXPECT_EQ(MatchValues(Floats({kNaN, -5, 3.9, 1e20, kInf, -kInf})),
             (std::vector<std::uint32_t>{0, 0, 3, 0xFFFFFFFF, 0xFFFFFFFF, 0}));
   EXPECT_EQ(MatchValues(Integers({65535, 4294967295.0}, 65535)),
@@ -94,7 +94,7 @@ TEST(ToolPassValuesTest, MatchDepthAndAlternateTakeAnyValue) {
             (std::vector<std::uint32_t>{0, 1, 1, 0, 1}));
 }
 
-TEST(ToolPassValuesTest, UvFractionsWrapAtTheSeam) {
+TEST(ApplyPassValuesTest, UvFractionsWrapAtTheSeam) {
   // Two pixels of one object with a background pixel between: no pixel of
   // the object lies inside its silhouette, so each keeps its own UV.
   std::vector<std::uint32_t> m1, m2;
@@ -125,7 +125,7 @@ struct Choice {
   std::string message;
 };
 
-TEST(ToolPassSourceTest, ChoosesChannelsByLayerNameOrList) {
+TEST(ApplyPassSourceTest, ChoosesChannelsByLayerNameOrList) {
   const std::vector<std::string> blender = {
       "View.Combined.R", "View.Combined.G", "View.Combined.B", "View.Combined.A", "View.Depth.Z",
       "View.IndexOB.X",  "View.UV.A",       "View.UV.U",       "View.UV.V",       "View.Vector.X",
@@ -173,7 +173,7 @@ TEST(ToolPassSourceTest, ChoosesChannelsByLayerNameOrList) {
     try {
       ChooseChannels("f.exr", blender, c.request, c.shape);
       ADD_FAILURE() << "no error";
-    } catch (const ToolError& e) {
+    } catch (const ApplyError& e) {
       EXPECT_EQ(e.status, kExitInput);
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
@@ -186,7 +186,7 @@ TEST(ToolPassSourceTest, ChoosesChannelsByLayerNameOrList) {
             (std::vector<std::string>{"a", "b"}));
 }
 
-TEST(ToolPassSourceTest, SplitsChannelsOffOnlyAfterTheFrameNumber) {
+TEST(ApplyPassSourceTest, SplitsChannelsOffOnlyAfterTheFrameNumber) {
   const std::pair<std::string, PassSource> cases[] = {
       {"r_####.exr:View.UV", {"r_####.exr", "View.UV"}},
       {"r_%04d.exr:A,B", {"r_%04d.exr", "A,B"}},
@@ -202,4 +202,4 @@ TEST(ToolPassSourceTest, SplitsChannelsOffOnlyAfterTheFrameNumber) {
 }
 
 }  // namespace
-}  // namespace qxv::tool
+}  // namespace qxv::apply

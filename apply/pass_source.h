@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/image_file.h"
+#include "apply/image_file.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 // How many channels a pass takes, and which names it looks for first.
 enum class PassShape {
@@ -36,4 +36,4 @@ std::vector<std::string> ChooseChannels(const std::string& path,
 // Reads one frame of a pass, checking its size against the frame's.
 ChannelImage ReadPass(const PassSource& source, int frame, PassShape shape);
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

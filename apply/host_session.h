@@ -11,9 +11,9 @@
 #include "host/unknown.h"
 #include "sim/module_exports.h"
 #include "sim/rendered_frame.h"
-#include "tools/options.h"
+#include "apply/apply_settings.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 struct WeightValues {
   float primary = 5.0f, secondary = 5.0f;
@@ -49,4 +49,4 @@ class Session {
   RenderView* view_ = nullptr;
 };
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

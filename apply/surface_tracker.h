@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 struct Motion {
   // Per pixel, row-major: where the pixel's point was in the previous
@@ -43,4 +43,4 @@ class SurfaceTracker {
   std::vector<std::uint32_t> offsetCounts_;
 };
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

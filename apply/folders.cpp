@@ -1,11 +1,11 @@
-#include "tools/folders.h"
+#include "apply/folders.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "tools/tool_error.h"
+#include "apply/apply_error.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 void EnsureFolder(const std::string& folder, const std::string& what) {
   std::error_code error;
@@ -21,4 +21,4 @@ std::string FolderOf(const std::string& path) {
   return parent.empty() ? "." : parent.string();
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 // Chosen channels of one file.
 struct ChannelImage {
@@ -59,4 +59,4 @@ void CheckWritable(const std::string& flag, const std::string& path);
 // Throws an input error naming the file.
 void WriteImage(const std::string& path, const OutputImage& image);
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -1,9 +1,9 @@
-#include "tools/surface_tracker.h"
+#include "apply/surface_tracker.h"
 
 #include <cmath>
 #include <cstdlib>
 
-namespace qxv::tool {
+namespace qxv::apply {
 namespace {
 
 // Far enough past any frame the module takes; keeps every later conversion
@@ -110,4 +110,4 @@ void SurfaceTracker::Next(std::uint32_t width, std::uint32_t height,
   }
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

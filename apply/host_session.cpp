@@ -1,13 +1,13 @@
-#include "tools/host_session.h"
+#include "apply/host_session.h"
 
 #include <cstdio>
 #include <string>
 
 #include "sim/driver.h"
 #include "sim/view.h"
-#include "tools/tool_error.h"
+#include "apply/apply_error.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 namespace {
 
 std::string Hex(Result r) {
@@ -82,4 +82,4 @@ void Session::Render(SceneObjectList* scene, sim::RenderedFrame& frame, int fram
   if (outcome.result != S_OK) InputError(where + "PostRender answered " + Hex(outcome.result));
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

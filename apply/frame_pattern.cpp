@@ -1,13 +1,13 @@
-#include "tools/frame_pattern.h"
+#include "apply/frame_pattern.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
 
-#include "tools/tool_error.h"
+#include "apply/apply_error.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 namespace {
 
 // Formatting by hand rather than through snprintf keeps a user's pattern
@@ -90,9 +90,9 @@ std::string FrameName(const std::string& pattern, int frame) {
   return Unescape(pattern.substr(0, c.start)) + digits + Unescape(pattern.substr(c.end));
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 std::vector<int> FramesPresent(const std::string& pattern) {
   Conversion c;
@@ -128,4 +128,4 @@ std::vector<int> FramesPresent(const std::string& pattern) {
   return frames;
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -1,4 +1,4 @@
-#include "tools/image_file.h"
+#include "apply/image_file.h"
 
 #include <OpenImageIO/imageio.h>
 #include <fcntl.h>
@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "tools/png_check.h"
-#include "tools/tool_error.h"
+#include "apply/png_check.h"
+#include "apply/apply_error.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 namespace {
 
 constexpr int kMaxSide = 32000;
@@ -213,4 +213,4 @@ void WriteImage(const std::string& path, const OutputImage& image) {
   }
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -1,10 +1,10 @@
-#include "tools/png_check.h"
+#include "apply/png_check.h"
 
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 std::string PngDamage(const std::string& path) {
   static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -28,4 +28,4 @@ std::string PngDamage(const std::string& path) {
   }
 }
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

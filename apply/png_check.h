@@ -5,10 +5,10 @@
 #pragma once
 #include <string>
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 // Empty when the file is not a PNG or its chunks run whole from the
 // signature to IEND; else why not ("cut short inside a chunk", ...).
 std::string PngDamage(const std::string& path);
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <limits>
 
-#include "tools/surface_tracker.h"
+#include "apply/surface_tracker.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 namespace {
 
 constexpr std::uint32_t kW = 16, kH = 6;
@@ -37,7 +37,7 @@ struct Frames {
   }
 };
 
-TEST(ToolSurfaceTrackerTest, AMovingObjectKeepsItsPointsValues) {
+TEST(ApplySurfaceTrackerTest, AMovingObjectKeepsItsPointsValues) {
   struct Case {
     const char* name;
     double dx, dy;  // to the previous frame, applied to a block at columns 6-11
@@ -69,7 +69,7 @@ TEST(ToolSurfaceTrackerTest, AMovingObjectKeepsItsPointsValues) {
   }
 }
 
-TEST(ToolSurfaceTrackerTest, ValuesChainOverFramesToWhereThePointFirstWas) {
+TEST(ApplySurfaceTrackerTest, ValuesChainOverFramesToWhereThePointFirstWas) {
   Frames t;
   t.Next(Block(0, 4), Uniform(0, 0));
   t.Next(Block(2, 6), Uniform(-2, 0));
@@ -78,7 +78,7 @@ TEST(ToolSurfaceTrackerTest, ValuesChainOverFramesToWhereThePointFirstWas) {
   EXPECT_EQ(t.m1[2 * kW + 6], Fixed(1));
 }
 
-TEST(ToolSurfaceTrackerTest, HiddenPointsTakeTheirObjectsNearestOrAverageValues) {
+TEST(ApplySurfaceTrackerTest, HiddenPointsTakeTheirObjectsNearestOrAverageValues) {
   Frames t;
   t.Next(Block(0, 4), Uniform(0, 0));
   t.Next(Block(4, 8), Uniform(-2, 0));  // first values: x - 2
@@ -96,7 +96,7 @@ TEST(ToolSurfaceTrackerTest, HiddenPointsTakeTheirObjectsNearestOrAverageValues)
   EXPECT_EQ(t.m1[2 * kW + 14], Fixed(18 - 2));
 }
 
-TEST(ToolSurfaceTrackerTest, VectorsThatAreNotNumbersOrHugeStayInRange) {
+TEST(ApplySurfaceTrackerTest, VectorsThatAreNotNumbersOrHugeStayInRange) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   for (double v : {nan, inf, -inf, 1e300, -1e300}) {
@@ -114,7 +114,7 @@ TEST(ToolSurfaceTrackerTest, VectorsThatAreNotNumbersOrHugeStayInRange) {
   }
 }
 
-TEST(ToolSurfaceTrackerTest, ANewSizeStartsAfresh) {
+TEST(ApplySurfaceTrackerTest, ANewSizeStartsAfresh) {
   Frames t;
   t.Next(Block(0, 4), Uniform(0, 0));
   t.Next(Block(2, 6), Uniform(-2, 0));
@@ -127,4 +127,4 @@ TEST(ToolSurfaceTrackerTest, ANewSizeStartsAfresh) {
 }
 
 }  // namespace
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -6,9 +6,9 @@
 #include <map>
 #include <vector>
 
-#include "tools/image_file.h"
+#include "apply/image_file.h"
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 // 8-bit sRGB from linear light and back; NaN is 0, values outside 0..1 are
 // clamped.
@@ -56,4 +56,4 @@ std::vector<std::uint32_t> AlternateValues(const ChannelImage& pass);
 void UvMatchValues(const ChannelImage& pass, const std::vector<std::uint32_t>& objects,
                    std::vector<std::uint32_t>* match1, std::vector<std::uint32_t>* match2);
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

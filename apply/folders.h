@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-namespace qxv::tool {
+namespace qxv::apply {
 
 // Makes the folder and its parents when missing; throws an input error
 // naming `what` (a flag or file) and the reason when that fails or the path
@@ -12,4 +12,4 @@ void EnsureFolder(const std::string& folder, const std::string& what);
 // The folder part of a file path; "." when there is none.
 std::string FolderOf(const std::string& path);
 
-}  // namespace qxv::tool
+}  // namespace qxv::apply

@@ -22,6 +22,18 @@ std::vector<std::pair<const char*, const PassSource*>> Inputs(const ApplySetting
   return inputs;
 }
 
+Motion MotionOf(const ChannelImage& v, const ApplySettings& o) {
+  Motion motion;
+  motion.dx.resize(v.Pixels());
+  motion.dy.resize(v.Pixels());
+  // The option's convention has y up; the module's rows run down.
+  for (std::size_t i = 0; i < v.Pixels(); ++i) {
+    motion.dx[i] = v.At(i, 0) * o.vectorScaleX;
+    motion.dy[i] = -v.At(i, 1) * o.vectorScaleY;
+  }
+  return motion;
+}
+
 std::string SamePlace(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::weakly_canonical(path, ignored).string();
@@ -29,10 +41,10 @@ std::string SamePlace(const std::string& path) {
 
 }  // namespace
 
-FrameRange PlanFrames(const ApplySettings& o) {
+RunPlan PlanFrames(const ApplySettings& o) {
   FrameRange range;
+  const std::vector<int> present = FramesPresent(o.colour.pattern);
   if (!o.first || !o.last) {
-    const std::vector<int> present = FramesPresent(o.colour.pattern);
     if (present.empty()) {
       InputError("--colour: no file matches " + o.colour.pattern + " (" +
                  FrameName(o.colour.pattern, o.first.value_or(1)) + " and the like)");
@@ -46,10 +58,11 @@ FrameRange PlanFrames(const ApplySettings& o) {
     InputError("--colour: no frame from " + std::to_string(range.first) + " on (the last is " +
                std::to_string(range.last) + ")");
   }
+  const RunPlan plan = PlanRun(o, range, present);
   // Every file first: a range given by mistake stops at its first gap
   // rather than listing millions of names.
   const auto inputs = Inputs(o);
-  for (int f = range.first; f <= range.last; ++f) {
+  for (int f = plan.trackFrom; f <= range.last; ++f) {
     for (const auto& [flag, source] : inputs) {
       const std::string path = FrameName(source->pattern, f);
       std::error_code ignored;
@@ -59,7 +72,7 @@ FrameRange PlanFrames(const ApplySettings& o) {
     }
   }
   std::map<std::string, std::string> inputFiles;  // where, to which flag
-  for (int f = range.first; f <= range.last; ++f) {
+  for (int f = plan.trackFrom; f <= range.last; ++f) {
     for (const auto& [flag, source] : inputs) {
       inputFiles.emplace(SamePlace(FrameName(source->pattern, f)), flag);
     }
@@ -71,7 +84,7 @@ FrameRange PlanFrames(const ApplySettings& o) {
       UsageError("--output: " + target + " would overwrite a file of " + hit->second);
     }
   }
-  return range;
+  return plan;
 }
 
 void FrameReader::CheckSize(const std::string& path, const ChannelImage& image) const {
@@ -91,20 +104,20 @@ void FrameReader::ReadMatches(int f, sim::PassImages* p) {
   if (!o_.uv.pattern.empty()) {
     UvMatchValues(ReadSized(o_.uv, f, PassShape::Pair), p->index, &p->match1, &p->match2);
   } else if (!o_.vector.pattern.empty()) {
-    const ChannelImage v = ReadSized(o_.vector, f, PassShape::Pair);
-    Motion motion;
-    motion.dx.resize(v.Pixels());
-    motion.dy.resize(v.Pixels());
-    // The option's convention has y up; the module's rows run down.
-    for (std::size_t i = 0; i < v.Pixels(); ++i) {
-      motion.dx[i] = v.At(i, 0) * o_.vectorScaleX;
-      motion.dy[i] = -v.At(i, 1) * o_.vectorScaleY;
-    }
+    const Motion motion = MotionOf(ReadSized(o_.vector, f, PassShape::Pair), o_);
     tracker_.Next(width_, height_, p->index, motion, &p->match1, &p->match2);
   } else {
     p->match1 = MatchValues(ReadSized(o_.match1, f, PassShape::Value));
     p->match2 = MatchValues(ReadSized(o_.match2, f, PassShape::Value));
   }
+}
+
+void FrameReader::Track(int f) {
+  const std::vector<std::uint32_t> objects = objects_.Number(ReadPass(o_.index, f, PassShape::Value));
+  if (o_.vector.pattern.empty()) return;
+  const ChannelImage v = ReadPass(o_.vector, f, PassShape::Pair);
+  std::vector<std::uint32_t> match1, match2;
+  tracker_.Next(v.width, v.height, objects, MotionOf(v, o_), &match1, &match2);
 }
 
 void FrameReader::Read(int f, sim::PassImages* p, std::vector<std::uint32_t>* alpha) {

@@ -8,19 +8,16 @@
 #include "sim/rendered_frame.h"
 #include "apply/apply_settings.h"
 #include "apply/pass_values.h"
+#include "apply/run_plan.h"
 #include "apply/surface_tracker.h"
 
 namespace qxv::apply {
 
-struct FrameRange {
-  int first = 0, last = 0;
-};
-
 // --first and --last, defaulting to the first and last colour frames
-// present. Throws an input error naming the file when any pass misses a
-// frame of the range, and a usage error when an output file would be one of
-// the input files.
-FrameRange PlanFrames(const ApplySettings& options);
+// present, and the lead-in before them. Throws an input error naming the
+// file when any pass misses a frame the run reads, and a usage error when an
+// output file would be one of the input files.
+RunPlan PlanFrames(const ApplySettings& options);
 
 class FrameReader {
  public:
@@ -30,6 +27,9 @@ class FrameReader {
   // whether the colour has alpha, which every later frame must share.
   // `alpha` is left empty without.
   void Read(int f, sim::PassImages* passes, std::vector<std::uint32_t>* alpha);
+  // Frame `f` before the module's lead-in: only what carries on to later
+  // frames, the object numbers and the tracked match values.
+  void Track(int f);
 
  private:
   void CheckSize(const std::string& path, const ChannelImage& image) const;

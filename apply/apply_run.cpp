@@ -63,10 +63,11 @@ class AlphaPass {
 
 }  // namespace
 
-FrameRange RunApply(const ApplySettings& o, const sim::ModuleExports& module,
-                    const FrameProgress& progress) {
+RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
+                 const FrameProgress& progress) {
   CheckWritable("--output", FrameName(o.output, 0));
-  const FrameRange range = PlanFrames(o);
+  const RunPlan plan = PlanFrames(o);
+  const FrameRange range = plan.written;
   Session session(module);
   session.Edit(o.edits);
   std::unique_ptr<AlphaPass> alphaPass;
@@ -75,8 +76,10 @@ FrameRange RunApply(const ApplySettings& o, const sim::ModuleExports& module,
   sim::PassImages passes;
   std::vector<std::uint32_t> alpha;
   std::unique_ptr<sim::RenderedFrame> frame;
-  if (progress) progress(0, range.last - range.first + 1);
-  for (int f = range.first; f <= range.last; ++f) {
+  const int total = range.last - plan.blurFrom + 1;
+  if (progress) progress(0, total);
+  for (int f = plan.trackFrom; f < plan.blurFrom; ++f) reader.Track(f);
+  for (int f = plan.blurFrom; f <= range.last; ++f) {
     reader.Read(f, &passes, &alpha);
     if (!frame) frame = std::make_unique<sim::RenderedFrame>(passes.width, passes.height, o.tile.width, o.tile.height);
     if (!alpha.empty() && !alphaPass) alphaPass = std::make_unique<AlphaPass>(module, o);
@@ -84,13 +87,15 @@ FrameRange RunApply(const ApplySettings& o, const sim::ModuleExports& module,
     scene.Cover(*std::max_element(passes.index.begin(), passes.index.end()));
     session.Render(scene.List(), *frame, f);
     if (alphaPass) alpha = alphaPass->Blur(passes, alpha, scene, f, o.tile);
-    const std::string target = FrameName(o.output, f);
-    EnsureFolder(FolderOf(target), "--output");
-    WriteImage(target, ColourImage(frame->Colour(), alpha, passes.width, passes.height,
-                                   StoresFloat(target)));
-    if (progress) progress(f - range.first + 1, range.last - range.first + 1);
+    if (f >= range.first) {  // the lead-in only brings the module's state up to date
+      const std::string target = FrameName(o.output, f);
+      EnsureFolder(FolderOf(target), "--output");
+      WriteImage(target, ColourImage(frame->Colour(), alpha, passes.width, passes.height,
+                                     StoresFloat(target)));
+    }
+    if (progress) progress(f - plan.blurFrom + 1, total);
   }
-  return range;
+  return plan;
 }
 
 }  // namespace qxv::apply

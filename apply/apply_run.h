@@ -10,12 +10,13 @@
 namespace qxv::apply {
 
 // Called with 0 done before the first frame is read, then after each frame
-// is written: frames done so far, frames in all.
+// is blurred (and written, unless it is a lead-in frame): frames done so
+// far, frames in all.
 using FrameProgress = std::function<void(int done, int total)>;
 
-// Returns the frames written; throws ApplyError on bad input. Frames
+// Returns what was run and written; throws ApplyError on bad input. Frames
 // written before a failing frame stay; the failing frame leaves no file.
-FrameRange RunApply(const ApplySettings& settings, const sim::ModuleExports& module,
+RunPlan RunApply(const ApplySettings& settings, const sim::ModuleExports& module,
                     const FrameProgress& progress);
 
 }  // namespace qxv::apply

@@ -31,6 +31,9 @@ struct ApplySettings {
   PassSource colour, index, match1, match2, depth, alternate, uv, vector;
   std::string output;
   std::optional<int> first, last;  // unset: the first and last colour frames present
+  // Frames run unwritten before the first; unset: as many as the settings
+  // need for the pixels of a run over the whole shot.
+  std::optional<int> leadIn;
   double vectorScaleX = 1.0, vectorScaleY = 1.0;
 };
 

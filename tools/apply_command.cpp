@@ -10,15 +10,20 @@ namespace qxv::tool {
 
 int RunApply(const Options& o, const sim::ModuleExports& module, std::ostream& out, std::ostream& err) {
   std::optional<ProgressBar> bar;
-  const apply::FrameRange range = apply::RunApply(o, module, [&](int done, int total) {
+  const apply::RunPlan plan = apply::RunApply(o, module, [&](int done, int total) {
     if (!bar) bar.emplace(err, total, o.quiet);
     bar->Update(done);
   });
   if (bar) bar->Finish();
+  const apply::FrameRange range = plan.written;
   if (!o.quiet) {
     out << "pblur apply: frames " << range.first << " to " << range.last << " written to "
-        << apply::FrameName(o.output, range.first) << (range.last > range.first ? " ..." : "")
-        << "\n";
+        << apply::FrameName(o.output, range.first) << (range.last > range.first ? " ..." : "");
+    if (plan.LeadIn() > 0) {
+      out << " (after " << plan.LeadIn() << " lead-in frame" << (plan.LeadIn() > 1 ? "s" : "")
+          << " from " << plan.blurFrom << ")";
+    }
+    out << "\n";
   }
   return 0;
 }

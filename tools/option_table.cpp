@@ -173,6 +173,11 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string& f, const std::string& v) {
        o.first = Whole(f, v, 0, 9999999);
      }},
+    {"--lead-in", "N", kApply,
+     "frames run unwritten before --first (as many as the whole run's pixels need)",
+     [](Options& o, const std::string& f, const std::string& v) {
+       o.leadIn = Whole(f, v, 0, 9999999);
+     }},
     {"--last", "N", kApply, "last frame number (the last colour frame present)",
      [](Options& o, const std::string& f, const std::string& v) {
        o.last = Whole(f, v, 0, 9999999);
@@ -200,9 +205,12 @@ const char kApplyNotes[] =
     "  match1/2 integers as stored; floats truncated, NaN 0, saturating\n"
     "  depth    larger is farther; negative is 0, NaN and infinity farthest\n"
     "  alternate non-zero selects the alternate set (NaN counts as 0)\n"
-    "Frames: the first frame gives the second its previous frame and is written\n"
-    "as it was; a frame missing in the range is an error; --output may not name\n"
-    "an input file. No scene means no Weights: modes all and opt-out blur every\n"
+    "Frames: the first frame of the shot gives the second its previous frame and\n"
+    "is written as it was. A range that starts later (--first) first runs the\n"
+    "frames before it unwritten, so it writes the pixels of a run over the whole\n"
+    "shot: one frame, or, with --trails, --jitter or --vector, every frame from\n"
+    "the shot's first (--lead-in N runs N instead). A frame missing in the range\n"
+    "is an error; --output may not name an input file. No scene means no Weights: modes all and opt-out blur every\n"
     "object, opt-in none.\n";
 
 }  // namespace qxv::tool

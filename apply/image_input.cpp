@@ -98,6 +98,12 @@ struct Target {
   int channel;
 };
 
+template <typename T, typename Out>
+void ScatterTo(const T* in, std::size_t n, std::size_t stripChannels, Out* out,
+               std::size_t stride) {
+  for (std::size_t i = 0; i < n; ++i) out[i * stride] = static_cast<Out>(in[i * stripChannels]);
+}
+
 template <typename T>
 void Scatter(const std::vector<unsigned char>& strip, std::size_t firstRow, std::size_t rows,
              int first, int stripChannels, const std::vector<Target>& targets,
@@ -107,10 +113,13 @@ void Scatter(const std::vector<unsigned char>& strip, std::size_t firstRow, std:
   for (const Target& t : targets) {
     ChannelImage& image = images[t.image];
     const std::size_t stride = image.names.size();
-    double* out = image.samples.data() + firstRow * width * stride + t.slot;
+    const std::size_t at = firstRow * width * stride + t.slot;
     const T* in = values + (t.channel - first);
-    for (std::size_t i = 0, n = rows * width; i < n; ++i) {
-      out[i * stride] = static_cast<double>(in[i * static_cast<std::size_t>(stripChannels)]);
+    const std::size_t n = rows * width, step = static_cast<std::size_t>(stripChannels);
+    if (image.wide.empty()) {
+      ScatterTo(in, n, step, image.samples.data() + at, stride);
+    } else {
+      ScatterTo(in, n, step, image.wide.data() + at, stride);
     }
   }
 }
@@ -172,14 +181,20 @@ std::vector<ChannelImage> InputFile::Read(const std::vector<std::vector<std::str
     image.windows = ImageWindows{spec.x, spec.y, spec.full_x, spec.full_y, spec.full_width,
                                  spec.full_height};
     image.metadata = metadata;
-    image.samples.resize(image.Pixels() * sets[k].size());
+    bool wide = false;
     for (std::size_t slot = 0; slot < sets[k].size(); ++slot) {
       const int c = spec.channelindex(sets[k][slot]);
       if (c < 0) InputError(path_ + ": no channel " + sets[k][slot]);
       const double unit = IntegerUnit(spec.channelformat(c));
+      wide = wide || unit > 65535.0;
       image.integral.push_back(unit > 0.0);
       image.unit.push_back(unit > 0.0 ? unit : 1.0);
       targets.push_back(Target{k, slot, c});
+    }
+    if (wide) {
+      image.wide.resize(image.Pixels() * sets[k].size());
+    } else {
+      image.samples.resize(image.Pixels() * sets[k].size());
     }
   }
   if (targets.empty()) return images;

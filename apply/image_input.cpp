@@ -1,8 +1,5 @@
 #include "apply/image_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -15,28 +12,6 @@ namespace qxv::apply {
 namespace {
 
 constexpr int kMaxSide = 32000;
-
-// Some of OpenImageIO's format libraries print their own complaint about a
-// damaged file on stderr besides reporting it; the tool's one line names the
-// file and the reason, so theirs is silenced while a file is read.
-class QuietStderr {
- public:
-  QuietStderr() : saved_(dup(2)) {
-    const int null = open("/dev/null", O_WRONLY);
-    if (saved_ >= 0 && null >= 0) dup2(null, 2);
-    if (null >= 0) close(null);
-  }
-  ~QuietStderr() {
-    if (saved_ < 0) return;
-    dup2(saved_, 2);
-    close(saved_);
-  }
-  QuietStderr(const QuietStderr&) = delete;
-  QuietStderr& operator=(const QuietStderr&) = delete;
-
- private:
-  int saved_;
-};
 
 // OpenImageIO's messages may span lines; the tool reports one.
 std::string FirstLine(std::string message) {
@@ -151,7 +126,6 @@ OIIO::TypeDesc ReadType(const OIIO::ImageSpec& spec, int c) {
 }  // namespace
 
 InputFile::InputFile(const std::string& path) : path_(path) {
-  QuietStderr quiet;
   input_ = Open(path);
   names_ = input_->spec().channelnames;
 }
@@ -161,7 +135,6 @@ InputFile::~InputFile() {
 }
 
 std::vector<ChannelImage> InputFile::Read(const std::vector<std::vector<std::string>>& sets) {
-  QuietStderr quiet;
   const OIIO::ImageSpec& spec = input_->spec();
   std::vector<ChannelImage> images(sets.size());
   std::vector<Target> targets;

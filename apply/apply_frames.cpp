@@ -1,5 +1,6 @@
 #include "apply/apply_frames.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -21,6 +22,9 @@ std::vector<std::pair<const char*, const PassSource*>> Inputs(const ApplySetting
   }
   return inputs;
 }
+
+// The passes of a frame, in the order their files are opened.
+enum Slot : std::size_t { kColour, kIndex, kMatch1, kMatch2, kUv, kVector, kDepth, kAlternate, kSlots };
 
 Motion MotionOf(const ChannelImage& v, const ApplySettings& o) {
   Motion motion;
@@ -94,35 +98,64 @@ void FrameReader::CheckSize(const std::string& path, const ChannelImage& image) 
              std::to_string(height_));
 }
 
-ChannelImage FrameReader::ReadSized(const PassSource& source, int f, PassShape shape) const {
-  ChannelImage image = ReadPass(source, f, shape);
-  CheckSize(FrameName(source.pattern, f), image);
-  return image;
-}
-
-void FrameReader::ReadMatches(int f, sim::PassImages* p) {
+void FrameReader::Matches(int f, std::vector<ChannelImage>& read, sim::PassImages* p) {
   if (!o_.uv.pattern.empty()) {
-    UvMatchValues(ReadSized(o_.uv, f, PassShape::Pair), p->index, &p->match1, &p->match2);
+    UvMatchValues(read[kUv], p->index, &p->match1, &p->match2);
   } else if (!o_.vector.pattern.empty()) {
-    const Motion motion = MotionOf(ReadSized(o_.vector, f, PassShape::Pair), o_);
-    tracker_.Next(width_, height_, p->index, motion, &p->match1, &p->match2);
+    tracker_.Next(width_, height_, p->index, MotionOf(read[kVector], o_), &p->match1, &p->match2);
   } else {
-    p->match1 = MatchValues(ReadSized(o_.match1, f, PassShape::Value));
-    p->match2 = MatchValues(ReadSized(o_.match2, f, PassShape::Value));
+    p->match1 = MatchValues(read[kMatch1]);
+    p->match2 = MatchValues(read[kMatch2]);
   }
 }
 
 void FrameReader::Track(int f) {
-  const std::vector<std::uint32_t> objects = objects_.Number(ReadPass(o_.index, f, PassShape::Value));
-  if (o_.vector.pattern.empty()) return;
-  const ChannelImage v = ReadPass(o_.vector, f, PassShape::Pair);
+  // Only --vector carries values from frame to frame outside the module.
+  const std::string indexPath = FrameName(o_.index.pattern, f);
+  const std::string vectorPath = FrameName(o_.vector.pattern, f);
+  InputFile file(indexPath);
+  std::vector<std::vector<std::string>> sets = {
+      ChooseChannels(indexPath, file.Names(), o_.index.channels, PassShape::Value)};
+  if (vectorPath == indexPath) {
+    sets.push_back(ChooseChannels(vectorPath, file.Names(), o_.vector.channels, PassShape::Pair));
+  }
+  std::vector<ChannelImage> read = file.Read(sets);
+  if (vectorPath != indexPath) read.push_back(ReadPass(o_.vector, f, PassShape::Pair));
   std::vector<std::uint32_t> match1, match2;
-  tracker_.Next(v.width, v.height, objects, MotionOf(v, o_), &match1, &match2);
+  tracker_.Next(read[1].width, read[1].height, objects_.Number(read[0]), MotionOf(read[1], o_),
+                &match1, &match2);
 }
 
-void FrameReader::Read(int f, sim::PassImages* p, std::vector<std::uint32_t>* alpha) {
+void FrameReader::Read(int f, FrameInput* frame) {
+  const PassSource* sources[kSlots] = {&o_.colour, &o_.index, &o_.match1, &o_.match2,
+                                       &o_.uv,     &o_.vector, &o_.depth, &o_.alternate};
+  const PassShape shapes[kSlots] = {PassShape::Colour, PassShape::Value, PassShape::Value,
+                                    PassShape::Value,  PassShape::Pair,  PassShape::Pair,
+                                    PassShape::Value,  PassShape::Value};
+  // Each file once, in the order its first pass comes, with every channel
+  // any of its passes wants.
+  std::vector<std::pair<std::string, std::vector<std::size_t>>> files;
+  for (std::size_t slot = 0; slot < kSlots; ++slot) {
+    if (sources[slot]->pattern.empty()) continue;
+    const std::string path = FrameName(sources[slot]->pattern, f);
+    auto same = std::find_if(files.begin(), files.end(),
+                             [&path](const auto& file) { return file.first == path; });
+    if (same == files.end()) same = files.insert(files.end(), {path, {}});
+    same->second.push_back(slot);
+  }
+  std::vector<ChannelImage> read(kSlots);
+  for (const auto& [path, slots] : files) {
+    InputFile file(path);
+    std::vector<std::vector<std::string>> sets;
+    for (std::size_t slot : slots) {
+      sets.push_back(ChooseChannels(path, file.Names(), sources[slot]->channels, shapes[slot]));
+    }
+    std::vector<ChannelImage> images = file.Read(sets);
+    for (std::size_t k = 0; k < slots.size(); ++k) read[slots[k]] = std::move(images[k]);
+  }
+
   const std::string colourPath = FrameName(o_.colour.pattern, f);
-  const ChannelImage colour = ReadPass(o_.colour, f, PassShape::Colour);
+  ChannelImage& colour = read[kColour];
   const bool hasAlpha = colour.names.size() == 4;
   if (sizeSource_.empty()) {
     sizeSource_ = colourPath;
@@ -130,22 +163,28 @@ void FrameReader::Read(int f, sim::PassImages* p, std::vector<std::uint32_t>* al
     height_ = colour.height;
     alpha_ = hasAlpha;
   }
-  CheckSize(colourPath, colour);
+  for (std::size_t slot = 0; slot < kSlots; ++slot) {
+    if (!sources[slot]->pattern.empty()) CheckSize(FrameName(sources[slot]->pattern, f), read[slot]);
+  }
   if (hasAlpha != alpha_) {
     InputError(colourPath + ": " + (hasAlpha ? "has alpha, but " : "has no alpha, but ") +
                sizeSource_ + (alpha_ ? " has" : " has none"));
   }
+  sim::PassImages* p = &frame->passes;
+  frame->number = f;
   p->width = width_;
   p->height = height_;
-  ColourValues(colour, &p->colour, alpha);
-  p->index = objects_.Number(ReadSized(o_.index, f, PassShape::Value));
-  ReadMatches(f, p);
+  frame->outputBits = OutputBits(FrameName(o_.output, f), colour);
+  frame->codes = CodesOf(colour, RangeFor(frame->outputBits));
+  p->colour = std::move(frame->codes.colour);
+  frame->codes.colour.clear();
+  p->index = objects_.Number(read[kIndex]);
+  Matches(f, read, p);
   p->depth.clear();
   p->alternate.clear();
-  if (!o_.depth.pattern.empty()) p->depth = DepthValues(ReadSized(o_.depth, f, PassShape::Value));
-  if (!o_.alternate.pattern.empty()) {
-    p->alternate = AlternateValues(ReadSized(o_.alternate, f, PassShape::Value));
-  }
+  if (!o_.depth.pattern.empty()) p->depth = DepthValues(read[kDepth]);
+  if (!o_.alternate.pattern.empty()) p->alternate = AlternateValues(read[kAlternate]);
+  frame->colour = std::move(colour);
 }
 
 }  // namespace qxv::apply

@@ -1,15 +1,17 @@
-// What pblur apply reads: which frames, checked before anything is written,
+// What apply reads: which frames, checked before anything is written,
 // and each frame's passes turned into the module's values.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "sim/rendered_frame.h"
 #include "apply/apply_settings.h"
+#include "apply/colour_frame.h"
+#include "apply/image_file.h"
 #include "apply/pass_values.h"
 #include "apply/run_plan.h"
 #include "apply/surface_tracker.h"
+#include "sim/rendered_frame.h"
 
 namespace qxv::apply {
 
@@ -19,22 +21,31 @@ namespace qxv::apply {
 // output file would be one of the input files.
 RunPlan PlanFrames(const ApplySettings& options);
 
+// One frame as read: the module's passes (colour as codes), the colour as
+// stored and its codes, and how the output stores it.
+struct FrameInput {
+  int number = 0;
+  sim::PassImages passes;
+  ChannelImage colour;
+  ColourCodes codes;  // colour left empty: it is passes.colour
+  int outputBits = 8;
+};
+
 class FrameReader {
  public:
   explicit FrameReader(const ApplySettings& options) : o_(options) {}
 
-  // Reads every pass of frame `f`; the first frame read sets the size and
+  // Reads every pass of frame `f`, each file opened and decoded once
+  // however many passes it holds; the first frame read sets the size and
   // whether the colour has alpha, which every later frame must share.
-  // `alpha` is left empty without.
-  void Read(int f, sim::PassImages* passes, std::vector<std::uint32_t>* alpha);
+  void Read(int f, FrameInput* frame);
   // Frame `f` before the module's lead-in: only what carries on to later
   // frames, the object numbers and the tracked match values.
   void Track(int f);
 
  private:
   void CheckSize(const std::string& path, const ChannelImage& image) const;
-  ChannelImage ReadSized(const PassSource& source, int f, PassShape shape) const;
-  void ReadMatches(int f, sim::PassImages* passes);
+  void Matches(int f, std::vector<ChannelImage>& read, sim::PassImages* passes);
 
   const ApplySettings& o_;
   std::string sizeSource_;  // the first colour frame, for messages

@@ -1,99 +1,103 @@
 #include "apply/apply_run.h"
 
-#include <algorithm>
-#include <memory>
+#include <exception>
+#include <thread>
 
-#include "sim/scene.h"
-#include "apply/apply_frames.h"
+#include "apply/apply_error.h"
 #include "apply/folders.h"
 #include "apply/frame_pattern.h"
-#include "sim/rendered_frame.h"
-#include "apply/host_session.h"
+#include "apply/handoff.h"
 #include "apply/image_file.h"
-#include "apply/output_images.h"
+#include "apply/module_blur.h"
 
 namespace qxv::apply {
 namespace {
 
-// The user's renders come without a scene: one top-level node per object
-// number, none with a Weight, so every object counts as having none.
-class FlatScene {
- public:
-  FlatScene() : scene_(sim::NewScene()) {}
-  ~FlatScene() { sim::DestroyScene(scene_); }
-  FlatScene(const FlatScene&) = delete;
-  FlatScene& operator=(const FlatScene&) = delete;
-
-  void Cover(std::uint32_t largestIndex) {
-    while (count_ < largestIndex) {
-      sim::AddRenderedObject(scene_, sim::AddNode(scene_, -1));
-      ++count_;
-    }
-  }
-  SceneObjectList* List() const { return sim::ObjectList(scene_); }
-
- private:
-  sim::Scene* scene_;
-  std::uint32_t count_ = 0;
+struct BlurredFrame {
+  FrameInput input;
+  ColourCodes blurred;
 };
 
-// Alpha is blurred by a Pblur of its own with the same settings, over the
-// same passes with the alpha as a gray picture, so a streak's coverage
-// follows its colour's.
-class AlphaPass {
- public:
-  AlphaPass(const sim::ModuleExports& module, const ApplySettings& o) : session_(module) {
-    session_.Edit(o.edits);
-  }
-  std::vector<std::uint32_t> Blur(sim::PassImages passes, const std::vector<std::uint32_t>& alpha,
-                                  const FlatScene& scene, int f, Size tile) {
-    if (!frame_) frame_ = std::make_unique<sim::RenderedFrame>(passes.width, passes.height, tile.width, tile.height);
-    for (std::size_t i = 0; i < alpha.size(); ++i) passes.colour[i] = alpha[i] * 0x010101u;
-    frame_->Load(passes);
-    session_.Render(scene.List(), *frame_, f);
-    std::vector<std::uint32_t> out = frame_->Colour();
-    for (std::uint32_t& v : out) v = (v >> 8) & 0xFF;
-    return out;
-  }
+void Write(const ApplySettings& o, BlurredFrame& frame) {
+  FrameInput& in = frame.input;
+  const std::string target = FrameName(o.output, in.number);
+  EnsureFolder(FolderOf(target), "--output");
+  // The codes the module was given, to tell which pixels it left alone.
+  in.codes.colour = std::move(in.passes.colour);
+  WriteImage(target, ColourPicture(in.colour, in.codes, frame.blurred, in.outputBits));
+}
 
- private:
-  Session session_;
-  std::unique_ptr<sim::RenderedFrame> frame_;
+// A stage's failure, kept for the host's thread to raise once every stage
+// has stopped.
+struct Failure {
+  std::exception_ptr error;
+  void Keep() { error = std::current_exception(); }
 };
 
 }  // namespace
 
+// Three stages, one frame each at a time: frame n+1 is read and frame n-1
+// written while the module blurs frame n on this thread, the host's. Frames
+// are written in order. A failing read or blur still lets every frame
+// before it be written; a failing write stops the others at once.
 RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
                  const FrameProgress& progress) {
   CheckWritable("--output", FrameName(o.output, 0));
   const RunPlan plan = PlanFrames(o);
   const FrameRange range = plan.written;
-  Session session(module);
-  session.Edit(o.edits);
-  std::unique_ptr<AlphaPass> alphaPass;
-  FlatScene scene;
-  FrameReader reader(o);
-  sim::PassImages passes;
-  std::vector<std::uint32_t> alpha;
-  std::unique_ptr<sim::RenderedFrame> frame;
-  const int total = range.last - plan.blurFrom + 1;
+  const int total = range.last - range.first + 1;
+  ModuleBlur blur(module, o);
   if (progress) progress(0, total);
-  for (int f = plan.trackFrom; f < plan.blurFrom; ++f) reader.Track(f);
-  for (int f = plan.blurFrom; f <= range.last; ++f) {
-    reader.Read(f, &passes, &alpha);
-    if (!frame) frame = std::make_unique<sim::RenderedFrame>(passes.width, passes.height, o.tile.width, o.tile.height);
-    if (!alpha.empty() && !alphaPass) alphaPass = std::make_unique<AlphaPass>(module, o);
-    frame->Load(passes);
-    scene.Cover(*std::max_element(passes.index.begin(), passes.index.end()));
-    session.Render(scene.List(), *frame, f);
-    if (alphaPass) alpha = alphaPass->Blur(passes, alpha, scene, f, o.tile);
-    if (f >= range.first) {  // the lead-in only brings the module's state up to date
-      const std::string target = FrameName(o.output, f);
-      EnsureFolder(FolderOf(target), "--output");
-      WriteImage(target, ColourImage(frame->Colour(), alpha, passes.width, passes.height,
-                                     StoresFloat(target)));
+
+  Handoff<FrameInput> toBlur;
+  Handoff<BlurredFrame> toWrite;
+  Failure readFailure, blurFailure, writeFailure;
+  std::thread reader([&] {
+    try {
+      FrameReader frames(o);
+      for (int f = plan.trackFrom; f < plan.blurFrom; ++f) frames.Track(f);
+      for (int f = plan.blurFrom; f <= range.last; ++f) {
+        FrameInput in;
+        frames.Read(f, &in);
+        if (!toBlur.Give(std::move(in))) break;
+      }
+    } catch (...) {
+      readFailure.Keep();
     }
-    if (progress) progress(f - plan.blurFrom + 1, total);
+    toBlur.Finish();
+  });
+  std::thread writer([&] {
+    try {
+      BlurredFrame frame;
+      while (toWrite.Take(&frame)) {
+        Write(o, frame);
+        if (progress) progress(frame.input.number - range.first + 1, total);
+      }
+    } catch (...) {
+      writeFailure.Keep();
+      toWrite.Stop();
+    }
+  });
+  try {
+    FrameInput in;
+    while (toBlur.Take(&in)) {
+      BlurredFrame frame;
+      frame.blurred = blur.Blur(in);
+      // The lead-in only brings the module's state up to date.
+      if (in.number < range.first) continue;
+      frame.input = std::move(in);
+      if (!toWrite.Give(std::move(frame))) break;
+    }
+  } catch (...) {
+    blurFailure.Keep();
+  }
+  toWrite.Finish();
+  toBlur.Stop();
+  writer.join();
+  reader.join();
+  // The earliest frame's failure: the writer's is the oldest frame.
+  for (const Failure* f : {&writeFailure, &blurFailure, &readFailure}) {
+    if (f->error) std::rethrow_exception(f->error);
   }
   return plan;
 }

@@ -6,6 +6,7 @@
 
 #include "apply/frame_pattern.h"
 #include "apply/apply_error.h"
+#include "apply/flag_errors.h"
 
 namespace qxv::apply {
 namespace {
@@ -71,7 +72,7 @@ RunPlan PlanFrames(const ApplySettings& o) {
       const std::string path = FrameName(source->pattern, f);
       std::error_code ignored;
       if (!std::filesystem::exists(path, ignored)) {
-        InputError(path + ": No such file (frame " + std::to_string(f) + " of " + flag + ")");
+        InputError(std::string(flag) + ": " + path + ": No such file (frame " + std::to_string(f) + ")");
       }
     }
   }
@@ -144,14 +145,19 @@ void FrameReader::Read(int f, FrameInput* frame) {
     same->second.push_back(slot);
   }
   std::vector<ChannelImage> read(kSlots);
+  static const char* const kFlags[kSlots] = {"--colour", "--index", "--match1", "--match2",
+                                             "--uv",     "--vector", "--depth", "--alternate"};
   for (const auto& [path, slots] : files) {
-    InputFile file(path);
-    std::vector<std::vector<std::string>> sets;
-    for (std::size_t slot : slots) {
-      sets.push_back(ChooseChannels(path, file.Names(), sources[slot]->channels, shapes[slot]));
-    }
-    std::vector<ChannelImage> images = file.Read(sets);
-    for (std::size_t k = 0; k < slots.size(); ++k) read[slots[k]] = std::move(images[k]);
+    // A file that fails mid-run is named by the first pass it holds.
+    ForFlag(kFlags[slots.front()], [&, &path = path, &slots = slots] {
+      InputFile file(path);
+      std::vector<std::vector<std::string>> sets;
+      for (std::size_t slot : slots) {
+        sets.push_back(ChooseChannels(path, file.Names(), sources[slot]->channels, shapes[slot]));
+      }
+      std::vector<ChannelImage> images = file.Read(sets);
+      for (std::size_t k = 0; k < slots.size(); ++k) read[slots[k]] = std::move(images[k]);
+    });
   }
 
   const std::string colourPath = FrameName(o_.colour.pattern, f);

@@ -1,12 +1,15 @@
 #include "apply/apply_run.h"
 
 #include <exception>
+#include <new>
 #include <thread>
 
 #include "apply/apply_error.h"
 #include "apply/folders.h"
 #include "apply/frame_pattern.h"
+#include "apply/flag_errors.h"
 #include "apply/handoff.h"
+#include "apply/header_scan.h"
 #include "apply/image_file.h"
 #include "apply/module_blur.h"
 
@@ -24,7 +27,29 @@ void Write(const ApplySettings& o, BlurredFrame& frame) {
   EnsureFolder(FolderOf(target), "--output");
   // The codes the module was given, to tell which pixels it left alone.
   in.codes.colour = std::move(in.passes.colour);
-  WriteImage(target, ColourPicture(in.colour, in.codes, frame.blurred, in.outputBits));
+  ForFlag("--output", [&] {
+    try {
+      WriteImage(target, ColourPicture(in.colour, in.codes, frame.blurred, in.outputBits));
+    } catch (const ApplyError& e) {
+      throw ApplyError(e.status, "frame " + std::to_string(in.number) + ": " + e.what());
+    }
+  });
+}
+
+// A frame's peak, in bytes per pixel: the passes as decoded and as the
+// module's values, the simulated host's image and buffers, the module's own
+// whole-image buffers, and the picture going out.
+constexpr double kBytesPerPixel = 200.0;
+constexpr int kFramesUnderWay = 3;  // one read, one blurred, one written
+
+// Memory running out is the frame's size, said so, not a stray bad_alloc.
+[[noreturn]] void NoMemory(int frame, const ScannedFrames& size) {
+  const double pixels = static_cast<double>(size.width) * size.height;
+  const long long megabytes =
+      static_cast<long long>(pixels * kBytesPerPixel * kFramesUnderWay / 1.0e6) + 1;
+  InputError("frame " + std::to_string(frame) + ": not enough memory: " +
+             std::to_string(size.width) + "x" + std::to_string(size.height) +
+             " frames need about " + std::to_string(megabytes) + " MB");
 }
 
 // A stage's failure, kept for the host's thread to raise once every stage
@@ -41,10 +66,11 @@ struct Failure {
 // are written in order. A failing read or blur still lets every frame
 // before it be written; a failing write stops the others at once.
 RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
-                 const FrameProgress& progress) {
+                 const FrameProgress& progress, const Warning& warn) {
   CheckWritable("--output", FrameName(o.output, 0));
   const RunPlan plan = PlanFrames(o);
   const FrameRange range = plan.written;
+  const ScannedFrames scanned = ScanHeaders(o, plan, warn);
   const int total = range.last - range.first + 1;
   ModuleBlur blur(module, o);
   if (progress) progress(0, total);
@@ -58,7 +84,11 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
       for (int f = plan.trackFrom; f < plan.blurFrom; ++f) frames.Track(f);
       for (int f = plan.blurFrom; f <= range.last; ++f) {
         FrameInput in;
-        frames.Read(f, &in);
+        try {
+          frames.Read(f, &in);
+        } catch (const std::bad_alloc&) {
+          NoMemory(f, scanned);
+        }
         if (!toBlur.Give(std::move(in))) break;
       }
     } catch (...) {
@@ -70,7 +100,11 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
     try {
       BlurredFrame frame;
       while (toWrite.Take(&frame)) {
-        Write(o, frame);
+        try {
+          Write(o, frame);
+        } catch (const std::bad_alloc&) {
+          NoMemory(frame.input.number, scanned);
+        }
         if (progress) progress(frame.input.number - range.first + 1, total);
       }
     } catch (...) {
@@ -82,7 +116,11 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
     FrameInput in;
     while (toBlur.Take(&in)) {
       BlurredFrame frame;
-      frame.blurred = blur.Blur(in);
+      try {
+        frame.blurred = blur.Blur(in);
+      } catch (const std::bad_alloc&) {
+        NoMemory(in.number, scanned);
+      }
       // The lead-in only brings the module's state up to date.
       if (in.number < range.first) continue;
       frame.input = std::move(in);

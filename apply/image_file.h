@@ -63,6 +63,8 @@ class InputFile {
   // The channel names in the order OpenImageIO gives them (first part of a
   // multi-part file).
   const std::vector<std::string>& Names() const { return names_; }
+  std::uint32_t Width() const { return static_cast<std::uint32_t>(input_->spec().width); }
+  std::uint32_t Height() const { return static_cast<std::uint32_t>(input_->spec().height); }
   // One image per set of names, every name among Names(), all decoded in
   // one pass over the file. Throws an input error naming the file when the
   // pixels cannot be read (a truncated or corrupt file).

@@ -1,10 +1,13 @@
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 #include "apply/apply_error.h"
+#include "apply/checked_file.h"
 #include "apply/image_file.h"
+#include "apply/memory_file.h"
 
 namespace qxv::apply {
 namespace {
@@ -82,6 +85,30 @@ std::vector<unsigned char> Stored(const OutputImage& image, OIIO::TypeDesc type)
   return bytes;
 }
 
+// Formats whose writers encode into memory as they do into a file. The TIFF
+// writer's directories come out broken that way.
+bool EncodesInMemory(const std::string& format) {
+  return format == "png" || format == "openexr" || format == "jpeg";
+}
+
+// Empty when the file reads back whole with the spec it was written with;
+// otherwise why not. A full disk can leave a short file behind a writer
+// that reported success.
+std::string ReadBackFailure(const std::string& path, const OIIO::ImageSpec& written) {
+  auto input = OIIO::ImageInput::open(path);
+  if (!input) {
+    const std::string why = FirstLine(OIIO::geterror());
+    return why.find("No space") != std::string::npos ? why : "the file does not read back: " + why;
+  }
+  const OIIO::ImageSpec& spec = input->spec();
+  std::vector<unsigned char> pixels(spec.image_bytes());
+  if (spec.width != written.width || spec.height != written.height ||
+      !input->read_image(0, 0, 0, spec.nchannels, spec.format, pixels.data())) {
+    return "the file does not read back whole (is the disk full?)";
+  }
+  return "";
+}
+
 }  // namespace
 
 bool StoresFloat(const std::string& path) {
@@ -91,7 +118,8 @@ bool StoresFloat(const std::string& path) {
 }
 
 void CheckWritable(const std::string& flag, const std::string& path) {
-  if (!OIIO::ImageOutput::create(path)) {
+  const auto output = OIIO::ImageOutput::create(path);
+  if (!output) {
     OIIO::geterror();
     UsageError(flag + ": no image format writes '" + path + "' (try .png, .exr or .tif)");
   }
@@ -105,18 +133,38 @@ void WriteImage(const std::string& path, const OutputImage& image) {
                                                  : OIIO::TypeDesc::UINT8;
   const OIIO::ImageSpec spec = SpecOf(image, type);
   const std::vector<unsigned char> stored = Stored(image, type);
-  const std::string temporary = path + ".part";
-  bool ok = output->open(temporary, spec) &&
-            output->write_image(type, stored.data()) && output->close();
-  if (!ok) {
-    const std::string why = FirstLine(output->geterror());
+  if (EncodesInMemory(output->format_name())) {
+    // Encoded whole in memory, then every byte goes out through one checked
+    // write: some of the formats' own writers let a failed write pass.
+    std::vector<unsigned char> encoded;
+    MemoryFile memory(encoded);
+    const bool ok = output->set_ioproxy(&memory) && output->open(path, spec) &&
+                    output->write_image(type, stored.data()) && output->close();
+    if (!ok) InputError(path + ": cannot write (" + FirstLine(output->geterror()) + ")");
     output.reset();
+    const std::string failure = WriteWholeFile(path, encoded);
+    if (!failure.empty()) InputError(path + ": cannot write (" + failure + ")");
+    return;
+  }
+  // Other formats write the temporary file themselves; it is read back whole
+  // before it takes the final name, so a write the format's writer lost
+  // shows as a file that does not read.
+  const std::string temporary = path + ".part";
+  bool ok = output->open(temporary, spec) && output->write_image(type, stored.data()) &&
+            output->close();
+  std::string why = ok ? "" : FirstLine(output->geterror());
+  output.reset();
+  if (ok) {
+    why = ReadBackFailure(temporary, spec);
+    ok = why.empty();
+  }
+  if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
+    why = std::strerror(errno);
+    ok = false;
+  }
+  if (!ok) {
     std::remove(temporary.c_str());
     InputError(path + ": cannot write (" + why + ")");
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    InputError(path + ": cannot write (cannot rename " + temporary + ")");
   }
 }
 

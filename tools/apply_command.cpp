@@ -10,11 +10,27 @@ namespace qxv::tool {
 
 int RunApply(const Options& o, const sim::ModuleExports& module, std::ostream& out, std::ostream& err) {
   std::optional<ProgressBar> bar;
-  const apply::RunPlan plan = apply::RunApply(o, module, [&](int done, int total) {
-    if (!bar) bar.emplace(err, total, o.quiet);
-    bar->Update(done);
-  });
-  if (bar) bar->Finish();
+  // A message never shares the bar's line: the bar's line is ended first.
+  const auto endBar = [&] {
+    if (bar) bar->Finish();
+  };
+  apply::RunPlan plan;
+  try {
+    plan = apply::RunApply(
+        o, module,
+        [&](int done, int total) {
+          if (!bar) bar.emplace(err, total, o.quiet);
+          bar->Update(done);
+        },
+        [&](const std::string& line) {
+          endBar();
+          err << "pblur: warning: " << line << "\n";
+        });
+  } catch (...) {
+    endBar();
+    throw;
+  }
+  endBar();
   const apply::FrameRange range = plan.written;
   if (!o.quiet) {
     out << "pblur apply: frames " << range.first << " to " << range.last << " written to "

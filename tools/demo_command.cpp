@@ -4,6 +4,7 @@
 
 #include "tools/contact_sheet.h"
 #include "tools/demo_scene.h"
+#include "apply/apply_error.h"
 #include "apply/folders.h"
 #include "apply/frame_pattern.h"
 #include "sim/rendered_frame.h"
@@ -54,24 +55,32 @@ int RunDemo(const Options& o, const sim::ModuleExports& module, std::ostream& ou
   sim::PassImages passes;
   ContactSheet sheet(o.frames, o.size.width, o.size.height);
   ProgressBar bar(err, o.frames, o.quiet);
-  for (int f = 0; f <= o.frames; ++f) {
-    scene.Render(f, o.frames, &passes);
-    frame.Load(passes);
-    if (o.writePasses) WritePasses(o.outDir, f, passes);
-    if (f > 0 || o.writePasses) {
-      apply::WriteImage(FramePath(o.outDir, "rendered", f),
-                 apply::ColourImage(passes.colour, {}, o.size.width, o.size.height, false));
-    }
-    session.Render(scene.List(), frame, f);
-    if (f == 0) continue;  // the lead-in only gives frame 1 its previous frame
-    const ColourFrame blurred = frame.Colour();
-    sheet.Add(f, passes.colour, blurred);
-    apply::WriteImage(FramePath(o.outDir, "blurred", f),
-               apply::ColourImage(blurred, {}, o.size.width, o.size.height, false));
-    bar.Update(f);
-  }
   const std::string sheetPath = o.outDir + "/contact_sheet.png";
-  apply::WriteImage(sheetPath, sheet.Picture());
+  int f = 0;
+  try {
+    for (; f <= o.frames; ++f) {
+      scene.Render(f, o.frames, &passes);
+      frame.Load(passes);
+      if (o.writePasses) WritePasses(o.outDir, f, passes);
+      if (f > 0 || o.writePasses) {
+        apply::WriteImage(FramePath(o.outDir, "rendered", f),
+                          apply::ColourImage(passes.colour, {}, o.size.width, o.size.height, false));
+      }
+      session.Render(scene.List(), frame, f);
+      if (f == 0) continue;  // the lead-in only gives frame 1 its previous frame
+      const ColourFrame blurred = frame.Colour();
+      sheet.Add(f, passes.colour, blurred);
+      apply::WriteImage(FramePath(o.outDir, "blurred", f),
+                        apply::ColourImage(blurred, {}, o.size.width, o.size.height, false));
+      bar.Update(f);
+    }
+    apply::WriteImage(sheetPath, sheet.Picture());
+  } catch (const apply::ApplyError& e) {
+    // The message starts a line of its own and says which picture failed.
+    bar.Finish();
+    const std::string what = f > o.frames ? "contact sheet" : "frame " + std::to_string(f);
+    throw apply::ApplyError(e.status, "--out: " + what + ": " + e.what());
+  }
   const double seconds = bar.Finish();
   if (!o.quiet) {
     char timing[64];

@@ -47,6 +47,10 @@ class ToolErrorsTest : public ::testing::Test {
     }
     std::filesystem::copy_file(scratch_ / "layers_000.exr", scratch_ / "layers_001.exr");
     std::filesystem::copy_file(scratch_ / "cut_000.exr", scratch_ / "cut_001.exr");
+    std::filesystem::copy_file(scratch_ / "layers_000.exr", scratch_ / "bodycut_000.exr");
+    // Its header and offset table whole, its last pixels cut off.
+    std::ofstream(scratch_ / "bodycut_001.exr", std::ios::binary)
+        << exrBytes.substr(0, exrBytes.size() - 16);
     std::ofstream(scratch_ / "blocker") << "a file, not a folder\n";
     std::filesystem::create_directories(scratch_ / "taken_000.png");
   }
@@ -112,31 +116,33 @@ TEST_F(ToolErrorsTest, EachBadInputIsNamedWithItsReasonAndStatus) {
        "--output: " + in_ + "/index_000.png would overwrite a file of --index"},
       {Apply("--colour", s + "missing_%03d.png"), 1, "--colour: no file matches"},
       {Apply("--colour", s + "gap_%03d.png"), 1,
-       s + "gap_001.png: No such file (frame 1 of --colour)"},
+       "--colour: " + s + "gap_001.png: No such file (frame 1)"},
       {Apply("--colour", s + "text_%03d.png"), 1,
-       s + "text_000.png: corrupt or unreadable (Not a PNG file)"},
+       "--colour: " + s + "text_000.png: corrupt or unreadable (Not a PNG file)"},
       {Apply("--colour", s + "truncated_%03d.png"), 1,
-       s + "truncated_000.png: corrupt or unreadable (cut short inside a chunk)"},
-      {Apply("--match1", s + "cut_%03d.exr:L.Z.Z"), 1, s + "cut_000.exr: corrupt or unreadable"},
+       "--colour: " + s + "truncated_000.png: corrupt or unreadable (cut short inside a chunk)"},
+      {Apply("--match1", s + "cut_%03d.exr:L.Z.Z"), 1, "--match1: " + s + "cut_000.exr: corrupt or unreadable"},
       {Apply("--colour", s + "gray_%03d.png"), 1,
-       s + "gray_000.png: 1 channel (Y), expected 3 or 4"},
+       "--colour: " + s + "gray_000.png: 1 channel (Y), expected 3 or 4"},
       {Apply("--index", in_ + "/rendered_%03d.png"), 1,
-       in_ + "/rendered_000.png: 3 channels (R, G, B), expected 1"},
+       "--index: " + in_ + "/rendered_000.png: 3 channels (R, G, B), expected 1; name them as PATTERN:CHANNELS"},
       {Apply("--index", s + "layers_%03d.exr:L.UV.U,L.UV.V"), 1,
-       s + "layers_000.exr:L.UV.U,L.UV.V: 2 channels, expected 1"},
+       "--index: " + s + "layers_000.exr:L.UV.U,L.UV.V: 2 channels, expected 1"},
       {Apply("--index", s + "layers_%03d.exr:L.UV"), 1,
-       s + "layers_000.exr:L.UV: 3 channels (L.UV.A, L.UV.U, L.UV.V), expected 1"},
+       "--index: " + s + "layers_000.exr:L.UV: 3 channels (L.UV.A, L.UV.U, L.UV.V), expected 1"},
       {Apply("--index", s + "layers_%03d.exr:L.Index"), 1,
-       s + "layers_000.exr: no channel or layer 'L.Index'; its channels: L.UV.A, L.UV.U, L.UV.V, "
+       "--index: " + s + "layers_000.exr: no channel or layer 'L.Index'; its channels: L.UV.A, L.UV.U, L.UV.V, "
            "L.Z.Z"},
       {Apply("--index", s + "layers_%03d.exr:L.UV.U,L.X"), 1,
-       s + "layers_000.exr: no channel 'L.X'; its channels:"},
+       "--index: " + s + "layers_000.exr: no channel 'L.X'; its channels:"},
       {Apply("--match2", s + "small_%03d.png:Y"), 1,
-       s + "small_000.png: 40x20, but " + in_ + "/rendered_000.png is 64x36"},
-      {Apply("--colour", s + "mixed_%03d.png"), 1, s + "mixed_001.png: 40x20, but"},
+       "--match2: " + s + "small_000.png: 40x20, but " + in_ + "/rendered_000.png is 64x36"},
+      {Apply("--colour", s + "mixed_%03d.png"), 1, "--colour: " + s + "mixed_001.png: 40x20, but"},
+      {Apply("--match1", s + "bodycut_%03d.exr:L.Z.Z"), 1,
+       "--match1: " + s + "bodycut_001.exr: corrupt or unreadable"},
       {Apply("--output", s + "blocker/o_%03d.png"), 1,
        "--output: cannot make folder " + s + "blocker"},
-      {Apply("--output", s + "taken_%03d.png"), 1, s + "taken_000.png: cannot write"},
+      {Apply("--output", s + "taken_%03d.png"), 1, "--output: frame 0: " + s + "taken_000.png: cannot write"},
       {{"demo", "--out", s + "blocker/demo"}, 1, "--out: cannot make folder"},
       {{"demo", "--module", s + "no_module.so"}, 1, "module " + s + "no_module.so"},
   };
@@ -149,10 +155,31 @@ TEST_F(ToolErrorsTest, EachBadInputIsNamedWithItsReasonAndStatus) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   }
-  // A frame that failed to write leaves nothing; frames before a bad one stay.
+  // A frame that failed to write leaves nothing; frames before one whose
+  // body turns out corrupt stay.
   EXPECT_FALSE(std::filesystem::exists(s + "taken_000.png.part"));
   EXPECT_TRUE(std::filesystem::exists(s + "out/o_000.png"));
   EXPECT_FALSE(std::filesystem::exists(s + "out/o_001.png"));
+}
+
+TEST_F(ToolErrorsTest, AFaultInAnyFramesHeaderStopsTheRunBeforeAnythingIsWritten) {
+  const std::string s = scratch_ / "";
+  const std::pair<std::string, std::string> late[] = {
+      {"--colour", s + "mixed_%03d.png"},        // another size
+      {"--colour", s + "gap_%03d.png"},          // missing
+      {"--match1", s + "tail_%03d.png"},         // not an image
+  };
+  std::filesystem::copy_file(in_ + "/match1_000.png", s + "tail_000.png");
+  std::filesystem::copy_file(s + "text_000.png", s + "tail_001.png");
+  for (const auto& [flag, value] : late) {
+    std::vector<std::string> args = Apply(flag, value);
+    const std::string folder = s + "early" + flag;
+    *(std::find(args.begin(), args.end(), "--output") + 1) = folder + "/o_%03d.png";
+    ToolRun r = RunTool(args);
+    EXPECT_EQ(r.status, 1) << value;
+    EXPECT_EQ(r.err.rfind("pblur: " + flag + ": ", 0), 0u) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(folder + "/o_000.png")) << value;
+  }
 }
 
 TEST(ToolHelpTest, ExplainsEveryOptionInOneLine) {

@@ -182,6 +182,45 @@ TEST_F(ToolErrorsTest, AFaultInAnyFramesHeaderStopsTheRunBeforeAnythingIsWritten
   }
 }
 
+TEST_F(ToolErrorsTest, SettingsThatMissTheirPurposeWarnOnALineOfTheirOwnAndTheRunGoesOn) {
+  const std::string s = scratch_ / "";
+  for (int f = 0; f <= 1; ++f) {
+    apply::WriteImage(s + "rgba_00" + std::to_string(f) + ".png",
+                      apply::ColourImage(std::vector<std::uint32_t>(64 * 36, 0x808080),
+                                         std::vector<std::uint32_t>(64 * 36, 200), 64, 36, false));
+  }
+  const Case cases[] = {
+      {Apply("--mode", "opt-in"), 0, "pblur: warning: --mode opt-in: "},
+      {Apply("--colour", s + "rgba_%03d.png:R,G,B,A"), 0, ""},
+      {[&] {
+         std::vector<std::string> args = Apply("--colour", s + "rgba_%03d.png");
+         *(std::find(args.begin(), args.end(), "--output") + 1) = s + "jpeg/o_%03d.jpg";
+         return args;
+       }(),
+       0, "pblur: warning: --output: " + s + "jpeg/o_000.jpg: its format keeps no alpha"},
+      {[&] {
+         std::vector<std::string> args = Apply("--match1", kLeftOut);
+         args.erase(std::find(args.begin(), args.end(), "--match2"), args.end() - 2);
+         args.insert(args.end(), {"--vector", s + "layers_%03d.exr:L.UV"});
+         return args;
+       }(),
+       0, "pblur: warning: --vector: " + s + "layers_000.exr gives L.UV.U, L.UV.V"},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& a : c.args) line += a + " ";
+    SCOPED_TRACE(line);
+    ToolRun r = RunTool(c.args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    if (c.message.empty()) {
+      EXPECT_EQ(r.err, "");
+    } else {
+      EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << r.err;
+      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+  }
+}
+
 TEST(ToolHelpTest, ExplainsEveryOptionInOneLine) {
   ToolRun r = RunTool({"--help"});
   EXPECT_EQ(r.status, 0);

@@ -36,10 +36,11 @@ void Write(const ApplySettings& o, BlurredFrame& frame) {
   });
 }
 
-// A frame's peak, in bytes per pixel: the passes as decoded and as the
-// module's values, the simulated host's image and buffers, the module's own
-// whole-image buffers, and the picture going out.
-constexpr double kBytesPerPixel = 200.0;
+// A frame's share of the peak, in bytes per pixel: the passes as decoded and
+// as the module's values, the simulated host's image and buffers, the
+// module's own whole-image buffers, and the picture going out (a 1080p run
+// peaked at 487 MB).
+constexpr double kBytesPerPixel = 80.0;
 constexpr int kFramesUnderWay = 3;  // one read, one blurred, one written
 
 // Memory running out is the frame's size, said so, not a stray bad_alloc.

@@ -230,7 +230,8 @@ TEST(ToolHelpTest, ExplainsEveryOptionInOneLine) {
                              "--size",           "--tile",     "--out",        "--quiet",
                              "--colour",         "--index",    "--uv",         "--vector",
                              "--vector-scale",   "--match1",   "--match2",     "--depth",
-                             "--alternate",      "--first",    "--last",       "--output"}) {
+                             "--alternate",      "--first",    "--last",       "--output",
+                             "--lead-in"}) {
     EXPECT_NE(r.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
   }
   // What apply makes of float colour and of samples that are not numbers.

@@ -121,7 +121,12 @@ void FrameReader::Track(int f) {
     sets.push_back(ChooseChannels(vectorPath, file.Names(), o_.vector.channels, PassShape::Pair));
   }
   std::vector<ChannelImage> read = file.Read(sets);
-  if (vectorPath != indexPath) read.push_back(ReadPass(o_.vector, f, PassShape::Pair));
+  if (vectorPath != indexPath) {
+    InputFile vectors(vectorPath);
+    read.push_back(std::move(vectors.Read({ChooseChannels(vectorPath, vectors.Names(),
+                                                         o_.vector.channels, PassShape::Pair)})
+                                 .front()));
+  }
   std::vector<std::uint32_t> match1, match2;
   tracker_.Next(read[1].width, read[1].height, objects_.Number(read[0]), MotionOf(read[1], o_),
                 &match1, &match2);

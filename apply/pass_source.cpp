@@ -128,9 +128,4 @@ std::vector<std::string> ChooseChannels(const std::string& path,
   return candidates;
 }
 
-ChannelImage ReadPass(const PassSource& source, int frame, PassShape shape) {
-  const std::string path = FrameName(source.pattern, frame);
-  return ReadChannels(path, ChooseChannels(path, ChannelNames(path), source.channels, shape));
-}
-
 }  // namespace qxv::apply

@@ -33,7 +33,4 @@ std::vector<std::string> ChooseChannels(const std::string& path,
                                         const std::vector<std::string>& available,
                                         const std::string& request, PassShape shape);
 
-// Reads one frame of a pass, checking its size against the frame's.
-ChannelImage ReadPass(const PassSource& source, int frame, PassShape shape);
-
 }  // namespace qxv::apply

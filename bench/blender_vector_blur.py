@@ -13,6 +13,7 @@ line "blender: N frames, S s per frame".
 import argparse
 import glob
 import os
+import struct
 import sys
 import time
 
@@ -25,6 +26,24 @@ def arguments():
     parser.add_argument("--in", dest="source", required=True)
     parser.add_argument("--out", required=True)
     return parser.parse_args(argv)
+
+
+def exr_size(path):
+    """Width and height from an OpenEXR header's data window (Blender knows
+    a multilayer file's size only once it has composited it)."""
+    with open(path, "rb") as f:
+        header = f.read(65536)
+    at = 8
+    while header[at] != 0:
+        name_end = header.index(b"\0", at)
+        type_end = header.index(b"\0", name_end + 1)
+        size = struct.unpack_from("<i", header, type_end + 1)[0]
+        value = type_end + 5
+        if header[at:name_end] == b"dataWindow":
+            x0, y0, x1, y1 = struct.unpack_from("<4i", header, value)
+            return x1 - x0 + 1, y1 - y0 + 1
+        at = value + size
+    sys.exit("blender_vector_blur.py: no data window in " + path)
 
 
 def compositor(scene):
@@ -50,12 +69,12 @@ def main():
     render.image_settings.file_format = "PNG"
     render.image_settings.color_mode = "RGBA"
     render.resolution_percentage = 100
+    render.resolution_x, render.resolution_y = exr_size(files[0])
     linked = False
     total = 0.0
     for number, path in enumerate(files, 1):
         start = time.perf_counter()
         picture = bpy.data.images.load(path)
-        render.resolution_x, render.resolution_y = picture.size
         image_node.image = picture
         image_node.layer = "ViewLayer"
         if not linked:

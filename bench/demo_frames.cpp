@@ -4,7 +4,7 @@
 #include "sim/linked_module.h"
 #include "tools/demo_command.h"
 #include "tools/demo_scene.h"
-#include "tools/host_session.h"
+#include "apply/host_session.h"
 
 namespace qxv::bench {
 namespace {
@@ -12,20 +12,20 @@ namespace {
 // The middle of the demo's eight frames, where everything is in motion.
 constexpr int kFrames = 8;
 constexpr int kFirstFrame = 4;
-const tool::Size kTile = {64, 64};
+const apply::Size kTile = {64, 64};
 
 }  // namespace
 
 struct DemoFrames::State {
-  tool::Size size;
-  tool::Session session{sim::LinkedModule()};
+  apply::Size size;
+  apply::Session session{sim::LinkedModule()};
   std::unique_ptr<tool::DemoScene> scene;
   std::unique_ptr<sim::RenderedFrame> frame;
   sim::PassImages passes[2];
 };
 
 DemoFrames::DemoFrames(std::uint32_t width, std::uint32_t height) : s_(new State) {
-  s_->size = tool::Size{width, height};
+  s_->size = apply::Size{width, height};
   s_->session.Edit(tool::DemoEdits(tool::ParameterEdits{}));
   s_->scene.reset(new tool::DemoScene(s_->session, s_->size));
   s_->frame.reset(new sim::RenderedFrame(width, height, kTile.width, kTile.height));

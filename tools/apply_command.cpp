@@ -1,99 +1,45 @@
 #include "tools/apply_command.h"
 
-#include <algorithm>
-#include <memory>
+#include <optional>
 
-#include "sim/scene.h"
-#include "tools/apply_frames.h"
-#include "tools/folders.h"
-#include "tools/frame_pattern.h"
-#include "sim/rendered_frame.h"
-#include "tools/host_session.h"
-#include "tools/image_file.h"
-#include "tools/output_images.h"
+#include "apply/apply_run.h"
+#include "apply/frame_pattern.h"
 #include "tools/progress_bar.h"
 
 namespace qxv::tool {
-namespace {
-
-// The user's renders come without a scene: one top-level node per object
-// number, none with a Weight, so every object counts as having none.
-class FlatScene {
- public:
-  FlatScene() : scene_(sim::NewScene()) {}
-  ~FlatScene() { sim::DestroyScene(scene_); }
-  FlatScene(const FlatScene&) = delete;
-  FlatScene& operator=(const FlatScene&) = delete;
-
-  void Cover(std::uint32_t largestIndex) {
-    while (count_ < largestIndex) {
-      sim::AddRenderedObject(scene_, sim::AddNode(scene_, -1));
-      ++count_;
-    }
-  }
-  SceneObjectList* List() const { return sim::ObjectList(scene_); }
-
- private:
-  sim::Scene* scene_;
-  std::uint32_t count_ = 0;
-};
-
-// Alpha is blurred by a Pblur of its own with the same settings, over the
-// same passes with the alpha as a gray picture, so a streak's coverage
-// follows its colour's.
-class AlphaPass {
- public:
-  AlphaPass(const sim::ModuleExports& module, const Options& o) : session_(module) {
-    session_.Edit(o.edits);
-  }
-  std::vector<std::uint32_t> Blur(sim::PassImages passes, const std::vector<std::uint32_t>& alpha,
-                                  const FlatScene& scene, int f, Size tile) {
-    if (!frame_) frame_ = std::make_unique<sim::RenderedFrame>(passes.width, passes.height, tile.width, tile.height);
-    for (std::size_t i = 0; i < alpha.size(); ++i) passes.colour[i] = alpha[i] * 0x010101u;
-    frame_->Load(passes);
-    session_.Render(scene.List(), *frame_, f);
-    std::vector<std::uint32_t> out = frame_->Colour();
-    for (std::uint32_t& v : out) v = (v >> 8) & 0xFF;
-    return out;
-  }
-
- private:
-  Session session_;
-  std::unique_ptr<sim::RenderedFrame> frame_;
-};
-
-}  // namespace
 
 int RunApply(const Options& o, const sim::ModuleExports& module, std::ostream& out, std::ostream& err) {
-  CheckWritable("--output", FrameName(o.output, 0));
-  const FrameRange range = PlanFrames(o);
-  Session session(module);
-  session.Edit(o.edits);
-  std::unique_ptr<AlphaPass> alphaPass;
-  FlatScene scene;
-  FrameReader reader(o);
-  sim::PassImages passes;
-  std::vector<std::uint32_t> alpha;
-  std::unique_ptr<sim::RenderedFrame> frame;
-  ProgressBar bar(err, range.last - range.first + 1, o.quiet);
-  for (int f = range.first; f <= range.last; ++f) {
-    reader.Read(f, &passes, &alpha);
-    if (!frame) frame = std::make_unique<sim::RenderedFrame>(passes.width, passes.height, o.tile.width, o.tile.height);
-    if (!alpha.empty() && !alphaPass) alphaPass = std::make_unique<AlphaPass>(module, o);
-    frame->Load(passes);
-    scene.Cover(*std::max_element(passes.index.begin(), passes.index.end()));
-    session.Render(scene.List(), *frame, f);
-    if (alphaPass) alpha = alphaPass->Blur(passes, alpha, scene, f, o.tile);
-    const std::string target = FrameName(o.output, f);
-    EnsureFolder(FolderOf(target), "--output");
-    WriteImage(target, ColourImage(frame->Colour(), alpha, passes.width, passes.height,
-                                   StoresFloat(target)));
-    bar.Update(f - range.first + 1);
+  std::optional<ProgressBar> bar;
+  // A message never shares the bar's line: the bar's line is ended first.
+  const auto endBar = [&] {
+    if (bar) bar->Finish();
+  };
+  apply::RunPlan plan;
+  try {
+    plan = apply::RunApply(
+        o, module,
+        [&](int done, int total) {
+          if (!bar) bar.emplace(err, total, o.quiet);
+          bar->Update(done);
+        },
+        [&](const std::string& line) {
+          endBar();
+          err << "pblur: warning: " << line << "\n";
+        });
+  } catch (...) {
+    endBar();
+    throw;
   }
-  bar.Finish();
+  endBar();
+  const apply::FrameRange range = plan.written;
   if (!o.quiet) {
     out << "pblur apply: frames " << range.first << " to " << range.last << " written to "
-        << FrameName(o.output, range.first) << (range.last > range.first ? " ..." : "") << "\n";
+        << apply::FrameName(o.output, range.first) << (range.last > range.first ? " ..." : "");
+    if (plan.LeadIn() > 0) {
+      out << " (after " << plan.LeadIn() << " lead-in frame" << (plan.LeadIn() > 1 ? "s" : "")
+          << " from " << plan.blurFrom << ")";
+    }
+    out << "\n";
   }
   return 0;
 }

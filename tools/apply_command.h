@@ -2,12 +2,12 @@
 #pragma once
 #include <ostream>
 
-#include "tools/module_loader.h"
+#include "apply/module_loader.h"
 #include "tools/options.h"
 
 namespace qxv::tool {
 
-// Returns the exit status; throws ToolError on bad input. Frames written
+// Returns the exit status; throws ApplyError on bad input. Frames written
 // before a failing frame stay; the failing frame leaves no file.
 int RunApply(const Options& options, const sim::ModuleExports& module, std::ostream& out,
              std::ostream& err);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/output_images.h"
+#include "apply/output_images.h"
 
 namespace qxv::tool {
 namespace {
@@ -32,7 +32,7 @@ void ContactSheet::Add(int frame, const ColourFrame& rendered, const ColourFrame
   blurred_.push_back(blurred);
 }
 
-OutputImage ContactSheet::Picture() const {
+apply::OutputImage ContactSheet::Picture() const {
   const std::uint32_t columns = static_cast<std::uint32_t>(rendered_.size());
   const std::uint32_t sheetWidth = columns * width_ + (columns + 1) * kGap;
   const std::uint32_t sheetHeight = 2 * height_ + 3 * kGap;
@@ -49,7 +49,7 @@ OutputImage ContactSheet::Picture() const {
       }
     }
   }
-  return ColourImage(sheet, {}, sheetWidth, sheetHeight, false);
+  return apply::ColourImage(sheet, {}, sheetWidth, sheetHeight, false);
 }
 
 }  // namespace qxv::tool

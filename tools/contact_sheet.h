@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/image_file.h"
+#include "apply/image_file.h"
 
 namespace qxv::tool {
 
@@ -23,7 +23,7 @@ class ContactSheet {
   ContactSheet(int frames, std::uint32_t width, std::uint32_t height);
   // Keeps the pair when the sheet shows frame `frame`.
   void Add(int frame, const ColourFrame& rendered, const ColourFrame& blurred);
-  OutputImage Picture() const;
+  apply::OutputImage Picture() const;
 
  private:
   std::vector<int> shown_;

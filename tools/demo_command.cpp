@@ -4,11 +4,12 @@
 
 #include "tools/contact_sheet.h"
 #include "tools/demo_scene.h"
-#include "tools/folders.h"
-#include "tools/frame_pattern.h"
+#include "apply/apply_error.h"
+#include "apply/folders.h"
+#include "apply/frame_pattern.h"
 #include "sim/rendered_frame.h"
-#include "tools/host_session.h"
-#include "tools/output_images.h"
+#include "apply/host_session.h"
+#include "apply/output_images.h"
 #include "tools/progress_bar.h"
 
 namespace qxv::tool {
@@ -20,15 +21,15 @@ void Default(std::optional<T>& field, T value) {
 }
 
 std::string FramePath(const std::string& folder, const char* stem, int frame) {
-  return folder + "/" + FrameName(std::string(stem) + "_%03d.png", frame);
+  return folder + "/" + apply::FrameName(std::string(stem) + "_%03d.png", frame);
 }
 
 void WritePasses(const std::string& folder, int frame, const sim::PassImages& p) {
-  WriteImage(FramePath(folder, "index", frame), ValueImage(p.index, p.width, p.height));
-  WriteImage(FramePath(folder, "match1", frame), ValueImage(p.match1, p.width, p.height));
-  WriteImage(FramePath(folder, "match2", frame), ValueImage(p.match2, p.width, p.height));
-  WriteImage(FramePath(folder, "depth", frame), ValueImage(p.depth, p.width, p.height));
-  WriteImage(FramePath(folder, "alternate", frame), ValueImage(p.alternate, p.width, p.height));
+  apply::WriteImage(FramePath(folder, "index", frame), apply::ValueImage(p.index, p.width, p.height));
+  apply::WriteImage(FramePath(folder, "match1", frame), apply::ValueImage(p.match1, p.width, p.height));
+  apply::WriteImage(FramePath(folder, "match2", frame), apply::ValueImage(p.match2, p.width, p.height));
+  apply::WriteImage(FramePath(folder, "depth", frame), apply::ValueImage(p.depth, p.width, p.height));
+  apply::WriteImage(FramePath(folder, "alternate", frame), apply::ValueImage(p.alternate, p.width, p.height));
 }
 
 }  // namespace
@@ -46,32 +47,40 @@ ParameterEdits DemoEdits(const ParameterEdits& user) {
 }
 
 int RunDemo(const Options& o, const sim::ModuleExports& module, std::ostream& out, std::ostream& err) {
-  EnsureFolder(o.outDir, "--out");
-  Session session(module);
+  apply::EnsureFolder(o.outDir, "--out");
+  apply::Session session(module);
   session.Edit(DemoEdits(o.edits));
   DemoScene scene(session, o.size);
   sim::RenderedFrame frame(o.size.width, o.size.height, o.tile.width, o.tile.height);
   sim::PassImages passes;
   ContactSheet sheet(o.frames, o.size.width, o.size.height);
   ProgressBar bar(err, o.frames, o.quiet);
-  for (int f = 0; f <= o.frames; ++f) {
-    scene.Render(f, o.frames, &passes);
-    frame.Load(passes);
-    if (o.writePasses) WritePasses(o.outDir, f, passes);
-    if (f > 0 || o.writePasses) {
-      WriteImage(FramePath(o.outDir, "rendered", f),
-                 ColourImage(passes.colour, {}, o.size.width, o.size.height, false));
-    }
-    session.Render(scene.List(), frame, f);
-    if (f == 0) continue;  // the lead-in only gives frame 1 its previous frame
-    const ColourFrame blurred = frame.Colour();
-    sheet.Add(f, passes.colour, blurred);
-    WriteImage(FramePath(o.outDir, "blurred", f),
-               ColourImage(blurred, {}, o.size.width, o.size.height, false));
-    bar.Update(f);
-  }
   const std::string sheetPath = o.outDir + "/contact_sheet.png";
-  WriteImage(sheetPath, sheet.Picture());
+  int f = 0;
+  try {
+    for (; f <= o.frames; ++f) {
+      scene.Render(f, o.frames, &passes);
+      frame.Load(passes);
+      if (o.writePasses) WritePasses(o.outDir, f, passes);
+      if (f > 0 || o.writePasses) {
+        apply::WriteImage(FramePath(o.outDir, "rendered", f),
+                          apply::ColourImage(passes.colour, {}, o.size.width, o.size.height, false));
+      }
+      session.Render(scene.List(), frame, f);
+      if (f == 0) continue;  // the lead-in only gives frame 1 its previous frame
+      const ColourFrame blurred = frame.Colour();
+      sheet.Add(f, passes.colour, blurred);
+      apply::WriteImage(FramePath(o.outDir, "blurred", f),
+                        apply::ColourImage(blurred, {}, o.size.width, o.size.height, false));
+      bar.Update(f);
+    }
+    apply::WriteImage(sheetPath, sheet.Picture());
+  } catch (const apply::ApplyError& e) {
+    // The message starts a line of its own and says which picture failed.
+    bar.Finish();
+    const std::string what = f > o.frames ? "contact sheet" : "frame " + std::to_string(f);
+    throw apply::ApplyError(e.status, "--out: " + what + ": " + e.what());
+  }
   const double seconds = bar.Finish();
   if (!o.quiet) {
     char timing[64];

@@ -3,7 +3,7 @@
 #pragma once
 #include <ostream>
 
-#include "tools/module_loader.h"
+#include "apply/module_loader.h"
 #include "tools/options.h"
 
 namespace qxv::tool {
@@ -11,7 +11,7 @@ namespace qxv::tool {
 // The parameter edits the demo starts from; the user's own win.
 ParameterEdits DemoEdits(const ParameterEdits& user);
 
-// Returns the exit status; throws ToolError on bad input.
+// Returns the exit status; throws ApplyError on bad input.
 int RunDemo(const Options& options, const sim::ModuleExports& module, std::ostream& out,
             std::ostream& err);
 

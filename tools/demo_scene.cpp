@@ -62,22 +62,22 @@ float Lerp(float a, float b, float t) { return a + (b - a) * t; }
 
 }  // namespace
 
-DemoScene::DemoScene(const Session& session, Size size) : size_(size) {
+DemoScene::DemoScene(const apply::Session& session, apply::Size size) : size_(size) {
   scene_ = sim::NewScene();
   const std::int32_t root = sim::AddNode(scene_, -1);
   const std::int32_t group = sim::AddNode(scene_, root);
-  auto attach = [&](std::int32_t node, const WeightValues& values) {
+  auto attach = [&](std::int32_t node, const apply::WeightValues& values) {
     Unknown* weight = session.NewWeight(values);
     sim::Attach(scene_, node, weight);
     ReleaseInterface(weight);
   };
   // The car's two parts are one occlusion group: the body's streak runs over
   // its own nearer cabin instead of being hidden by it.
-  attach(group, WeightValues{5.0f, 5.0f, true});
+  attach(group, apply::WeightValues{5.0f, 5.0f, true});
   for (const ObjectSpec& spec : kObjects) {
     const std::int32_t node =
         sim::AddNode(scene_, spec.parent == Parent::Group ? group : root);
-    if (spec.parent == Parent::OwnWeight) attach(node, WeightValues{1.0f, 5.0f, false});
+    if (spec.parent == Parent::OwnWeight) attach(node, apply::WeightValues{1.0f, 5.0f, false});
     indices_.push_back(static_cast<std::uint32_t>(sim::AddRenderedObject(scene_, node)));
   }
 }

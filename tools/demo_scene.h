@@ -10,7 +10,7 @@
 
 #include "host/scene.h"
 #include "sim/rendered_frame.h"
-#include "tools/host_session.h"
+#include "apply/host_session.h"
 #include "tools/rasterise.h"
 
 namespace qxv::sim {
@@ -29,7 +29,7 @@ struct PlacedObject {
 class DemoScene {
  public:
   // Builds the node tree with Weights made by the session's module.
-  DemoScene(const Session& session, Size size);
+  DemoScene(const apply::Session& session, apply::Size size);
   ~DemoScene();
   DemoScene(const DemoScene&) = delete;
   DemoScene& operator=(const DemoScene&) = delete;
@@ -41,7 +41,7 @@ class DemoScene {
   void Render(int frame, int frames, sim::PassImages* passes) const;
 
  private:
-  Size size_;
+  apply::Size size_;
   sim::Scene* scene_ = nullptr;
   std::vector<std::uint32_t> indices_;  // rendered object index per table row
 };

@@ -6,9 +6,9 @@
 #include <iterator>
 
 #include "host/parameter_block.h"
-#include "tools/frame_pattern.h"
-#include "tools/pass_source.h"
-#include "tools/tool_error.h"
+#include "apply/frame_pattern.h"
+#include "apply/pass_source.h"
+#include "apply/apply_error.h"
 
 namespace qxv::tool {
 namespace {
@@ -18,7 +18,7 @@ float Number(const std::string& flag, const std::string& value) {
   errno = 0;
   float v = std::strtof(value.c_str(), &end);
   if (value.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v) || v < 0.0f) {
-    UsageError(flag + ": expected a number of 0 or more, got '" + value + "'");
+    apply::UsageError(flag + ": expected a number of 0 or more, got '" + value + "'");
   }
   return v;
 }
@@ -28,7 +28,7 @@ int Whole(const std::string& flag, const std::string& value, int low, int high) 
   errno = 0;
   long v = std::strtol(value.c_str(), &end, 10);
   if (value.empty() || *end != '\0' || errno == ERANGE || v < low || v > high) {
-    UsageError(flag + ": expected a whole number from " + std::to_string(low) + " to " +
+    apply::UsageError(flag + ": expected a whole number from " + std::to_string(low) + " to " +
                std::to_string(high) + ", got '" + value + "'");
   }
   return static_cast<int>(v);
@@ -36,7 +36,7 @@ int Whole(const std::string& flag, const std::string& value, int low, int high) 
 
 Size Dimensions(const std::string& flag, const std::string& value, int low, int high) {
   std::string::size_type x = value.find('x');
-  if (x == std::string::npos) UsageError(flag + ": expected WIDTHxHEIGHT, got '" + value + "'");
+  if (x == std::string::npos) apply::UsageError(flag + ": expected WIDTHxHEIGHT, got '" + value + "'");
   Size s;
   s.width = static_cast<std::uint32_t>(Whole(flag, value.substr(0, x), low, high));
   s.height = static_cast<std::uint32_t>(Whole(flag, value.substr(x + 1), low, high));
@@ -48,7 +48,7 @@ double Signed(const std::string& flag, const std::string& value) {
   errno = 0;
   const double v = std::strtod(value.c_str(), &end);
   if (value.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v)) {
-    UsageError(flag + ": expected a number or two separated by a comma, got '" + value + "'");
+    apply::UsageError(flag + ": expected a number or two separated by a comma, got '" + value + "'");
   }
   return v;
 }
@@ -58,11 +58,11 @@ std::uint32_t ModeCommand(const std::string& flag, const std::string& value) {
   if (value == "opt-in") return kCommandOptIn;
   if (value == "opt-out") return kCommandOptOut;
   if (value == "none") return kCommandNone;
-  UsageError(flag + ": expected all, opt-in, opt-out or none, got '" + value + "'");
+  apply::UsageError(flag + ": expected all, opt-in, opt-out or none, got '" + value + "'");
 }
 
 std::string Pattern(const std::string& flag, const std::string& value) {
-  CheckPattern(flag, value);
+  apply::CheckPattern(flag, value);
   return value;
 }
 
@@ -132,17 +132,17 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string&, const std::string&) { o.writePasses = true; }},
     {"--colour", "PAT", kApply, "colour frames, RGB or RGBA (required)",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.colour = ParsePassSource(f, v);
+       o.colour = apply::ParsePassSource(f, v);
      }},
     {"--index", "PAT", kApply, "object index frames, 0 = background (required)",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.index = ParsePassSource(f, v);
+       o.index = apply::ParsePassSource(f, v);
      }},
     {"--uv", "PAT", kApply, "UV frames, two channels: both match values",
-     [](Options& o, const std::string& f, const std::string& v) { o.uv = ParsePassSource(f, v); }},
+     [](Options& o, const std::string& f, const std::string& v) { o.uv = apply::ParsePassSource(f, v); }},
     {"--vector", "PAT", kApply, "motion vector frames, two channels: match values derived",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.vector = ParsePassSource(f, v);
+       o.vector = apply::ParsePassSource(f, v);
      }},
     {"--vector-scale", "S[,SY]", kApply, "multiplies the vectors' x and y first (1,1)",
      [](Options& o, const std::string& f, const std::string& v) {
@@ -153,25 +153,30 @@ const OptionSpec kOptions[] = {
      }},
     {"--match1", "PAT", kApply, "first match value frames, with --match2",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.match1 = ParsePassSource(f, v);
+       o.match1 = apply::ParsePassSource(f, v);
      }},
     {"--match2", "PAT", kApply, "second match value frames, with --match1",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.match2 = ParsePassSource(f, v);
+       o.match2 = apply::ParsePassSource(f, v);
      }},
     {"--depth", "PAT", kApply, "depth frames, larger is farther (needed by --depth-test)",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.depth = ParsePassSource(f, v);
+       o.depth = apply::ParsePassSource(f, v);
      }},
     {"--alternate", "PAT", kApply, "alternate-set masks, non-zero = alternate",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.alternate = ParsePassSource(f, v);
+       o.alternate = apply::ParsePassSource(f, v);
      }},
     {"--output", "PAT", kApply, "where the blurred frames go; the extension sets the format",
      [](Options& o, const std::string& f, const std::string& v) { o.output = Pattern(f, v); }},
     {"--first", "N", kApply, "first frame number (the first colour frame present)",
      [](Options& o, const std::string& f, const std::string& v) {
        o.first = Whole(f, v, 0, 9999999);
+     }},
+    {"--lead-in", "N", kApply,
+     "frames run unwritten before --first (as many as the whole run's pixels need)",
+     [](Options& o, const std::string& f, const std::string& v) {
+       o.leadIn = Whole(f, v, 0, 9999999);
      }},
     {"--last", "N", kApply, "last frame number (the last colour frame present)",
      [](Options& o, const std::string& f, const std::string& v) {
@@ -185,10 +190,11 @@ const char kApplyNotes[] =
     "How pblur apply reads the passes (one channel each unless said; any\n"
     "format and bit depth; NaN and infinite samples as below, never an error):\n"
     "  colour   integer samples are taken as sRGB-encoded; float samples (EXR,\n"
-    "           float TIFF) as linear light, through the sRGB transfer into the\n"
-    "           module's 8 bits per channel: values above 1 are clamped to 1,\n"
-    "           below 0 and NaN to 0. Float outputs (.exr) get linear light\n"
-    "           back. A fourth channel, alpha, is blurred like the colour.\n"
+    "           float TIFF) as linear light. Blurred premultiplied by alpha in\n"
+    "           the module's 8 bits per channel: sRGB codes of 0..1 for integer\n"
+    "           outputs; for float outputs (.exr) codes that reach past 1 (to\n"
+    "           about 28). Below 0 and NaN count as 0. A pixel the blur leaves\n"
+    "           keeps its stored values; alpha, a fourth channel, is blurred too\n"
     "  index    integer or float; 0, negative, NaN and infinite are background,\n"
     "           floats are rounded to whole numbers\n"
     "  uv       two channels (U, V): the fraction of each, over the full 32-bit\n"
@@ -200,9 +206,12 @@ const char kApplyNotes[] =
     "  match1/2 integers as stored; floats truncated, NaN 0, saturating\n"
     "  depth    larger is farther; negative is 0, NaN and infinity farthest\n"
     "  alternate non-zero selects the alternate set (NaN counts as 0)\n"
-    "Frames: the first frame gives the second its previous frame and is written\n"
-    "as it was; a frame missing in the range is an error; --output may not name\n"
-    "an input file. No scene means no Weights: modes all and opt-out blur every\n"
+    "Frames: the first frame of the shot gives the second its previous frame and\n"
+    "is written as it was. A range that starts later (--first) first runs the\n"
+    "frames before it unwritten, so it writes the pixels of a run over the whole\n"
+    "shot: one frame, or, with --trails, --jitter or --vector, every frame from\n"
+    "the shot's first (--lead-in N runs N instead). A frame missing in the range\n"
+    "is an error; --output may not name an input file. No scene means no Weights: modes all and opt-out blur every\n"
     "object, opt-in none.\n";
 
 }  // namespace qxv::tool

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "tools/option_table.h"
-#include "tools/tool_error.h"
+#include "apply/apply_error.h"
 
 namespace qxv::tool {
 namespace {
@@ -14,26 +14,26 @@ void CheckApply(const Options& o) {
   const std::pair<const char*, const std::string*> required[] = {
       {"--colour", &o.colour.pattern}, {"--index", &o.index.pattern}, {"--output", &o.output}};
   for (const auto& r : required) {
-    if (r.second->empty()) UsageError(std::string(r.first) + ": required by pblur apply");
+    if (r.second->empty()) apply::UsageError(std::string(r.first) + ": required by pblur apply");
   }
   const bool m1 = !o.match1.pattern.empty(), m2 = !o.match2.pattern.empty();
-  if (m1 != m2) UsageError(m1 ? "--match1: needs --match2" : "--match2: needs --match1");
+  if (m1 != m2) apply::UsageError(m1 ? "--match1: needs --match2" : "--match2: needs --match1");
   const int sources = int{m1} + int{!o.uv.pattern.empty()} + int{!o.vector.pattern.empty()};
   if (sources != 1) {
-    UsageError(std::string(sources == 0 ? "missing" : "more than one") +
+    apply::UsageError(std::string(sources == 0 ? "missing" : "more than one") +
                " source of match values: give --match1 and --match2, --uv or --vector");
   }
   if (o.edits.depthTest.value_or(false) && o.depth.pattern.empty()) {
-    UsageError("--depth-test: needs --depth, the depth frames");
+    apply::UsageError("--depth-test: needs --depth, the depth frames");
   }
-  if (o.first && o.last && *o.last < *o.first) UsageError("--last: comes before --first");
+  if (o.first && o.last && *o.last < *o.first) apply::UsageError("--last: comes before --first");
 }
 
 }  // namespace
 
 Options ParseCommandLine(const std::vector<std::string>& args) {
   Options o;
-  if (args.empty()) UsageError("missing command: pblur demo or pblur apply (see pblur --help)");
+  if (args.empty()) apply::UsageError("missing command: pblur demo or pblur apply (see pblur --help)");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") return o;
   if (args[0] == "--version") {
     o.command = Command::Version;
@@ -44,7 +44,7 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
   } else if (args[0] == "apply") {
     o.command = Command::Apply;
   } else {
-    UsageError("'" + args[0] + "': unknown command; use demo or apply (see pblur --help)");
+    apply::UsageError("'" + args[0] + "': unknown command; use demo or apply (see pblur --help)");
   }
   const unsigned mask = o.command == Command::Demo ? kDemo : kApply;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -65,15 +65,15 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
       const OptionSpec& s = kOptions[k];
       if (flag == s.name) spec = &s;
     }
-    if (!spec) UsageError(flag + ": unknown option (see pblur --help)");
+    if (!spec) apply::UsageError(flag + ": unknown option (see pblur --help)");
     if (!(spec->commands & mask)) {
-      UsageError(flag + ": not an option of pblur " + CommandName(o.command));
+      apply::UsageError(flag + ": not an option of pblur " + CommandName(o.command));
     }
     if (spec->argument && !inlineValue) {
-      if (i + 1 >= args.size()) UsageError(flag + ": needs a value (" + spec->argument + ")");
+      if (i + 1 >= args.size()) apply::UsageError(flag + ": needs a value (" + spec->argument + ")");
       value = args[++i];
     } else if (!spec->argument && inlineValue) {
-      UsageError(flag + ": takes no value");
+      apply::UsageError(flag + ": takes no value");
     }
     spec->apply(o, flag, value);
   }

@@ -6,7 +6,7 @@
 #include "tools/apply_command.h"
 #include "tools/demo_command.h"
 #include "tools/options.h"
-#include "tools/tool_error.h"
+#include "apply/apply_error.h"
 
 namespace qxv::tool {
 namespace {
@@ -16,11 +16,11 @@ class LoadedModule {
  public:
   LoadedModule(const Options& o, const sim::ModuleExports* linked, const char* argv0) {
     if (!o.modulePath.empty())
-      entry_ = LoadModule(o.modulePath);
+      entry_ = apply::LoadModule(o.modulePath);
     else if (linked)
       entry_ = *linked;
     else
-      entry_ = LoadModule(FindModule(ModuleFolders(argv0)));
+      entry_ = apply::LoadModule(apply::FindModule(apply::ModuleFolders(argv0)));
   }
   ~LoadedModule() { sim::UnloadModuleFile(&entry_); }
   LoadedModule(const LoadedModule&) = delete;
@@ -48,12 +48,12 @@ int RunPblur(const std::vector<std::string>& args, const sim::ModuleExports* lin
     LoadedModule module(options, linked, argv0);
     return options.command == Command::Demo ? RunDemo(options, module.entry(), out, err)
                                             : RunApply(options, module.entry(), out, err);
-  } catch (const ToolError& e) {
+  } catch (const apply::ApplyError& e) {
     err << "pblur: " << e.what() << "\n";
     return e.status;
   } catch (const std::exception& e) {
     err << "pblur: " << e.what() << "\n";
-    return kExitInput;
+    return apply::kExitInput;
   }
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/module_loader.h"
+#include "apply/module_loader.h"
 
 namespace qxv::tool {
 

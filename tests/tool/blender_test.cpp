@@ -12,7 +12,7 @@
 #include <map>
 
 #include "tests/tool/support.h"
-#include "tools/frame_pattern.h"
+#include "apply/frame_pattern.h"
 
 namespace qxv::tool::test {
 namespace {
@@ -34,7 +34,7 @@ bool OnPath(const std::string& program) {
 }
 
 struct Passes {
-  ChannelImage index, vector;
+  apply::ChannelImage index, vector;
 };
 
 // A pixel's point in the previous frame, with Blender's y up turned to rows.
@@ -68,7 +68,7 @@ class ToolBlenderTest : public ::testing::Test {
                                 scratch_ / "blender.log" + " 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << "see " << scratch_ / "blender.log";
     for (int f = 1; f <= kFrames; ++f) {
-      ASSERT_TRUE(std::filesystem::exists(FrameName(exr_, f))) << FrameName(exr_, f);
+      ASSERT_TRUE(std::filesystem::exists(apply::FrameName(exr_, f))) << apply::FrameName(exr_, f);
     }
   }
 
@@ -86,9 +86,9 @@ class ToolBlenderTest : public ::testing::Test {
   }
 
   Passes Read(int f) const {
-    const std::string path = FrameName(exr_, f);
-    return Passes{ReadChannels(path, {"ViewLayer.IndexOB.X"}),
-                  ReadChannels(path, {"ViewLayer.Vector.X", "ViewLayer.Vector.Y"})};
+    const std::string path = apply::FrameName(exr_, f);
+    return Passes{apply::ReadChannels(path, {"ViewLayer.IndexOB.X"}),
+                  apply::ReadChannels(path, {"ViewLayer.Vector.X", "ViewLayer.Vector.Y"})};
   }
 
   // One run's frames against the unblurred ones, with Blender's vectors
@@ -98,8 +98,8 @@ class ToolBlenderTest : public ::testing::Test {
     StreakReport report;
     std::vector<double> errors;
     for (int f = 2; f <= kFrames; ++f) {
-      const ChannelImage blurred = ReadAll(FrameName(blurredPattern, f));
-      const ChannelImage sharp = ReadAll(FrameName(sharpPattern, f));
+      const apply::ChannelImage blurred = ReadAll(apply::FrameName(blurredPattern, f));
+      const apply::ChannelImage sharp = ReadAll(apply::FrameName(sharpPattern, f));
       const Passes p = Read(f);
       const std::uint32_t w = p.index.width;
       auto object = [&](std::size_t i) { return static_cast<std::uint32_t>(p.index.At(i, 0)); };

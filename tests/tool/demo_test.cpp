@@ -8,7 +8,7 @@
 #include "sim/linked_module.h"
 #include "tests/tool/support.h"
 #include "tools/demo_scene.h"
-#include "tools/host_session.h"
+#include "apply/host_session.h"
 
 namespace qxv::tool::test {
 namespace {
@@ -74,8 +74,8 @@ TEST(ToolDemoTest, StreaksFollowEveryMovingObjectButNotTheExcludedOne) {
   ToolRun r = RunTool(DemoArgs(scratch / "demo", {"--frames", std::to_string(frames)}));
   ASSERT_EQ(r.status, 0) << r.err;
 
-  Session session(sim::LinkedModule());
-  DemoScene scene(session, Size{320, 180});
+  apply::Session session(sim::LinkedModule());
+  DemoScene scene(session, apply::Size{320, 180});
   for (int f = 1; f <= frames; ++f) {
     const std::string number = std::to_string(1000 + f).substr(1);
     const auto rendered = Samples(scratch / ("demo/rendered_" + number + ".png"));

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "tests/tool/support.h"
-#include "tools/output_images.h"
+#include "apply/output_images.h"
 
 namespace qxv::tool::test {
 namespace {
@@ -24,13 +24,13 @@ class ToolErrorsTest : public ::testing::Test {
     std::ifstream whole(in_ + "/rendered_000.png", std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
     std::ofstream(scratch_ / "truncated_000.png", std::ios::binary) << bytes.substr(0, 90);
-    WriteImage(scratch_ / "gray_000.png",
-               ValueImage(std::vector<std::uint32_t>(64 * 36, 1), 64, 36));
-    WriteImage(scratch_ / "small_000.png",
-               ValueImage(std::vector<std::uint32_t>(40 * 20, 1), 40, 20));
+    apply::WriteImage(scratch_ / "gray_000.png",
+               apply::ValueImage(std::vector<std::uint32_t>(64 * 36, 1), 64, 36));
+    apply::WriteImage(scratch_ / "small_000.png",
+               apply::ValueImage(std::vector<std::uint32_t>(40 * 20, 1), 40, 20));
     std::filesystem::copy_file(in_ + "/rendered_000.png", scratch_ / "mixed_000.png");
-    WriteImage(scratch_ / "mixed_001.png",
-               ColourImage(std::vector<std::uint32_t>(40 * 20, 0), {}, 40, 20, false));
+    apply::WriteImage(scratch_ / "mixed_001.png",
+               apply::ColourImage(std::vector<std::uint32_t>(40 * 20, 0), {}, 40, 20, false));
     std::filesystem::copy_file(in_ + "/rendered_000.png", scratch_ / "gap_000.png");
     std::filesystem::copy_file(in_ + "/rendered_001.png", scratch_ / "gap_002.png");
     const std::vector<float> ones(64 * 36, 1.0f);
@@ -47,6 +47,10 @@ class ToolErrorsTest : public ::testing::Test {
     }
     std::filesystem::copy_file(scratch_ / "layers_000.exr", scratch_ / "layers_001.exr");
     std::filesystem::copy_file(scratch_ / "cut_000.exr", scratch_ / "cut_001.exr");
+    std::filesystem::copy_file(scratch_ / "layers_000.exr", scratch_ / "bodycut_000.exr");
+    // Its header and offset table whole, its last pixels cut off.
+    std::ofstream(scratch_ / "bodycut_001.exr", std::ios::binary)
+        << exrBytes.substr(0, exrBytes.size() - 16);
     std::ofstream(scratch_ / "blocker") << "a file, not a folder\n";
     std::filesystem::create_directories(scratch_ / "taken_000.png");
   }
@@ -112,31 +116,33 @@ TEST_F(ToolErrorsTest, EachBadInputIsNamedWithItsReasonAndStatus) {
        "--output: " + in_ + "/index_000.png would overwrite a file of --index"},
       {Apply("--colour", s + "missing_%03d.png"), 1, "--colour: no file matches"},
       {Apply("--colour", s + "gap_%03d.png"), 1,
-       s + "gap_001.png: No such file (frame 1 of --colour)"},
+       "--colour: " + s + "gap_001.png: No such file (frame 1)"},
       {Apply("--colour", s + "text_%03d.png"), 1,
-       s + "text_000.png: corrupt or unreadable (Not a PNG file)"},
+       "--colour: " + s + "text_000.png: corrupt or unreadable (Not a PNG file)"},
       {Apply("--colour", s + "truncated_%03d.png"), 1,
-       s + "truncated_000.png: corrupt or unreadable (cut short inside a chunk)"},
-      {Apply("--match1", s + "cut_%03d.exr:L.Z.Z"), 1, s + "cut_000.exr: corrupt or unreadable"},
+       "--colour: " + s + "truncated_000.png: corrupt or unreadable (cut short inside a chunk)"},
+      {Apply("--match1", s + "cut_%03d.exr:L.Z.Z"), 1, "--match1: " + s + "cut_000.exr: corrupt or unreadable"},
       {Apply("--colour", s + "gray_%03d.png"), 1,
-       s + "gray_000.png: 1 channel (Y), expected 3 or 4"},
+       "--colour: " + s + "gray_000.png: 1 channel (Y), expected 3 or 4"},
       {Apply("--index", in_ + "/rendered_%03d.png"), 1,
-       in_ + "/rendered_000.png: 3 channels (R, G, B), expected 1"},
+       "--index: " + in_ + "/rendered_000.png: 3 channels (R, G, B), expected 1; name them as PATTERN:CHANNELS"},
       {Apply("--index", s + "layers_%03d.exr:L.UV.U,L.UV.V"), 1,
-       s + "layers_000.exr:L.UV.U,L.UV.V: 2 channels, expected 1"},
+       "--index: " + s + "layers_000.exr:L.UV.U,L.UV.V: 2 channels, expected 1"},
       {Apply("--index", s + "layers_%03d.exr:L.UV"), 1,
-       s + "layers_000.exr:L.UV: 3 channels (L.UV.A, L.UV.U, L.UV.V), expected 1"},
+       "--index: " + s + "layers_000.exr:L.UV: 3 channels (L.UV.A, L.UV.U, L.UV.V), expected 1"},
       {Apply("--index", s + "layers_%03d.exr:L.Index"), 1,
-       s + "layers_000.exr: no channel or layer 'L.Index'; its channels: L.UV.A, L.UV.U, L.UV.V, "
+       "--index: " + s + "layers_000.exr: no channel or layer 'L.Index'; its channels: L.UV.A, L.UV.U, L.UV.V, "
            "L.Z.Z"},
       {Apply("--index", s + "layers_%03d.exr:L.UV.U,L.X"), 1,
-       s + "layers_000.exr: no channel 'L.X'; its channels:"},
+       "--index: " + s + "layers_000.exr: no channel 'L.X'; its channels:"},
       {Apply("--match2", s + "small_%03d.png:Y"), 1,
-       s + "small_000.png: 40x20, but " + in_ + "/rendered_000.png is 64x36"},
-      {Apply("--colour", s + "mixed_%03d.png"), 1, s + "mixed_001.png: 40x20, but"},
+       "--match2: " + s + "small_000.png: 40x20, but " + in_ + "/rendered_000.png is 64x36"},
+      {Apply("--colour", s + "mixed_%03d.png"), 1, "--colour: " + s + "mixed_001.png: 40x20, but"},
+      {Apply("--match1", s + "bodycut_%03d.exr:L.Z.Z"), 1,
+       "--match1: " + s + "bodycut_001.exr: corrupt or unreadable"},
       {Apply("--output", s + "blocker/o_%03d.png"), 1,
        "--output: cannot make folder " + s + "blocker"},
-      {Apply("--output", s + "taken_%03d.png"), 1, s + "taken_000.png: cannot write"},
+      {Apply("--output", s + "taken_%03d.png"), 1, "--output: frame 0: " + s + "taken_000.png: cannot write"},
       {{"demo", "--out", s + "blocker/demo"}, 1, "--out: cannot make folder"},
       {{"demo", "--module", s + "no_module.so"}, 1, "module " + s + "no_module.so"},
   };
@@ -149,10 +155,70 @@ TEST_F(ToolErrorsTest, EachBadInputIsNamedWithItsReasonAndStatus) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   }
-  // A frame that failed to write leaves nothing; frames before a bad one stay.
+  // A frame that failed to write leaves nothing; frames before one whose
+  // body turns out corrupt stay.
   EXPECT_FALSE(std::filesystem::exists(s + "taken_000.png.part"));
   EXPECT_TRUE(std::filesystem::exists(s + "out/o_000.png"));
   EXPECT_FALSE(std::filesystem::exists(s + "out/o_001.png"));
+}
+
+TEST_F(ToolErrorsTest, AFaultInAnyFramesHeaderStopsTheRunBeforeAnythingIsWritten) {
+  const std::string s = scratch_ / "";
+  const std::pair<std::string, std::string> late[] = {
+      {"--colour", s + "mixed_%03d.png"},        // another size
+      {"--colour", s + "gap_%03d.png"},          // missing
+      {"--match1", s + "tail_%03d.png"},         // not an image
+  };
+  std::filesystem::copy_file(in_ + "/match1_000.png", s + "tail_000.png");
+  std::filesystem::copy_file(s + "text_000.png", s + "tail_001.png");
+  for (const auto& [flag, value] : late) {
+    std::vector<std::string> args = Apply(flag, value);
+    const std::string folder = s + "early" + flag;
+    *(std::find(args.begin(), args.end(), "--output") + 1) = folder + "/o_%03d.png";
+    ToolRun r = RunTool(args);
+    EXPECT_EQ(r.status, 1) << value;
+    EXPECT_EQ(r.err.rfind("pblur: " + flag + ": ", 0), 0u) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(folder + "/o_000.png")) << value;
+  }
+}
+
+TEST_F(ToolErrorsTest, SettingsThatMissTheirPurposeWarnOnALineOfTheirOwnAndTheRunGoesOn) {
+  const std::string s = scratch_ / "";
+  for (int f = 0; f <= 1; ++f) {
+    apply::WriteImage(s + "rgba_00" + std::to_string(f) + ".png",
+                      apply::ColourImage(std::vector<std::uint32_t>(64 * 36, 0x808080),
+                                         std::vector<std::uint32_t>(64 * 36, 200), 64, 36, false));
+  }
+  const Case cases[] = {
+      {Apply("--mode", "opt-in"), 0, "pblur: warning: --mode opt-in: "},
+      {Apply("--colour", s + "rgba_%03d.png:R,G,B,A"), 0, ""},
+      {[&] {
+         std::vector<std::string> args = Apply("--colour", s + "rgba_%03d.png");
+         *(std::find(args.begin(), args.end(), "--output") + 1) = s + "jpeg/o_%03d.jpg";
+         return args;
+       }(),
+       0, "pblur: warning: --output: " + s + "jpeg/o_000.jpg: its format keeps no alpha"},
+      {[&] {
+         std::vector<std::string> args = Apply("--match1", kLeftOut);
+         args.erase(std::find(args.begin(), args.end(), "--match2"), args.end() - 2);
+         args.insert(args.end(), {"--vector", s + "layers_%03d.exr:L.UV"});
+         return args;
+       }(),
+       0, "pblur: warning: --vector: " + s + "layers_000.exr gives L.UV.U, L.UV.V"},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& a : c.args) line += a + " ";
+    SCOPED_TRACE(line);
+    ToolRun r = RunTool(c.args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    if (c.message.empty()) {
+      EXPECT_EQ(r.err, "");
+    } else {
+      EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << r.err;
+      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+  }
 }
 
 TEST(ToolHelpTest, ExplainsEveryOptionInOneLine) {
@@ -164,11 +230,12 @@ TEST(ToolHelpTest, ExplainsEveryOptionInOneLine) {
                              "--size",           "--tile",     "--out",        "--quiet",
                              "--colour",         "--index",    "--uv",         "--vector",
                              "--vector-scale",   "--match1",   "--match2",     "--depth",
-                             "--alternate",      "--first",    "--last",       "--output"}) {
+                             "--alternate",      "--first",    "--last",       "--output",
+                             "--lead-in"}) {
     EXPECT_NE(r.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
   }
   // What apply makes of float colour and of samples that are not numbers.
-  for (const char* note : {"values above 1 are clamped", "x to the right and y up",
+  for (const char* note : {"codes that reach past 1", "x to the right and y up",
                            "NaN and infinity farthest", "NaN/inf count as no motion"}) {
     EXPECT_NE(r.out.find(note), std::string::npos) << note;
   }

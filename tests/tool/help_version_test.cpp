@@ -8,8 +8,8 @@
 
 #include "project_version.h"
 #include "tests/tool/support.h"
-#include "tools/module_loader.h"
-#include "tools/tool_error.h"
+#include "apply/module_loader.h"
+#include "apply/apply_error.h"
 
 namespace qxv::tool::test {
 namespace {
@@ -60,7 +60,7 @@ TEST(ToolModuleTest, AMissingModuleNamesEveryPlaceLookedInAndTheFlag) {
   try {
     FindModule(folders);
     ADD_FAILURE() << "no error";
-  } catch (const ToolError& e) {
+  } catch (const apply::ApplyError& e) {
     const std::string message = e.what();
     EXPECT_EQ(e.status, kExitInput);
     for (const std::string& folder : folders) {

@@ -6,8 +6,8 @@
 
 #include "tests/tool/support.h"
 #include "tools/contact_sheet.h"
-#include "tools/frame_pattern.h"
-#include "tools/tool_error.h"
+#include "apply/frame_pattern.h"
+#include "apply/apply_error.h"
 
 namespace qxv::tool::test {
 namespace {
@@ -19,15 +19,15 @@ TEST(ToolSequenceTest, PatternsTakeOneFrameNumberPrintfStyleOrAsHashes) {
                                                              {"%%_##_%%", 7, "%_07_%"},
                                                              {"a/b_%d", 0, "a/b_0"}};
   for (const auto& [pattern, frame, name] : names) {
-    EXPECT_NO_THROW(CheckPattern("--colour", pattern)) << pattern;
-    EXPECT_EQ(FrameName(pattern, frame), name) << pattern;
+    EXPECT_NO_THROW(apply::CheckPattern("--colour", pattern)) << pattern;
+    EXPECT_EQ(apply::FrameName(pattern, frame), name) << pattern;
   }
   for (const char* bad : {"r_%d_####.exr", "r_##_##.exr", "r.exr", "r_%s.exr"}) {
     try {
-      CheckPattern("--colour", bad);
+      apply::CheckPattern("--colour", bad);
       ADD_FAILURE() << bad;
-    } catch (const ToolError& e) {
-      EXPECT_EQ(e.status, kExitUsage) << bad;
+    } catch (const apply::ApplyError& e) {
+      EXPECT_EQ(e.status, apply::kExitUsage) << bad;
     }
   }
 }
@@ -38,9 +38,9 @@ TEST(ToolSequenceTest, FramesPresentAreThoseThePatternNames) {
                            "r_00003.exr", "r_0005.exr.part", "r_000x.exr", "s_0006.exr"}) {
     std::ofstream(scratch / name) << "x";
   }
-  EXPECT_EQ(FramesPresent(scratch / "r_####.exr"), (std::vector<int>{1, 2, 4, 12345}));
-  EXPECT_EQ(FramesPresent(scratch / "r_%d.exr"), (std::vector<int>{7, 12345}));
-  EXPECT_TRUE(FramesPresent(scratch / "none/r_%d.exr").empty());
+  EXPECT_EQ(apply::FramesPresent(scratch / "r_####.exr"), (std::vector<int>{1, 2, 4, 12345}));
+  EXPECT_EQ(apply::FramesPresent(scratch / "r_%d.exr"), (std::vector<int>{7, 12345}));
+  EXPECT_TRUE(apply::FramesPresent(scratch / "none/r_%d.exr").empty());
 }
 
 TEST(ToolSequenceTest, TheSheetShowsAtMostTwelveFramesSpreadOverTheRun) {
@@ -59,7 +59,7 @@ TEST(ToolSequenceTest, TheSheetShowsAtMostTwelveFramesSpreadOverTheRun) {
   ToolRun r =
       RunTool({"demo", "--out", scratch / "d", "--size", "32x32", "--frames", "14", "--quiet"});
   ASSERT_EQ(r.status, 0) << r.err;
-  const ChannelImage sheet = ReadAll(scratch / "d/contact_sheet.png");
+  const apply::ChannelImage sheet = ReadAll(scratch / "d/contact_sheet.png");
   EXPECT_EQ(sheet.width, 12u * 32 + 13 * 4);
   EXPECT_EQ(sheet.height, 2u * 32 + 3 * 4);
 }

@@ -30,16 +30,20 @@ ScratchFolder::~ScratchFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-ChannelImage ReadAll(const std::string& path) { return ReadChannels(path, ChannelNames(path)); }
+apply::ChannelImage ReadAll(const std::string& path) { return apply::ReadChannels(path, apply::ChannelNames(path)); }
 
 std::vector<std::uint16_t> Samples(const std::string& path) {
-  const ChannelImage image = ReadAll(path);
-  return std::vector<std::uint16_t>(image.samples.begin(), image.samples.end());
+  const apply::ChannelImage image = ReadAll(path);
+  std::vector<std::uint16_t> samples;
+  for (std::size_t i = 0; i < image.Pixels() * image.names.size(); ++i) {
+    samples.push_back(static_cast<std::uint16_t>(image.At(i / image.names.size(), i % image.names.size())));
+  }
+  return samples;
 }
 
 void WriteFloatChannels(const std::string& path, std::uint32_t width, std::uint32_t height,
                         const std::vector<std::pair<std::string, std::vector<float>>>& channels) {
-  OutputImage image;
+  apply::OutputImage image;
   image.width = width;
   image.height = height;
   image.bits = 32;
@@ -52,7 +56,7 @@ void WriteFloatChannels(const std::string& path, std::uint32_t width, std::uint3
     }
   }
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  WriteImage(path, image);
+  apply::WriteImage(path, image);
 }
 
 }  // namespace qxv::tool::test

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/image_file.h"
-#include "tools/module_loader.h"
+#include "apply/image_file.h"
+#include "apply/module_loader.h"
 
 namespace qxv::tool::test {
 
@@ -32,7 +32,7 @@ class ScratchFolder {
 };
 
 // Every channel of an image file, samples as stored.
-ChannelImage ReadAll(const std::string& path);
+apply::ChannelImage ReadAll(const std::string& path);
 // The samples of an integer image file (PNG), as stored.
 std::vector<std::uint16_t> Samples(const std::string& path);
 

@@ -1,0 +1,58 @@
+// What apply reads: which frames, checked before anything is written,
+// and each frame's passes turned into the module's values.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "apply/apply_settings.h"
+#include "apply/colour_frame.h"
+#include "apply/image_file.h"
+#include "apply/pass_values.h"
+#include "apply/run_plan.h"
+#include "apply/surface_tracker.h"
+#include "sim/rendered_frame.h"
+
+namespace qxv::apply {
+
+// --first and --last, defaulting to the first and last colour frames
+// present, and the lead-in before them. Throws an input error naming the
+// file when any pass misses a frame the run reads, and a usage error when an
+// output file would be one of the input files.
+RunPlan PlanFrames(const ApplySettings& options);
+
+// One frame as read: the module's passes (colour as codes), the colour as
+// stored and its codes, and how the output stores it.
+struct FrameInput {
+  int number = 0;
+  sim::PassImages passes;
+  ChannelImage colour;
+  ColourCodes codes;  // colour left empty: it is passes.colour
+  int outputBits = 8;
+};
+
+class FrameReader {
+ public:
+  explicit FrameReader(const ApplySettings& options) : o_(options) {}
+
+  // Reads every pass of frame `f`, each file opened and decoded once
+  // however many passes it holds; the first frame read sets the size and
+  // whether the colour has alpha, which every later frame must share.
+  void Read(int f, FrameInput* frame);
+  // Frame `f` before the module's lead-in: only what carries on to later
+  // frames, the object numbers and the tracked match values.
+  void Track(int f);
+
+ private:
+  void CheckSize(const std::string& path, const ChannelImage& image) const;
+  void Matches(int f, std::vector<ChannelImage>& read, sim::PassImages* passes);
+
+  const ApplySettings& o_;
+  std::string sizeSource_;  // the first colour frame, for messages
+  std::uint32_t width_ = 0, height_ = 0;
+  bool alpha_ = false;
+  ObjectNumbers objects_;
+  SurfaceTracker tracker_;
+};
+
+}  // namespace qxv::apply

@@ -1,0 +1,100 @@
+// A shot split into frame ranges, each run by its own pblur process at the
+// same time as a farm runs them, writes the same files as one run over the
+// whole shot, whatever state the settings carry from frame to frame.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "tests/tool/support.h"
+#include "apply/frame_pattern.h"
+
+extern char** environ;
+
+namespace qxv::tool::test {
+namespace {
+
+constexpr int kLastFrame = 9;  // the demo writes frames 0 to 9
+
+pid_t Start(const std::vector<std::string>& args, const std::string& log) {
+  std::vector<std::string> all = {QXV_PBLUR_PROGRAM, "apply", "--module", QXV_MODULE_FILE};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  const int failed = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&files);
+  return failed ? -1 : pid;
+}
+
+int Finish(pid_t pid) {
+  int status = -1;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Contents(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+struct ChunkCase {
+  const char* what;
+  std::vector<std::string> settings;
+};
+
+TEST(ToolFarmChunksTest, ChunksRunInParallelWriteTheWholeRunsFilesBitForBit) {
+  ScratchFolder scratch;
+  const std::string in = scratch / "in";
+  ToolRun made = RunTool({"demo", "--out", in, "--size", "96x54", "--frames",
+                          std::to_string(kLastFrame), "--passes", "--quiet", "--mode", "all"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::vector<std::string> passes = {
+      "--colour", in + "/rendered_%03d.png", "--index",     in + "/index_%03d.png",
+      "--match1", in + "/match1_%03d.png",   "--match2",    in + "/match2_%03d.png",
+      "--depth",  in + "/depth_%03d.png",    "--alternate", in + "/alternate_%03d.png",
+      "--quiet",  "--streak-length",         "10",          "--depth-test"};
+  const ChunkCase cases[] = {
+      {"previous frame only", {}},
+      {"trails and echoes", {"--trails", "3", "--echoes", "3"}},
+      {"jitter and echoes", {"--jitter", "--echoes", "2"}},
+  };
+  const int chunks[][2] = {{0, 3}, {4, 4}, {5, 7}, {8, kLastFrame}};
+  for (const ChunkCase& c : cases) {
+    const std::string folder = scratch / c.what;
+    std::vector<std::string> shared = passes;
+    shared.insert(shared.end(), c.settings.begin(), c.settings.end());
+    std::vector<std::pair<pid_t, std::string>> running;
+    auto start = [&](const std::string& output, std::vector<std::string> range) {
+      std::vector<std::string> args = shared;
+      args.insert(args.end(), {"--output", folder + "/" + output});
+      args.insert(args.end(), range.begin(), range.end());
+      const std::string log = folder + "_" + std::to_string(running.size()) + ".log";
+      running.emplace_back(Start(args, log), log);
+    };
+    start("whole/b_%03d.png", {});
+    for (const auto& chunk : chunks) {
+      start("chunks/b_%03d.png",
+            {"--first", std::to_string(chunk[0]), "--last", std::to_string(chunk[1])});
+    }
+    for (const auto& [pid, log] : running) {
+      ASSERT_EQ(Finish(pid), 0) << c.what << ": " << Contents(log);
+    }
+    for (int f = 0; f <= kLastFrame; ++f) {
+      const std::string name = apply::FrameName("b_%03d.png", f);
+      const std::string whole = Contents(folder + "/whole/" + name);
+      EXPECT_FALSE(whole.empty()) << c.what << ", frame " << f;
+      EXPECT_TRUE(whole == Contents(folder + "/chunks/" + name)) << c.what << ", frame " << f;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qxv::tool::test

@@ -5,6 +5,7 @@
 
 #include "apply/frame_pattern.h"
 #include "apply/apply_error.h"
+#include "apply/silhouette_motion.h"
 
 namespace qxv::apply {
 namespace {
@@ -100,6 +101,7 @@ void FrameReader::ReadMatches(int f, sim::PassImages* p) {
       motion.dx[i] = v.At(i, 0) * o_.vectorScaleX;
       motion.dy[i] = -v.At(i, 1) * o_.vectorScaleY;
     }
+    SteadySilhouetteMotion(width_, height_, p->index, &motion);
     tracker_.Next(width_, height_, p->index, motion, &p->match1, &p->match2);
   } else {
     p->match1 = MatchValues(ReadSized(o_.match1, f, PassShape::Value));

@@ -7,6 +7,7 @@
 #include "apply/frame_pattern.h"
 #include "apply/apply_error.h"
 #include "apply/flag_errors.h"
+#include "apply/silhouette_motion.h"
 
 namespace qxv::apply {
 namespace {
@@ -103,7 +104,9 @@ void FrameReader::Matches(int f, std::vector<ChannelImage>& read, sim::PassImage
   if (!o_.uv.pattern.empty()) {
     UvMatchValues(read[kUv], p->index, &p->match1, &p->match2);
   } else if (!o_.vector.pattern.empty()) {
-    tracker_.Next(width_, height_, p->index, MotionOf(read[kVector], o_), &p->match1, &p->match2);
+    Motion motion = MotionOf(read[kVector], o_);
+    SteadySilhouetteMotion(width_, height_, p->index, &motion);
+    tracker_.Next(width_, height_, p->index, motion, &p->match1, &p->match2);
   } else {
     p->match1 = MatchValues(read[kMatch1]);
     p->match2 = MatchValues(read[kMatch2]);
@@ -128,8 +131,10 @@ void FrameReader::Track(int f) {
                                  .front()));
   }
   std::vector<std::uint32_t> match1, match2;
-  tracker_.Next(read[1].width, read[1].height, objects_.Number(read[0]), MotionOf(read[1], o_),
-                &match1, &match2);
+  const std::vector<std::uint32_t> index = objects_.Number(read[0]);
+  Motion motion = MotionOf(read[1], o_);
+  SteadySilhouetteMotion(read[1].width, read[1].height, index, &motion);
+  tracker_.Next(read[1].width, read[1].height, index, motion, &match1, &match2);
 }
 
 void FrameReader::Read(int f, FrameInput* frame) {

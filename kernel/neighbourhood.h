@@ -17,6 +17,8 @@ std::uint32_t SmoothPixel(const std::uint32_t n[9], bool honourMarks);
 
 // Moves the colour toward the target by (1.5 f + 8) / 128, f = weight / 10 *
 // a; the result never has a lower weighted brightness than the colour had.
+// Past f = 80 (weight 6.38 at full coverage) the colour overshoots the
+// target, away from where it started, each channel clamped to 0..255.
 void BlendBrighter(float weight, std::int32_t a, std::int32_t* red, std::int32_t* green,
                    std::int32_t* blue, std::int32_t targetRed, std::int32_t targetGreen,
                    std::int32_t targetBlue);

@@ -87,52 +87,34 @@ ChannelImage FrameReader::ReadSized(const PassSource& source, int f, PassShape s
   return image;
 }
 
-void FrameReader::ReadMatches(int f, sim::PassImages* p) {
-  if (!o_.uv.pattern.empty()) {
-    UvMatchValues(ReadSized(o_.uv, f, PassShape::Pair), p->index, &p->match1, &p->match2);
-  } else if (!o_.vector.pattern.empty()) {
-    const ChannelImage v = ReadSized(o_.vector, f, PassShape::Pair);
-    Motion motion;
-    motion.dx.resize(v.Pixels());
-    motion.dy.resize(v.Pixels());
-    // The option's convention has y up; the module's rows run down.
-    for (std::size_t i = 0; i < v.Pixels(); ++i) {
-      motion.dx[i] = v.At(i, 0) * o_.vectorScaleX;
-      motion.dy[i] = -v.At(i, 1) * o_.vectorScaleY;
-    }
-    tracker_.Next(width_, height_, p->index, motion, &p->match1, &p->match2);
-  } else {
-    p->match1 = MatchValues(ReadSized(o_.match1, f, PassShape::Value));
-    p->match2 = MatchValues(ReadSized(o_.match2, f, PassShape::Value));
-  }
-}
-
-void FrameReader::Read(int f, sim::PassImages* p, std::vector<std::uint32_t>* alpha) {
+FrameInputs FrameReader::Read(int f) {
   const std::string colourPath = FrameName(o_.colour.pattern, f);
-  const ChannelImage colour = ReadPass(o_.colour, f, PassShape::Colour);
-  const bool hasAlpha = colour.names.size() == 4;
+  FrameInputs in;
+  in.colour = ReadPass(o_.colour, f, PassShape::Colour);
+  const bool hasAlpha = in.colour.names.size() == 4;
   if (sizeSource_.empty()) {
     sizeSource_ = colourPath;
-    width_ = colour.width;
-    height_ = colour.height;
+    width_ = in.colour.width;
+    height_ = in.colour.height;
     alpha_ = hasAlpha;
   }
-  CheckSize(colourPath, colour);
+  CheckSize(colourPath, in.colour);
   if (hasAlpha != alpha_) {
     InputError(colourPath + ": " + (hasAlpha ? "has alpha, but " : "has no alpha, but ") +
                sizeSource_ + (alpha_ ? " has" : " has none"));
   }
-  p->width = width_;
-  p->height = height_;
-  ColourValues(colour, &p->colour, alpha);
-  p->index = objects_.Number(ReadSized(o_.index, f, PassShape::Value));
-  ReadMatches(f, p);
-  p->depth.clear();
-  p->alternate.clear();
-  if (!o_.depth.pattern.empty()) p->depth = DepthValues(ReadSized(o_.depth, f, PassShape::Value));
-  if (!o_.alternate.pattern.empty()) {
-    p->alternate = AlternateValues(ReadSized(o_.alternate, f, PassShape::Value));
+  in.index = ReadSized(o_.index, f, PassShape::Value);
+  if (!o_.uv.pattern.empty()) {
+    in.uv = ReadSized(o_.uv, f, PassShape::Pair);
+  } else if (!o_.vector.pattern.empty()) {
+    in.vector = ReadSized(o_.vector, f, PassShape::Pair);
+  } else {
+    in.match1 = ReadSized(o_.match1, f, PassShape::Value);
+    in.match2 = ReadSized(o_.match2, f, PassShape::Value);
   }
+  if (!o_.depth.pattern.empty()) in.depth = ReadSized(o_.depth, f, PassShape::Value);
+  if (!o_.alternate.pattern.empty()) in.alternate = ReadSized(o_.alternate, f, PassShape::Value);
+  return in;
 }
 
 }  // namespace qxv::apply

@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/rendered_frame.h"
 #include "apply/apply_settings.h"
-#include "apply/pass_values.h"
-#include "apply/surface_tracker.h"
+#include "apply/frame_inputs.h"
 
 namespace qxv::apply {
 
@@ -28,20 +26,16 @@ class FrameReader {
 
   // Reads every pass of frame `f`; the first frame read sets the size and
   // whether the colour has alpha, which every later frame must share.
-  // `alpha` is left empty without.
-  void Read(int f, sim::PassImages* passes, std::vector<std::uint32_t>* alpha);
+  FrameInputs Read(int f);
 
  private:
   void CheckSize(const std::string& path, const ChannelImage& image) const;
   ChannelImage ReadSized(const PassSource& source, int f, PassShape shape) const;
-  void ReadMatches(int f, sim::PassImages* passes);
 
   const ApplySettings& o_;
   std::string sizeSource_;  // the first colour frame, for messages
   std::uint32_t width_ = 0, height_ = 0;
   bool alpha_ = false;
-  ObjectNumbers objects_;
-  SurfaceTracker tracker_;
 };
 
 }  // namespace qxv::apply

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "apply/object_settings.h"
 #include "apply/pass_source.h"
 
 namespace qxv::apply {
@@ -32,6 +33,7 @@ struct ApplySettings {
   std::string output;
   std::optional<int> first, last;  // unset: the first and last colour frames present
   double vectorScaleX = 1.0, vectorScaleY = 1.0;
+  ObjectTable objects;  // by the renderer's object index
 };
 
 }  // namespace qxv::apply

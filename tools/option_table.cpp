@@ -7,6 +7,7 @@
 
 #include "blur/parameter_block.h"
 #include "apply/frame_pattern.h"
+#include "apply/object_settings.h"
 #include "apply/pass_source.h"
 #include "apply/apply_error.h"
 
@@ -167,6 +168,11 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string& f, const std::string& v) {
        o.alternate = apply::ParsePassSource(f, v);
      }},
+    {"--objects", "FILE", kApply,
+     "per-object settings, JSON keyed by object index: blur, reverse, group (none)",
+     [](Options& o, const std::string&, const std::string& v) {
+       o.objects = apply::ReadObjectTable(v);
+     }},
     {"--output", "PAT", kApply, "where the blurred frames go; the extension sets the format",
      [](Options& o, const std::string& f, const std::string& v) { o.output = Pattern(f, v); }},
     {"--first", "N", kApply, "first frame number (the first colour frame present)",
@@ -203,6 +209,12 @@ const char kApplyNotes[] =
     "Frames: the first frame gives the second its previous frame and is written\n"
     "as it was; a frame missing in the range is an error; --output may not name\n"
     "an input file. No scene means no Weights: modes all and opt-out blur every\n"
-    "object, opt-in none.\n";
+    "object, opt-in none, unless --objects gives objects settings, as in\n"
+    "  {\"3\": {\"blur\": false}, \"4\": {\"reverse\": true, \"group\": \"car\"},\n"
+    "   \"5\": {\"blur\": true, \"group\": \"car\"}}\n"
+    "blur: true or false, or null to leave it to the mode (opt-in: not blurred);\n"
+    "reverse: the short reverse streak ahead of the object (false for a listed\n"
+    "object; an object not listed gets it unless the mode is opt-in); objects\n"
+    "with one group name are one occlusion group (mode all ignores all three).\n";
 
 }  // namespace qxv::tool

@@ -139,7 +139,8 @@ class Blur {
     if (alternate) in.alternate = Channels("alternate", *alternate, {1}, h, w);
 
     // The module runs on one thread at a time, so the lock stays held.
-    const apply::OutputImage out = blur_->Frame(in, frame_++, true);
+    const apply::OutputImage out = blur_->Frame(in, frame_, true);
+    ++frame_;
     py::array_t<float> result({static_cast<py::ssize_t>(out.height),
                                static_cast<py::ssize_t>(out.width),
                                static_cast<py::ssize_t>(out.Channels())});

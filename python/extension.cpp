@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "apply/apply_error.h"
+#include "apply/folders.h"
 #include "apply/frame_blur.h"
+#include "apply/pass_source.h"
 #include "apply/module_loader.h"
 #include "apply/object_settings.h"
 #include "sim/module_exports.h"
@@ -157,6 +159,45 @@ class Blur {
 
   int Frames() const { return frame_; }
 
+  // One frame whose passes are all in one file (a renderer's multilayer
+  // EXR), each named by the channels to read as apply names them, written
+  // to `output` as apply writes a frame there.
+  void FrameFile(const std::string& path, const std::string& output, const std::string& colour,
+                 const std::string& index, const std::optional<std::string>& uv,
+                 const std::optional<std::string>& vector,
+                 const std::optional<std::pair<std::string, std::string>>& match,
+                 const std::optional<std::string>& depth,
+                 const std::optional<std::string>& alternate) {
+    apply::CheckWritable("output", output);
+    const int given = int{uv.has_value()} + int{vector.has_value()} + int{match.has_value()};
+    if (given != 1) {
+      apply::UsageError(std::string(given == 0 ? "missing" : "more than one") +
+                        " source of match values: give match, uv or vector");
+    }
+    if (settings_.edits.depthTest.value_or(false) && !depth) {
+      apply::UsageError("depth_test: needs depth, the depth pass");
+    }
+    const std::vector<std::string> available = apply::ChannelNames(path);
+    auto read = [&](const std::string& request, apply::PassShape shape) {
+      return apply::ReadChannels(path, apply::ChooseChannels(path, available, request, shape));
+    };
+    apply::FrameInputs in;
+    in.colour = read(colour, apply::PassShape::Colour);
+    in.index = read(index, apply::PassShape::Value);
+    if (uv) in.uv = read(*uv, apply::PassShape::Pair);
+    if (vector) in.vector = read(*vector, apply::PassShape::Pair);
+    if (match) {
+      in.match1 = read(match->first, apply::PassShape::Value);
+      in.match2 = read(match->second, apply::PassShape::Value);
+    }
+    if (depth) in.depth = read(*depth, apply::PassShape::Value);
+    if (alternate) in.alternate = read(*alternate, apply::PassShape::Value);
+    const apply::OutputImage image = blur_->Frame(in, frame_, apply::StoresFloat(output));
+    ++frame_;
+    apply::EnsureFolder(apply::FolderOf(output), "output");
+    apply::WriteImage(output, image);
+  }
+
  private:
   apply::ApplySettings settings_;
   sim::ModuleExports module_{};
@@ -195,5 +236,9 @@ PYBIND11_MODULE(_pblur, m) {
            py::arg("uv") = py::none(), py::arg("vector") = py::none(),
            py::arg("match") = py::none(), py::arg("depth") = py::none(),
            py::arg("alternate") = py::none())
+      .def("frame_file", &Blur::FrameFile, py::arg("path"), py::arg("output"), py::kw_only(),
+           py::arg("colour"), py::arg("index"), py::arg("uv") = py::none(),
+           py::arg("vector") = py::none(), py::arg("match") = py::none(),
+           py::arg("depth") = py::none(), py::arg("alternate") = py::none())
       .def_property_readonly("frames", &Blur::Frames);
 }

@@ -180,6 +180,22 @@ class Blur:
         return self._blur.frame(colour, index, uv=uv, vector=vector, match=match, depth=depth,
                                 alternate=alternate)
 
+    def frame_file(self, path, output, *, colour, index, uv=None, vector=None, match=None,
+                   depth=None, alternate=None):
+        """Blurs the next frame from one image file that holds all its
+        passes (a renderer's multilayer EXR) and writes it to ``output``,
+        whose extension sets the format, as ``pblur apply`` writes a frame.
+
+        Each pass is named by the layer or the comma-separated channels to
+        read, as after the ':' of ``pblur apply``'s patterns:
+        ``colour="ViewLayer.Combined"``, ``index="ViewLayer.IndexOB"``,
+        ``vector="ViewLayer.Vector"``, ``depth="ViewLayer.Depth"``; match is
+        a pair of such names. The sequence's state is the one ``frame``
+        keeps, so the two may follow one another.
+        """
+        self._blur.frame_file(path, output, colour=colour, index=index, uv=uv, vector=vector,
+                              match=match, depth=depth, alternate=alternate)
+
     @property
     def frames(self):
         """How many frames were blurred so far."""

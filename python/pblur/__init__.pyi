@@ -50,5 +50,18 @@ class Blur:
         depth: Optional[npt.ArrayLike] = None,
         alternate: Optional[npt.ArrayLike] = None,
     ) -> npt.NDArray[np.float32]: ...
+    def frame_file(
+        self,
+        path: str,
+        output: str,
+        *,
+        colour: str,
+        index: str,
+        uv: Optional[str] = None,
+        vector: Optional[str] = None,
+        match: Optional[Tuple[str, str]] = None,
+        depth: Optional[str] = None,
+        alternate: Optional[str] = None,
+    ) -> None: ...
     @property
     def frames(self) -> int: ...

@@ -91,8 +91,15 @@ def _assign_indexes(scene):
             next_index += 1
 
 
+def _set(owner, name, value):
+    # Written only when it differs: in the interface the render's own
+    # thread calls the handlers, and an unchanged scene is safest there.
+    if getattr(owner, name) != value:
+        setattr(owner, name, value)
+
+
 def _passes_node(scene, layer, depth):
-    scene.use_nodes = True
+    _set(scene, "use_nodes", True)
     tree = scene.node_tree
     source = next((n for n in tree.nodes if n.type == "R_LAYERS" and n.layer == layer.name), None)
     if source is None:
@@ -104,11 +111,11 @@ def _passes_node(scene, layer, depth):
         node = tree.nodes.new("CompositorNodeOutputFile")
         node.name = node.label = NODE_NAME
         node.location = (source.location.x + 300, source.location.y - 300)
-    node.mute = False
-    node.format.file_format = "OPEN_EXR_MULTILAYER"
-    node.format.color_depth = "32"
-    node.format.exr_codec = "NONE"
-    node.base_path = passes_folder() + os.sep
+    _set(node, "mute", False)
+    _set(node.format, "file_format", "OPEN_EXR_MULTILAYER")
+    _set(node.format, "color_depth", "32")
+    _set(node.format, "exr_codec", "NONE")
+    _set(node, "base_path", passes_folder() + os.sep)
     wanted = ["Image", "IndexOB", "Vector"] + (["Depth"] if depth else [])
     if [slot.name for slot in node.layer_slots] != wanted:
         node.layer_slots.clear()
@@ -127,12 +134,12 @@ def prepare_scene(scene):
     layer = _view_layer(scene)
     if layer is None:
         return "no view layer is rendered"
-    layer.use_pass_object_index = True
-    layer.use_pass_vector = True
+    _set(layer, "use_pass_object_index", True)
+    _set(layer, "use_pass_vector", True)
     if scene.pblur.depth_test:
-        layer.use_pass_z = True
+        _set(layer, "use_pass_z", True)
     _assign_indexes(scene)
-    scene.render.use_compositing = True
+    _set(scene.render, "use_compositing", True)
     _passes_node(scene, layer, scene.pblur.depth_test)
     return ""
 
@@ -156,7 +163,7 @@ def on_render_init(scene, *_):
     node = scene.node_tree.nodes.get(NODE_NAME) if scene.node_tree else None
     if not scene.pblur.enabled:
         if node is not None:
-            node.mute = True
+            _set(node, "mute", True)
         return
     pblur = package.load()
     if pblur is None:

@@ -1,10 +1,13 @@
 #include "apply/apply_frames.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "apply/frame_pattern.h"
 #include "apply/apply_error.h"
+#include "apply/pass_converter.h"
 
 namespace qxv::apply {
 namespace {
@@ -21,6 +24,9 @@ std::vector<std::pair<const char*, const PassSource*>> Inputs(const ApplySetting
   }
   return inputs;
 }
+
+// The passes of a frame, in the order their files are opened.
+enum Slot : std::size_t { kColour, kIndex, kMatch1, kMatch2, kUv, kVector, kDepth, kAlternate, kSlots };
 
 std::string SamePlace(const std::string& path) {
   std::error_code ignored;
@@ -81,40 +87,65 @@ void FrameReader::CheckSize(const std::string& path, const ChannelImage& image) 
              std::to_string(height_));
 }
 
-ChannelImage FrameReader::ReadSized(const PassSource& source, int f, PassShape shape) const {
-  ChannelImage image = ReadPass(source, f, shape);
-  CheckSize(FrameName(source.pattern, f), image);
-  return image;
-}
+FrameReader::FrameReader(const ApplySettings& options)
+    : o_(options), converter_(std::make_unique<PassConverter>(options)) {}
 
-FrameInputs FrameReader::Read(int f) {
+FrameReader::~FrameReader() = default;
+
+void FrameReader::Read(int f, FrameInput* frame) {
+  const PassSource* sources[kSlots] = {&o_.colour, &o_.index, &o_.match1, &o_.match2,
+                                       &o_.uv,     &o_.vector, &o_.depth, &o_.alternate};
+  const PassShape shapes[kSlots] = {PassShape::Colour, PassShape::Value, PassShape::Value,
+                                    PassShape::Value,  PassShape::Pair,  PassShape::Pair,
+                                    PassShape::Value,  PassShape::Value};
+  // Each file once, in the order its first pass comes, with every channel
+  // any of its passes wants.
+  std::vector<std::pair<std::string, std::vector<std::size_t>>> files;
+  for (std::size_t slot = 0; slot < kSlots; ++slot) {
+    if (sources[slot]->pattern.empty()) continue;
+    const std::string path = FrameName(sources[slot]->pattern, f);
+    auto same = std::find_if(files.begin(), files.end(),
+                             [&path](const auto& file) { return file.first == path; });
+    if (same == files.end()) same = files.insert(files.end(), {path, {}});
+    same->second.push_back(slot);
+  }
+  std::vector<ChannelImage> read(kSlots);
+  for (const auto& [path, slots] : files) {
+    InputFile file(path);
+    std::vector<std::vector<std::string>> sets;
+    for (std::size_t slot : slots) {
+      sets.push_back(ChooseChannels(path, file.Names(), sources[slot]->channels, shapes[slot]));
+    }
+    std::vector<ChannelImage> images = file.Read(sets);
+    for (std::size_t k = 0; k < slots.size(); ++k) read[slots[k]] = std::move(images[k]);
+  }
+
   const std::string colourPath = FrameName(o_.colour.pattern, f);
-  FrameInputs in;
-  in.colour = ReadPass(o_.colour, f, PassShape::Colour);
-  const bool hasAlpha = in.colour.names.size() == 4;
+  ChannelImage& colour = read[kColour];
+  const bool hasAlpha = colour.names.size() == 4;
   if (sizeSource_.empty()) {
     sizeSource_ = colourPath;
-    width_ = in.colour.width;
-    height_ = in.colour.height;
+    width_ = colour.width;
+    height_ = colour.height;
     alpha_ = hasAlpha;
   }
-  CheckSize(colourPath, in.colour);
+  for (std::size_t slot = 0; slot < kSlots; ++slot) {
+    if (!sources[slot]->pattern.empty()) CheckSize(FrameName(sources[slot]->pattern, f), read[slot]);
+  }
   if (hasAlpha != alpha_) {
     InputError(colourPath + ": " + (hasAlpha ? "has alpha, but " : "has no alpha, but ") +
                sizeSource_ + (alpha_ ? " has" : " has none"));
   }
-  in.index = ReadSized(o_.index, f, PassShape::Value);
-  if (!o_.uv.pattern.empty()) {
-    in.uv = ReadSized(o_.uv, f, PassShape::Pair);
-  } else if (!o_.vector.pattern.empty()) {
-    in.vector = ReadSized(o_.vector, f, PassShape::Pair);
-  } else {
-    in.match1 = ReadSized(o_.match1, f, PassShape::Value);
-    in.match2 = ReadSized(o_.match2, f, PassShape::Value);
+  FrameInputs in;
+  in.colour = std::move(colour);
+  in.index = std::move(read[kIndex]);
+  std::optional<ChannelImage>* optional[kSlots] = {nullptr,   nullptr,    &in.match1, &in.match2,
+                                                   &in.uv,    &in.vector, &in.depth,  &in.alternate};
+  for (std::size_t slot = kMatch1; slot < kSlots; ++slot) {
+    if (!sources[slot]->pattern.empty()) *optional[slot] = std::move(read[slot]);
   }
-  if (!o_.depth.pattern.empty()) in.depth = ReadSized(o_.depth, f, PassShape::Value);
-  if (!o_.alternate.pattern.empty()) in.alternate = ReadSized(o_.alternate, f, PassShape::Value);
-  return in;
+  const int outputBits = OutputBits(FrameName(o_.output, f), in.colour);
+  converter_->Convert(std::move(in), f, outputBits, frame);
 }
 
 }  // namespace qxv::apply

@@ -1,12 +1,15 @@
-// What pblur apply reads: which frames, checked before anything is written,
+// What apply reads: which frames, checked before anything is written,
 // and each frame's passes turned into the module's values.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "apply/apply_settings.h"
-#include "apply/frame_inputs.h"
+#include "apply/colour_frame.h"
+#include "apply/image_file.h"
+#include "sim/rendered_frame.h"
 
 namespace qxv::apply {
 
@@ -20,22 +23,41 @@ struct FrameRange {
 // the input files.
 FrameRange PlanFrames(const ApplySettings& options);
 
+// One frame as read: the module's passes (colour as codes), the colour as
+// stored and its codes, and how the output stores it.
+struct FrameInput {
+  int number = 0;
+  sim::PassImages passes;
+  ChannelImage colour;
+  ColourCodes codes;  // colour left empty: it is passes.colour
+  int outputBits = 8;
+  // The renderer's object index that each object number stands for (from
+  // 1), for the scene's per-object settings.
+  std::vector<double> objectIndexes;
+};
+
+class PassConverter;
+
 class FrameReader {
  public:
-  explicit FrameReader(const ApplySettings& options) : o_(options) {}
+  explicit FrameReader(const ApplySettings& options);
+  ~FrameReader();
+  FrameReader(const FrameReader&) = delete;
+  FrameReader& operator=(const FrameReader&) = delete;
 
-  // Reads every pass of frame `f`; the first frame read sets the size and
+  // Reads every pass of frame `f`, each file opened and decoded once
+  // however many passes it holds; the first frame read sets the size and
   // whether the colour has alpha, which every later frame must share.
-  FrameInputs Read(int f);
+  void Read(int f, FrameInput* frame);
 
  private:
   void CheckSize(const std::string& path, const ChannelImage& image) const;
-  ChannelImage ReadSized(const PassSource& source, int f, PassShape shape) const;
 
   const ApplySettings& o_;
   std::string sizeSource_;  // the first colour frame, for messages
   std::uint32_t width_ = 0, height_ = 0;
   bool alpha_ = false;
+  std::unique_ptr<PassConverter> converter_;
 };
 
 }  // namespace qxv::apply

@@ -1,62 +1,31 @@
 #include "apply/frame_blur.h"
 
-#include <algorithm>
+#include <string>
+#include <utility>
 
 #include "apply/apply_error.h"
-#include "apply/output_images.h"
+#include "apply/colour_frame.h"
 
 namespace qxv::apply {
+namespace {
 
-// Alpha is blurred by a Pblur of its own with the same settings, over the
-// same passes with the alpha as a gray picture, so a streak's coverage
-// follows its colour's.
-class FrameBlur::AlphaPass {
- public:
-  AlphaPass(const sim::ModuleExports& module, const ApplySettings& o) : session_(module) {
-    session_.Edit(o.edits);
-  }
-  std::vector<std::uint32_t> Blur(sim::PassImages passes, const std::vector<std::uint32_t>& alpha,
-                                  const ObjectScene& scene, int f, Size tile) {
-    if (!frame_) {
-      frame_ = std::make_unique<sim::RenderedFrame>(passes.width, passes.height, tile.width,
-                                                    tile.height);
-    }
-    for (std::size_t i = 0; i < alpha.size(); ++i) passes.colour[i] = alpha[i] * 0x010101u;
-    frame_->Load(passes);
-    session_.Render(scene.List(), *frame_, f);
-    std::vector<std::uint32_t> out = frame_->Colour();
-    for (std::uint32_t& v : out) v = (v >> 8) & 0xFF;
-    return out;
-  }
-
- private:
-  Session session_;
-  std::unique_ptr<sim::RenderedFrame> frame_;
-};
-
-FrameBlur::FrameBlur(const sim::ModuleExports& module, const ApplySettings& settings)
-    : module_(module), settings_(settings), session_(module) {
-  session_.Edit(settings_.edits);
-  scene_ = std::make_unique<ObjectScene>(settings_.objects, session_.Parameters().mode == ModeOptIn);
+std::string SizeText(std::uint32_t w, std::uint32_t h) {
+  return std::to_string(w) + "x" + std::to_string(h);
 }
 
-FrameBlur::~FrameBlur() = default;
+}  // namespace
 
-void FrameBlur::CheckShape(const FrameInputs& in) {
-  const bool hasAlpha = in.colour.names.size() == 4;
-  if (!started_) {
-    width_ = in.colour.width;
-    height_ = in.colour.height;
-    hasAlpha_ = hasAlpha;
+FrameBlur::FrameBlur(const sim::ModuleExports& module, const ApplySettings& settings)
+    : converter_(settings), blur_(module, settings) {}
+
+void FrameBlur::CheckShape(const FrameInputs& in) const {
+  const ChannelImage& c = in.colour;
+  const bool hasAlpha = c.names.size() == 4;
+  if (frames_ > 0 && (c.width != width_ || c.height != height_)) {
+    InputError("colour: " + SizeText(c.width, c.height) + ", but the first frame is " +
+               SizeText(width_, height_));
   }
-  auto size = [](std::uint32_t w, std::uint32_t h) {
-    return std::to_string(w) + "x" + std::to_string(h);
-  };
-  if (in.colour.width != width_ || in.colour.height != height_) {
-    InputError("colour: " + size(in.colour.width, in.colour.height) + ", but the first frame is " +
-               size(width_, height_));
-  }
-  if (hasAlpha != hasAlpha_) {
+  if (frames_ > 0 && hasAlpha != hasAlpha_) {
     InputError(std::string("colour: ") + (hasAlpha ? "has alpha, but the first frame has none"
                                                    : "has no alpha, but the first frame has"));
   }
@@ -69,58 +38,33 @@ void FrameBlur::CheckShape(const FrameInputs& in) {
       {"depth", in.depth ? &*in.depth : nullptr},
       {"alternate", in.alternate ? &*in.alternate : nullptr}};
   for (const auto& [name, pass] : passes) {
-    if (pass && (pass->width != width_ || pass->height != height_)) {
-      InputError(std::string(name) + ": " + size(pass->width, pass->height) +
-                 ", but the colour is " + size(width_, height_));
+    if (pass && (pass->width != c.width || pass->height != c.height)) {
+      InputError(std::string(name) + ": " + SizeText(pass->width, pass->height) +
+                 ", but the colour is " + SizeText(c.width, c.height));
     }
   }
-  if (!in.uv && !in.vector && !(in.match1 && in.match2)) {
-    UsageError("no source of match values: give match values, uv or vector");
+  const int sources = int{in.uv.has_value()} + int{in.vector.has_value()} +
+                      int{in.match1.has_value() && in.match2.has_value()};
+  if (sources != 1) {
+    UsageError(std::string(sources == 0 ? "missing" : "more than one") +
+               " source of match values: give match values, uv or vector");
   }
 }
 
-void FrameBlur::MatchValuesOf(const FrameInputs& in, sim::PassImages* p) {
-  if (in.uv) {
-    UvMatchValues(*in.uv, p->index, &p->match1, &p->match2);
-  } else if (in.vector) {
-    const ChannelImage& v = *in.vector;
-    Motion motion;
-    motion.dx.resize(v.Pixels());
-    motion.dy.resize(v.Pixels());
-    // The vectors' convention has y up; the module's rows run down.
-    for (std::size_t i = 0; i < v.Pixels(); ++i) {
-      motion.dx[i] = v.At(i, 0) * settings_.vectorScaleX;
-      motion.dy[i] = -v.At(i, 1) * settings_.vectorScaleY;
-    }
-    tracker_.Next(width_, height_, p->index, motion, &p->match1, &p->match2);
-  } else {
-    p->match1 = MatchValues(*in.match1);
-    p->match2 = MatchValues(*in.match2);
-  }
-}
-
-OutputImage FrameBlur::Frame(const FrameInputs& in, int f, bool linear) {
+OutputImage FrameBlur::Frame(FrameInputs&& in, int outputBits) {
   CheckShape(in);
-  started_ = true;
-  sim::PassImages& p = passes_;
-  p.width = width_;
-  p.height = height_;
-  ColourValues(in.colour, &p.colour, &alpha_);
-  p.index = objects_.Number(in.index);
-  MatchValuesOf(in, &p);
-  p.depth.clear();
-  p.alternate.clear();
-  if (in.depth) p.depth = DepthValues(*in.depth);
-  if (in.alternate) p.alternate = AlternateValues(*in.alternate);
-
-  const Size tile = settings_.tile;
-  if (!frame_) frame_ = std::make_unique<sim::RenderedFrame>(width_, height_, tile.width, tile.height);
-  if (!alpha_.empty() && !alphaPass_) alphaPass_ = std::make_unique<AlphaPass>(module_, settings_);
-  frame_->Load(p);
-  scene_->Cover(objects_, session_);
-  session_.Render(scene_->List(), *frame_, f);
-  if (alphaPass_) alpha_ = alphaPass_->Blur(p, alpha_, *scene_, f, tile);
-  return ColourImage(frame_->Colour(), alpha_, width_, height_, linear);
+  if (frames_ == 0) {
+    width_ = in.colour.width;
+    height_ = in.colour.height;
+    hasAlpha_ = in.colour.names.size() == 4;
+  }
+  FrameInput frame;
+  converter_.Convert(std::move(in), frames_, outputBits, &frame);
+  const ColourCodes blurred = blur_.Blur(frame);
+  ++frames_;
+  // The codes the module was given, to tell which pixels it left alone.
+  frame.codes.colour = std::move(frame.passes.colour);
+  return ColourPicture(frame.colour, frame.codes, blurred, outputBits);
 }
 
 }  // namespace qxv::apply

@@ -1,6 +1,6 @@
 #include "apply/object_scene.h"
 
-#include <vector>
+#include <algorithm>
 
 namespace qxv::apply {
 
@@ -30,11 +30,9 @@ std::int32_t ObjectScene::GroupNode(const std::string& name, const Session& sess
   return node;
 }
 
-void ObjectScene::Cover(const ObjectNumbers& numbers, const Session& session) {
-  if (numbers.Count() <= count_) return;
-  std::vector<double> indexOf(numbers.Count() + 1, 0.0);
-  for (const auto& [index, number] : numbers.Numbers()) indexOf[number] = index;
-  for (std::uint32_t n = count_ + 1; n <= numbers.Count(); ++n) {
+void ObjectScene::Cover(const std::vector<double>& indexOf, const Session& session) {
+  const auto count = static_cast<std::uint32_t>(indexOf.empty() ? 0 : indexOf.size() - 1);
+  for (std::uint32_t n = count_ + 1; n <= count; ++n) {
     // Indexes beyond the table's keys (floats up to 3.4e38) have no settings.
     const auto settings = indexOf[n] < 9.0e18 ? objects_.find(static_cast<long long>(indexOf[n]))
                                               : objects_.end();
@@ -50,7 +48,7 @@ void ObjectScene::Cover(const ObjectNumbers& numbers, const Session& session) {
     }
     sim::AddRenderedObject(scene_, node);
   }
-  count_ = numbers.Count();
+  count_ = std::max(count_, count);
 }
 
 }  // namespace qxv::apply

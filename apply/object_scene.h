@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "host/scene.h"
 #include "sim/scene.h"
 #include "apply/host_session.h"
 #include "apply/object_settings.h"
-#include "apply/pass_values.h"
 
 namespace qxv::apply {
 
@@ -24,9 +24,10 @@ class ObjectScene {
   ObjectScene(const ObjectScene&) = delete;
   ObjectScene& operator=(const ObjectScene&) = delete;
 
-  // Adds the nodes of the object numbers handed out so far; Weights come
-  // from the session's module.
-  void Cover(const ObjectNumbers& numbers, const Session& session);
+  // Adds the nodes of the object numbers handed out so far, given the
+  // renderer's index of each number (from 1); Weights come from the
+  // session's module.
+  void Cover(const std::vector<double>& objectIndexes, const Session& session);
   SceneObjectList* List() const { return sim::ObjectList(scene_); }
 
  private:

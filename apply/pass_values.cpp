@@ -36,22 +36,6 @@ double DecodeSrgb(std::uint8_t encoded) {
   return e <= 0.04045 ? e / 12.92 : std::pow((e + 0.055) / 1.055, 2.4);
 }
 
-void ColourValues(const ChannelImage& pass, std::vector<std::uint32_t>* colour,
-                  std::vector<std::uint32_t>* alpha) {
-  colour->assign(pass.Pixels(), 0);
-  alpha->clear();
-  if (pass.names.size() == 4) alpha->assign(pass.Pixels(), 0);
-  for (std::size_t i = 0; i < pass.Pixels(); ++i) {
-    std::uint32_t rgb = 0;
-    for (std::size_t c = 0; c < 3; ++c) {
-      const double v = pass.At(i, c);
-      rgb = rgb << 8 | (pass.integral[c] ? Byte(v / pass.unit[c]) : EncodeSrgb(v));
-    }
-    (*colour)[i] = rgb;
-    if (!alpha->empty()) (*alpha)[i] = Byte(pass.At(i, 3) / pass.unit[3]);
-  }
-}
-
 std::vector<std::uint32_t> ObjectNumbers::Number(const ChannelImage& pass) {
   std::vector<std::uint32_t> out(pass.Pixels(), 0);
   for (std::size_t i = 0; i < pass.Pixels(); ++i) {

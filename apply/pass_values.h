@@ -15,12 +15,6 @@ namespace qxv::apply {
 std::uint8_t EncodeSrgb(double linear);
 double DecodeSrgb(std::uint8_t encoded);
 
-// Colour as 0x00RRGGBB and, when the pass has a fourth channel, alpha as
-// 0..255 (else `alpha` is left empty). Integer samples are taken as already
-// encoded; float samples as linear light, through the sRGB transfer.
-void ColourValues(const ChannelImage& pass, std::vector<std::uint32_t>* colour,
-                  std::vector<std::uint32_t>* alpha);
-
 // Object numbers for the module, the same for the same index in every
 // frame: the renderer's indexes may be any integer or float values, and the
 // module wants small ones. 0, negative, NaN and infinite indexes are

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "apply/apply_error.h"
+#include "apply/colour_frame.h"
 #include "apply/folders.h"
 #include "apply/frame_blur.h"
 #include "apply/pass_source.h"
@@ -121,6 +122,7 @@ class Blur {
     }
     apply::FrameInputs in;
     in.colour = Channels("colour", colour, {3, 4}, 0, 0);
+    in.colour.associatedAlpha = true;  // premultiplied, as renderers give it
     const std::uint32_t h = in.colour.height, w = in.colour.width;
     in.index = Channels("index", index, {1}, h, w);
     if (uv) in.uv = Channels("uv", *uv, {2}, h, w);
@@ -141,8 +143,7 @@ class Blur {
     if (alternate) in.alternate = Channels("alternate", *alternate, {1}, h, w);
 
     // The module runs on one thread at a time, so the lock stays held.
-    const apply::OutputImage out = blur_->Frame(in, frame_, true);
-    ++frame_;
+    const apply::OutputImage out = blur_->Frame(std::move(in), 32);
     py::array_t<float> result({static_cast<py::ssize_t>(out.height),
                                static_cast<py::ssize_t>(out.width),
                                static_cast<py::ssize_t>(out.Channels())});
@@ -157,7 +158,7 @@ class Blur {
   Blur(const Blur&) = delete;
   Blur& operator=(const Blur&) = delete;
 
-  int Frames() const { return frame_; }
+  int Frames() const { return blur_->Frames(); }
 
   // One frame whose passes are all in one file (a renderer's multilayer
   // EXR), each named by the channels to read as apply names them, written
@@ -177,23 +178,36 @@ class Blur {
     if (settings_.edits.depthTest.value_or(false) && !depth) {
       apply::UsageError("depth_test: needs depth, the depth pass");
     }
-    const std::vector<std::string> available = apply::ChannelNames(path);
-    auto read = [&](const std::string& request, apply::PassShape shape) {
-      return apply::ReadChannels(path, apply::ChooseChannels(path, available, request, shape));
+    // Every pass in one read of the file.
+    struct Pass {
+      const std::string* request;
+      apply::PassShape shape;
+      apply::ChannelImage* target;
     };
     apply::FrameInputs in;
-    in.colour = read(colour, apply::PassShape::Colour);
-    in.index = read(index, apply::PassShape::Value);
-    if (uv) in.uv = read(*uv, apply::PassShape::Pair);
-    if (vector) in.vector = read(*vector, apply::PassShape::Pair);
+    std::vector<Pass> passes = {{&colour, apply::PassShape::Colour, &in.colour},
+                                {&index, apply::PassShape::Value, &in.index}};
+    auto optional = [&passes](const std::optional<std::string>& request, apply::PassShape shape,
+                              std::optional<apply::ChannelImage>& target) {
+      if (request) passes.push_back({&*request, shape, &target.emplace()});
+    };
+    optional(uv, apply::PassShape::Pair, in.uv);
+    optional(vector, apply::PassShape::Pair, in.vector);
+    optional(depth, apply::PassShape::Value, in.depth);
+    optional(alternate, apply::PassShape::Value, in.alternate);
     if (match) {
-      in.match1 = read(match->first, apply::PassShape::Value);
-      in.match2 = read(match->second, apply::PassShape::Value);
+      optional(match->first, apply::PassShape::Value, in.match1);
+      optional(match->second, apply::PassShape::Value, in.match2);
     }
-    if (depth) in.depth = read(*depth, apply::PassShape::Value);
-    if (alternate) in.alternate = read(*alternate, apply::PassShape::Value);
-    const apply::OutputImage image = blur_->Frame(in, frame_, apply::StoresFloat(output));
-    ++frame_;
+    apply::InputFile file(path);
+    std::vector<std::vector<std::string>> sets;
+    for (const Pass& pass : passes) {
+      sets.push_back(apply::ChooseChannels(path, file.Names(), *pass.request, pass.shape));
+    }
+    std::vector<apply::ChannelImage> images = file.Read(sets);
+    for (std::size_t k = 0; k < passes.size(); ++k) *passes[k].target = std::move(images[k]);
+    const int bits = apply::OutputBits(output, in.colour);
+    const apply::OutputImage image = blur_->Frame(std::move(in), bits);
     apply::EnsureFolder(apply::FolderOf(output), "output");
     apply::WriteImage(output, image);
   }
@@ -202,7 +216,6 @@ class Blur {
   apply::ApplySettings settings_;
   sim::ModuleExports module_{};
   std::unique_ptr<apply::FrameBlur> blur_;
-  int frame_ = 0;
 };
 
 }  // namespace

@@ -4,7 +4,8 @@ Run headless:
     blender -b -P examples/blender/render_scene.py -- --out out/blender
 
 Options after "--": --out DIR, --size WxH (640x360), --frames N (8),
---samples N (16). Frames are numbered from 1, one file per frame,
+--samples N (16), --half (half-float samples, as renderers usually write
+final frames; 32-bit float without). Frames are numbered from 1, one file per frame,
 render_0001.exr and on, each holding the colour with alpha
 (ViewLayer.Combined), depth (ViewLayer.Depth), motion vectors
 (ViewLayer.Vector), UV (ViewLayer.UV) and object index (ViewLayer.IndexOB).
@@ -28,6 +29,7 @@ def arguments():
     parser.add_argument("--size", default="640x360")
     parser.add_argument("--frames", type=int, default=8)
     parser.add_argument("--samples", type=int, default=16)
+    parser.add_argument("--half", action="store_true")
     return parser.parse_args(argv)
 
 
@@ -105,7 +107,7 @@ def configure(scene, options):
     # The vector pass is only written without the renderer's own motion blur.
     render.use_motion_blur = False
     render.image_settings.file_format = "OPEN_EXR_MULTILAYER"
-    render.image_settings.color_depth = "32"
+    render.image_settings.color_depth = "16" if options.half else "32"
     render.image_settings.exr_codec = "ZIP"
     render.filepath = options.out.rstrip("/") + "/render_####"
     layer = scene.view_layers[0]

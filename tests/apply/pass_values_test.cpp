@@ -47,21 +47,6 @@ TEST(ApplyPassValuesTest, SrgbRoundTripsEveryByteAndClampsTheRest) {
   for (const auto& [linear, encoded] : cases) EXPECT_EQ(EncodeSrgb(linear), encoded) << linear;
 }
 
-TEST(ApplyPassValuesTest, ColourFromIntegersAsStoredAndFromFloatsThroughSrgb) {
-  ChannelImage rgba = Floats({1.0, 0.5, kNaN, 0.25, 2.0, -1.0, kInf, kNaN}, 4);
-  std::vector<std::uint32_t> colour, alpha;
-  ColourValues(rgba, &colour, &alpha);
-  EXPECT_EQ(colour, (std::vector<std::uint32_t>{0xFFBC00, 0xFF00FF}));
-  EXPECT_EQ(alpha, (std::vector<std::uint32_t>{64, 0}));
-
-  ChannelImage rgb16 = Floats({65535, 257 * 128, 0}, 3);
-  rgb16.integral = {true, true, true};
-  rgb16.unit = {65535, 65535, 65535};
-  ColourValues(rgb16, &colour, &alpha);
-  EXPECT_EQ(colour, (std::vector<std::uint32_t>{0xFF8000}));
-  EXPECT_TRUE(alpha.empty());
-}
-
 TEST(ApplyPassValuesTest, ObjectNumbersKeepEachIndexAcrossFramesAndDropBackground) {
   ObjectNumbers numbers;
   EXPECT_EQ(numbers.Number(Floats({0, 7, kNaN, -3, 2.4, kInf, 7.2, 1e30})),

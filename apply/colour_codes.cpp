@@ -1,6 +1,9 @@
 #include "apply/colour_codes.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 
 #include "apply/pass_values.h"
 
@@ -32,6 +35,35 @@ double CodeFraction(std::uint8_t code, CodeRange range) {
   return code / 255.0;
 }
 
+// Where each code starts: the smallest linear value EncodeSrgb gives that
+// code or a higher one, found once by halving between neighbouring codes'
+// values down to adjacent doubles. A search of the table then gives exactly
+// EncodeSrgb's code without a power per sample.
+const std::array<double, 256>& CodeStarts() {
+  static const std::array<double, 256> starts = [] {
+    std::array<double, 256> s{};
+    s[0] = -std::numeric_limits<double>::infinity();
+    for (int c = 1; c < 256; ++c) {
+      double below = DecodeSrgb(static_cast<std::uint8_t>(c - 1));
+      double at = DecodeSrgb(static_cast<std::uint8_t>(c));
+      while (std::nextafter(below, at) < at) {
+        const double mid = below + (at - below) / 2.0;
+        (EncodeSrgb(mid) >= c ? at : below) = mid;
+      }
+      s[c] = at;
+    }
+    return s;
+  }();
+  return starts;
+}
+
+std::uint8_t TableEncode(double linear) {
+  if (!(linear > 0.0)) return 0;  // NaN too
+  const std::array<double, 256>& starts = CodeStarts();
+  return static_cast<std::uint8_t>(std::upper_bound(starts.begin(), starts.end(), linear) -
+                                   starts.begin() - 1);
+}
+
 }  // namespace
 
 double SrgbToLinear(double e) {
@@ -44,7 +76,7 @@ double LinearToSrgb(double linear) {
 }
 
 std::uint8_t EncodeLinear(double linear, CodeRange range) {
-  return EncodeSrgb(range == CodeRange::Extended ? Fold(linear) : linear);
+  return TableEncode(range == CodeRange::Extended ? Fold(linear) : linear);
 }
 
 double DecodeLinear(std::uint8_t code, CodeRange range) {

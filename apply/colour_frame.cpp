@@ -118,8 +118,8 @@ OutputImage ColourPicture(const ChannelImage& s, const ColourCodes& input,
       } else {
         // Straight colour: the premultiplied value over its coverage.
         const double straight = a > 0.0 ? p[c] / a : 0.0;
-        const double encoded = LinearToSrgb(straight);
-        out[c] = static_cast<float>(std::floor(encoded * unit + 0.5));
+        out[c] = bits == 8 ? static_cast<float>(EncodeLinear(straight, CodeRange::Display))
+                           : static_cast<float>(std::floor(LinearToSrgb(straight) * unit + 0.5));
       }
     }
     if (alpha) out[3] = bits == 32 ? static_cast<float>(a) : static_cast<float>(std::floor(a * unit + 0.5));

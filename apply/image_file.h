@@ -31,7 +31,11 @@ struct ChannelImage {
   // (255 for 8 bits, 65535 for 16; 1 for float formats).
   std::vector<bool> integral;
   std::vector<double> unit;
-  std::vector<double> samples;  // row-major, names.size() per pixel
+  // Row-major, names.size() per pixel: as floats, which hold half, float
+  // and integers up to 16 bits exactly; as doubles in `wide` instead when
+  // a channel holds 32-bit integers.
+  std::vector<float> samples;
+  std::vector<double> wide;
   // The colour is premultiplied by its alpha as stored (OpenEXR; a TIFF
   // that says its alpha is associated), not straight (PNG, most TIFFs).
   bool associatedAlpha = false;
@@ -40,7 +44,8 @@ struct ChannelImage {
 
   std::size_t Pixels() const { return static_cast<std::size_t>(width) * height; }
   double At(std::size_t pixel, std::size_t channel) const {
-    return samples[pixel * names.size() + channel];
+    const std::size_t at = pixel * names.size() + channel;
+    return wide.empty() ? samples[at] : wide[at];
   }
 };
 

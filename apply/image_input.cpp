@@ -1,8 +1,5 @@
 #include "apply/image_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -15,28 +12,6 @@ namespace qxv::apply {
 namespace {
 
 constexpr int kMaxSide = 32000;
-
-// Some of OpenImageIO's format libraries print their own complaint about a
-// damaged file on stderr besides reporting it; the tool's one line names the
-// file and the reason, so theirs is silenced while a file is read.
-class QuietStderr {
- public:
-  QuietStderr() : saved_(dup(2)) {
-    const int null = open("/dev/null", O_WRONLY);
-    if (saved_ >= 0 && null >= 0) dup2(null, 2);
-    if (null >= 0) close(null);
-  }
-  ~QuietStderr() {
-    if (saved_ < 0) return;
-    dup2(saved_, 2);
-    close(saved_);
-  }
-  QuietStderr(const QuietStderr&) = delete;
-  QuietStderr& operator=(const QuietStderr&) = delete;
-
- private:
-  int saved_;
-};
 
 // OpenImageIO's messages may span lines; the tool reports one.
 std::string FirstLine(std::string message) {
@@ -98,6 +73,12 @@ struct Target {
   int channel;
 };
 
+template <typename T, typename Out>
+void ScatterTo(const T* in, std::size_t n, std::size_t stripChannels, Out* out,
+               std::size_t stride) {
+  for (std::size_t i = 0; i < n; ++i) out[i * stride] = static_cast<Out>(in[i * stripChannels]);
+}
+
 template <typename T>
 void Scatter(const std::vector<unsigned char>& strip, std::size_t firstRow, std::size_t rows,
              int first, int stripChannels, const std::vector<Target>& targets,
@@ -107,10 +88,13 @@ void Scatter(const std::vector<unsigned char>& strip, std::size_t firstRow, std:
   for (const Target& t : targets) {
     ChannelImage& image = images[t.image];
     const std::size_t stride = image.names.size();
-    double* out = image.samples.data() + firstRow * width * stride + t.slot;
+    const std::size_t at = firstRow * width * stride + t.slot;
     const T* in = values + (t.channel - first);
-    for (std::size_t i = 0, n = rows * width; i < n; ++i) {
-      out[i * stride] = static_cast<double>(in[i * static_cast<std::size_t>(stripChannels)]);
+    const std::size_t n = rows * width, step = static_cast<std::size_t>(stripChannels);
+    if (image.wide.empty()) {
+      ScatterTo(in, n, step, image.samples.data() + at, stride);
+    } else {
+      ScatterTo(in, n, step, image.wide.data() + at, stride);
     }
   }
 }
@@ -142,7 +126,6 @@ OIIO::TypeDesc ReadType(const OIIO::ImageSpec& spec, int c) {
 }  // namespace
 
 InputFile::InputFile(const std::string& path) : path_(path) {
-  QuietStderr quiet;
   input_ = Open(path);
   names_ = input_->spec().channelnames;
 }
@@ -152,7 +135,6 @@ InputFile::~InputFile() {
 }
 
 std::vector<ChannelImage> InputFile::Read(const std::vector<std::vector<std::string>>& sets) {
-  QuietStderr quiet;
   const OIIO::ImageSpec& spec = input_->spec();
   std::vector<ChannelImage> images(sets.size());
   std::vector<Target> targets;
@@ -172,14 +154,20 @@ std::vector<ChannelImage> InputFile::Read(const std::vector<std::vector<std::str
     image.windows = ImageWindows{spec.x, spec.y, spec.full_x, spec.full_y, spec.full_width,
                                  spec.full_height};
     image.metadata = metadata;
-    image.samples.resize(image.Pixels() * sets[k].size());
+    bool wide = false;
     for (std::size_t slot = 0; slot < sets[k].size(); ++slot) {
       const int c = spec.channelindex(sets[k][slot]);
       if (c < 0) InputError(path_ + ": no channel " + sets[k][slot]);
       const double unit = IntegerUnit(spec.channelformat(c));
+      wide = wide || unit > 65535.0;
       image.integral.push_back(unit > 0.0);
       image.unit.push_back(unit > 0.0 ? unit : 1.0);
       targets.push_back(Target{k, slot, c});
+    }
+    if (wide) {
+      image.wide.resize(image.Pixels() * sets[k].size());
+    } else {
+      image.samples.resize(image.Pixels() * sets[k].size());
     }
   }
   if (targets.empty()) return images;

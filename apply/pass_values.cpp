@@ -38,11 +38,18 @@ double DecodeSrgb(std::uint8_t encoded) {
 
 std::vector<std::uint32_t> ObjectNumbers::Number(const ChannelImage& pass) {
   std::vector<std::uint32_t> out(pass.Pixels(), 0);
+  // Neighbouring pixels mostly show the same object: its number is kept
+  // from the last look-up.
+  double lastKey = 0.0;
+  std::uint32_t lastNumber = 0;
   for (std::size_t i = 0; i < pass.Pixels(); ++i) {
     const double key = std::round(pass.At(i, 0));
     if (!(key > 0.0) || std::isinf(key)) continue;
-    auto found = numbers_.emplace(key, static_cast<std::uint32_t>(numbers_.size() + 1));
-    out[i] = found.first->second;
+    if (key != lastKey || lastNumber == 0) {
+      lastKey = key;
+      lastNumber = numbers_.emplace(key, static_cast<std::uint32_t>(numbers_.size() + 1)).first->second;
+    }
+    out[i] = lastNumber;
   }
   return out;
 }

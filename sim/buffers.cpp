@@ -1,5 +1,6 @@
 #include "sim/buffers.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,24 +40,36 @@ void Write(const void* face, std::uint32_t x, std::uint32_t y, std::uint32_t v) 
   if (std::uint32_t* element = CheckedStore(face).Element(x, y)) *element = v;
 }
 
+// Row-major copies go a tile row's run at a time.
+template <typename Copy>
+void ForEachRun(TileStore& store, Copy copy) {
+  const std::uint32_t width = store.width(), tile = store.tileWidth();
+  for (std::uint32_t y = 0; y < store.height(); ++y) {
+    for (std::uint32_t x = 0; x < width;) {
+      const std::uint32_t run = std::min(tile - x % tile, width - x);
+      copy(store.Element(x, y), static_cast<std::size_t>(y) * width + x, run);
+      x += run;
+    }
+  }
+}
+
 std::vector<std::uint32_t> Take(const void* face) {
   TileStore& store = CheckedStore(face);
-  std::vector<std::uint32_t> out;
-  out.reserve(static_cast<std::size_t>(store.width()) * store.height());
-  for (std::uint32_t y = 0; y < store.height(); ++y) {
-    for (std::uint32_t x = 0; x < store.width(); ++x) out.push_back(*store.Element(x, y));
-  }
+  std::vector<std::uint32_t> out(static_cast<std::size_t>(store.width()) * store.height());
+  ForEachRun(store, [&out](const std::uint32_t* element, std::size_t at, std::uint32_t run) {
+    std::copy(element, element + run, out.begin() + static_cast<std::ptrdiff_t>(at));
+  });
   return out;
 }
 
 void Put(const void* face, const std::vector<std::uint32_t>& rowMajor) {
   TileStore& store = CheckedStore(face);
-  std::size_t i = 0;
-  for (std::uint32_t y = 0; y < store.height(); ++y) {
-    for (std::uint32_t x = 0; x < store.width() && i < rowMajor.size(); ++x) {
-      *store.Element(x, y) = rowMajor[i++];
-    }
-  }
+  ForEachRun(store, [&rowMajor](std::uint32_t* element, std::size_t at, std::uint32_t run) {
+    if (at >= rowMajor.size()) return;
+    const std::size_t n = std::min<std::size_t>(run, rowMajor.size() - at);
+    std::copy(rowMajor.begin() + static_cast<std::ptrdiff_t>(at),
+              rowMajor.begin() + static_cast<std::ptrdiff_t>(at + n), element);
+  });
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ ChannelImage Floats(std::vector<double> samples, std::size_t channels = 1) {
     image.integral.push_back(false);
     image.unit.push_back(1.0);
   }
-  image.samples = std::move(samples);
+  image.wide = std::move(samples);
   return image;
 }
 

@@ -168,7 +168,7 @@ TEST(ToolHelpTest, ExplainsEveryOptionInOneLine) {
     EXPECT_NE(r.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
   }
   // What apply makes of float colour and of samples that are not numbers.
-  for (const char* note : {"values above 1 are clamped", "x to the right and y up",
+  for (const char* note : {"codes that reach past 1", "x to the right and y up",
                            "NaN and infinity farthest", "NaN/inf count as no motion"}) {
     EXPECT_NE(r.out.find(note), std::string::npos) << note;
   }

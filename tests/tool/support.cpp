@@ -34,7 +34,11 @@ apply::ChannelImage ReadAll(const std::string& path) { return apply::ReadChannel
 
 std::vector<std::uint16_t> Samples(const std::string& path) {
   const apply::ChannelImage image = ReadAll(path);
-  return std::vector<std::uint16_t>(image.samples.begin(), image.samples.end());
+  std::vector<std::uint16_t> samples;
+  for (std::size_t i = 0; i < image.Pixels() * image.names.size(); ++i) {
+    samples.push_back(static_cast<std::uint16_t>(image.At(i / image.names.size(), i % image.names.size())));
+  }
+  return samples;
 }
 
 void WriteFloatChannels(const std::string& path, std::uint32_t width, std::uint32_t height,

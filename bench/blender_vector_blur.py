@@ -1,0 +1,76 @@
+"""Times Blender's own motion blur over a rendered sequence: the compositor's
+Vector Blur node, default settings, fed each multilayer EXR's colour, depth
+and vector passes, writing one PNG per frame (the work `pblur apply
+--vector --depth-test` does on the same files).
+
+Run headless:
+    blender -b -P bench/blender_vector_blur.py -- --in DIR --out DIR
+
+Blender's start-up is left out: each frame is timed inside Blender, from
+loading its file to its PNG written. Prints one line per frame and a last
+line "blender: N frames, S s per frame".
+"""
+import argparse
+import glob
+import os
+import sys
+import time
+
+import bpy
+
+
+def arguments():
+    argv = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else []
+    parser = argparse.ArgumentParser(prog="blender_vector_blur.py")
+    parser.add_argument("--in", dest="source", required=True)
+    parser.add_argument("--out", required=True)
+    return parser.parse_args(argv)
+
+
+def compositor(scene):
+    scene.use_nodes = True
+    tree = scene.node_tree
+    tree.nodes.clear()
+    image = tree.nodes.new("CompositorNodeImage")
+    blur = tree.nodes.new("CompositorNodeVecBlur")  # default settings
+    out = tree.nodes.new("CompositorNodeComposite")
+    return tree, image, blur, out
+
+
+def main():
+    options = arguments()
+    files = sorted(glob.glob(os.path.join(options.source, "render_*.exr")))
+    if not files:
+        sys.exit("blender_vector_blur.py: no render_*.exr in " + options.source)
+    os.makedirs(options.out, exist_ok=True)
+    bpy.ops.wm.read_factory_settings(use_empty=True)
+    scene = bpy.context.scene
+    tree, image_node, blur, out = compositor(scene)
+    render = scene.render
+    render.image_settings.file_format = "PNG"
+    render.image_settings.color_mode = "RGBA"
+    render.resolution_percentage = 100
+    linked = False
+    total = 0.0
+    for number, path in enumerate(files, 1):
+        start = time.perf_counter()
+        picture = bpy.data.images.load(path)
+        render.resolution_x, render.resolution_y = picture.size
+        image_node.image = picture
+        image_node.layer = "ViewLayer"
+        if not linked:
+            tree.links.new(image_node.outputs["Combined"], blur.inputs["Image"])
+            tree.links.new(image_node.outputs["Depth"], blur.inputs["Z"])
+            tree.links.new(image_node.outputs["Vector"], blur.inputs["Speed"])
+            tree.links.new(blur.outputs["Image"], out.inputs["Image"])
+            linked = True
+        render.filepath = os.path.join(options.out, "blurred_%04d.png" % number)
+        bpy.ops.render.render(write_still=True)
+        bpy.data.images.remove(picture)
+        seconds = time.perf_counter() - start
+        total += seconds
+        print("blender: frame %d, %.3f s" % (number, seconds), flush=True)
+    print("blender: %d frames, %.3f s per frame" % (len(files), total / len(files)), flush=True)
+
+
+main()

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
   // Kept in the heap, one for all threads, they are reused as they are,
   // rather than mapped afresh and faulted in page by page each time.
   mallopt(M_ARENA_MAX, 1);
-  mallopt(M_MMAP_THRESHOLD, 1 << 30);
+  mallopt(M_MMAP_MAX, 0);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
   std::vector<std::string> args(argv + 1, argv + argc);

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <map>
 
 #include "apply/frame_pattern.h"
 #include "apply/apply_error.h"
 #include "apply/flag_errors.h"
-#include "apply/silhouette_motion.h"
+#include "apply/pass_converter.h"
 
 namespace qxv::apply {
 namespace {
@@ -27,18 +28,6 @@ std::vector<std::pair<const char*, const PassSource*>> Inputs(const ApplySetting
 
 // The passes of a frame, in the order their files are opened.
 enum Slot : std::size_t { kColour, kIndex, kMatch1, kMatch2, kUv, kVector, kDepth, kAlternate, kSlots };
-
-Motion MotionOf(const ChannelImage& v, const ApplySettings& o) {
-  Motion motion;
-  motion.dx.resize(v.Pixels());
-  motion.dy.resize(v.Pixels());
-  // The option's convention has y up; the module's rows run down.
-  for (std::size_t i = 0; i < v.Pixels(); ++i) {
-    motion.dx[i] = v.At(i, 0) * o.vectorScaleX;
-    motion.dy[i] = -v.At(i, 1) * o.vectorScaleY;
-  }
-  return motion;
-}
 
 std::string SamePlace(const std::string& path) {
   std::error_code ignored;
@@ -100,18 +89,10 @@ void FrameReader::CheckSize(const std::string& path, const ChannelImage& image) 
              std::to_string(height_));
 }
 
-void FrameReader::Matches(int f, std::vector<ChannelImage>& read, sim::PassImages* p) {
-  if (!o_.uv.pattern.empty()) {
-    UvMatchValues(read[kUv], p->index, &p->match1, &p->match2);
-  } else if (!o_.vector.pattern.empty()) {
-    Motion motion = MotionOf(read[kVector], o_);
-    SteadySilhouetteMotion(width_, height_, p->index, &motion);
-    tracker_.Next(width_, height_, p->index, motion, &p->match1, &p->match2);
-  } else {
-    p->match1 = MatchValues(read[kMatch1]);
-    p->match2 = MatchValues(read[kMatch2]);
-  }
-}
+FrameReader::FrameReader(const ApplySettings& options)
+    : o_(options), converter_(std::make_unique<PassConverter>(options)) {}
+
+FrameReader::~FrameReader() = default;
 
 void FrameReader::Track(int f) {
   // Only --vector carries values from frame to frame outside the module.
@@ -130,11 +111,7 @@ void FrameReader::Track(int f) {
                                                          o_.vector.channels, PassShape::Pair)})
                                  .front()));
   }
-  std::vector<std::uint32_t> match1, match2;
-  const std::vector<std::uint32_t> index = objects_.Number(read[0]);
-  Motion motion = MotionOf(read[1], o_);
-  SteadySilhouetteMotion(read[1].width, read[1].height, index, &motion);
-  tracker_.Next(read[1].width, read[1].height, index, motion, &match1, &match2);
+  converter_->Track(read[0], read[1]);
 }
 
 void FrameReader::Read(int f, FrameInput* frame) {
@@ -186,21 +163,16 @@ void FrameReader::Read(int f, FrameInput* frame) {
     InputError(colourPath + ": " + (hasAlpha ? "has alpha, but " : "has no alpha, but ") +
                sizeSource_ + (alpha_ ? " has" : " has none"));
   }
-  sim::PassImages* p = &frame->passes;
-  frame->number = f;
-  p->width = width_;
-  p->height = height_;
-  frame->outputBits = OutputBits(FrameName(o_.output, f), colour);
-  frame->codes = CodesOf(colour, RangeFor(frame->outputBits));
-  p->colour = std::move(frame->codes.colour);
-  frame->codes.colour.clear();
-  p->index = objects_.Number(read[kIndex]);
-  Matches(f, read, p);
-  p->depth.clear();
-  p->alternate.clear();
-  if (!o_.depth.pattern.empty()) p->depth = DepthValues(read[kDepth]);
-  if (!o_.alternate.pattern.empty()) p->alternate = AlternateValues(read[kAlternate]);
-  frame->colour = std::move(colour);
+  FrameInputs in;
+  in.colour = std::move(colour);
+  in.index = std::move(read[kIndex]);
+  std::optional<ChannelImage>* optional[kSlots] = {nullptr,   nullptr,    &in.match1, &in.match2,
+                                                   &in.uv,    &in.vector, &in.depth,  &in.alternate};
+  for (std::size_t slot = kMatch1; slot < kSlots; ++slot) {
+    if (!sources[slot]->pattern.empty()) *optional[slot] = std::move(read[slot]);
+  }
+  const int outputBits = OutputBits(FrameName(o_.output, f), in.colour);
+  converter_->Convert(std::move(in), f, outputBits, frame);
 }
 
 }  // namespace qxv::apply

@@ -2,6 +2,7 @@
 // and each frame's passes turned into the module's values.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,19 @@ struct FrameInput {
   ChannelImage colour;
   ColourCodes codes;  // colour left empty: it is passes.colour
   int outputBits = 8;
+  // The renderer's object index that each object number stands for (from
+  // 1), for the scene's per-object settings.
+  std::vector<double> objectIndexes;
 };
+
+class PassConverter;
 
 class FrameReader {
  public:
-  explicit FrameReader(const ApplySettings& options) : o_(options) {}
+  explicit FrameReader(const ApplySettings& options);
+  ~FrameReader();
+  FrameReader(const FrameReader&) = delete;
+  FrameReader& operator=(const FrameReader&) = delete;
 
   // Reads every pass of frame `f`, each file opened and decoded once
   // however many passes it holds; the first frame read sets the size and
@@ -45,14 +54,12 @@ class FrameReader {
 
  private:
   void CheckSize(const std::string& path, const ChannelImage& image) const;
-  void Matches(int f, std::vector<ChannelImage>& read, sim::PassImages* passes);
 
   const ApplySettings& o_;
   std::string sizeSource_;  // the first colour frame, for messages
   std::uint32_t width_ = 0, height_ = 0;
   bool alpha_ = false;
-  ObjectNumbers objects_;
-  SurfaceTracker tracker_;
+  std::unique_ptr<PassConverter> converter_;
 };
 
 }  // namespace qxv::apply

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "apply/object_settings.h"
 #include "apply/pass_source.h"
 
 namespace qxv::apply {
@@ -35,6 +36,7 @@ struct ApplySettings {
   // need for the pixels of a run over the whole shot.
   std::optional<int> leadIn;
   double vectorScaleX = 1.0, vectorScaleY = 1.0;
+  ObjectTable objects;  // by the renderer's object index
 };
 
 }  // namespace qxv::apply

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "apply/apply_error.h"
@@ -101,9 +102,12 @@ ScannedFrames ScanHeaders(const ApplySettings& o, const RunPlan& plan, const War
     }
   }
   if (!warn) return scanned;
-  if (o.edits.modeCommand == kCommandOptIn) {
-    warn("--mode opt-in: without a scene no object has a Weight to opt it in, so nothing is "
-         "blurred; the frames are written as rendered");
+  const bool anyOptedIn = std::any_of(o.objects.begin(), o.objects.end(), [](const auto& entry) {
+    return entry.second.blur == std::optional<bool>(true);
+  });
+  if (o.edits.modeCommand == kCommandOptIn && !anyOptedIn) {
+    warn("--mode opt-in: no object is opted in (--objects gives none \"blur\": true), so "
+         "nothing is blurred; the frames are written as rendered");
   }
   if (scanned.alpha) {
     const std::string target = FrameName(o.output, plan.written.first);

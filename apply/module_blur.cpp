@@ -3,32 +3,11 @@
 #include <algorithm>
 
 #include "apply/host_session.h"
+#include "apply/object_scene.h"
 #include "sim/rendered_frame.h"
 #include "sim/scene.h"
 
 namespace qxv::apply {
-
-// The user's renders come without a scene: one top-level node per object
-// number, none with a Weight, so every object counts as having none.
-class FlatScene {
- public:
-  FlatScene() : scene_(sim::NewScene()) {}
-  ~FlatScene() { sim::DestroyScene(scene_); }
-  FlatScene(const FlatScene&) = delete;
-  FlatScene& operator=(const FlatScene&) = delete;
-
-  void Cover(std::uint32_t largestIndex) {
-    while (count_ < largestIndex) {
-      sim::AddRenderedObject(scene_, sim::AddNode(scene_, -1));
-      ++count_;
-    }
-  }
-  SceneObjectList* List() const { return sim::ObjectList(scene_); }
-
- private:
-  sim::Scene* scene_;
-  std::uint32_t count_ = 0;
-};
 
 // Alpha is blurred by a Pblur of its own with the same settings, over the
 // same passes with the alpha as a gray picture, so a streak's coverage
@@ -40,7 +19,7 @@ class AlphaPass {
   }
   // The passes' colour is lent for the alpha's gray and given back.
   std::vector<std::uint32_t> Blur(sim::PassImages& passes, const std::vector<std::uint32_t>& alpha,
-                                  const FlatScene& scene, int f, Size tile) {
+                                  const ObjectScene& scene, int f, Size tile) {
     if (!frame_) {
       frame_ = std::make_unique<sim::RenderedFrame>(passes.width, passes.height, tile.width,
                                                     tile.height);
@@ -63,8 +42,9 @@ class AlphaPass {
 
 ModuleBlur::ModuleBlur(const sim::ModuleExports& module, const ApplySettings& settings)
     : module_(module), o_(settings), session_(std::make_unique<Session>(module)),
-      scene_(std::make_unique<FlatScene>()) {
+      scene_() {
   session_->Edit(o_.edits);
+  scene_ = std::make_unique<ObjectScene>(o_.objects, session_->Parameters().mode == ModeOptIn);
 }
 
 ModuleBlur::~ModuleBlur() = default;
@@ -77,7 +57,7 @@ ColourCodes ModuleBlur::Blur(FrameInput& in) {
   }
   if (!in.codes.alpha.empty() && !alpha_) alpha_ = std::make_unique<AlphaPass>(module_, o_);
   frame_->Load(passes);
-  scene_->Cover(*std::max_element(passes.index.begin(), passes.index.end()));
+  scene_->Cover(in.objectIndexes, *session_);
   session_->Render(scene_->List(), *frame_, in.number);
   ColourCodes blurred;
   blurred.colour = frame_->Colour();

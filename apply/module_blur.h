@@ -1,6 +1,7 @@
 // The module's side of apply, on the host's thread: the post-renderer
-// made through the module's factory, a scene without Weights, and the
-// frames handed to PostRender as a host hands them.
+// made through the module's factory, a scene holding the objects' settings
+// as Weights (none without them), and the frames handed to PostRender as a
+// host hands them.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -13,7 +14,7 @@
 
 namespace qxv::apply {
 
-class FlatScene;
+class ObjectScene;
 class AlphaPass;
 class Session;
 
@@ -34,7 +35,7 @@ class ModuleBlur {
   sim::ModuleExports module_;
   const ApplySettings& o_;
   std::unique_ptr<Session> session_;
-  std::unique_ptr<FlatScene> scene_;
+  std::unique_ptr<ObjectScene> scene_;
   std::unique_ptr<AlphaPass> alpha_;
   std::unique_ptr<sim::RenderedFrame> frame_;
 };

@@ -23,6 +23,8 @@ class ObjectNumbers {
  public:
   std::vector<std::uint32_t> Number(const ChannelImage& pass);
   std::uint32_t Count() const { return static_cast<std::uint32_t>(numbers_.size()); }
+  // The rounded index each number stands for.
+  const std::map<double, std::uint32_t>& Numbers() const { return numbers_; }
 
  private:
   std::map<double, std::uint32_t> numbers_;

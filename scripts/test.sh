@@ -11,19 +11,33 @@ jobs=$(nproc)
 bash scripts/install-test-deps.sh
 
 run_native() {
-  local dir=$1 type=$2 sanitize=$3
+  local dir=$1 type=$2 sanitize=$3 python=$4
   # The main job configures build/release without the tests and benchmarks.
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DQXV_SANITIZE="$sanitize" \
-    -DQXV_BUILD_TESTS=ON -DQXV_BUILD_BENCH=ON >/dev/null
+    -DQXV_BUILD_TESTS=ON -DQXV_BUILD_BENCH=ON -DQXV_BUILD_PYTHON="$python" >/dev/null
   cmake --build "$dir" -j "$jobs"
   (cd "$dir" && ctest --output-on-failure -j "$jobs")
 }
 
+# The Python package and the Blender add-on are tested here: Python cannot
+# load an extension built with the sanitizers.
 echo "== optimised build"
-run_native build/release Release OFF
+run_native build/release Release OFF ON
 echo "== sanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  run_native build/sanitize Debug ON
+  run_native build/sanitize Debug ON OFF
+
+# The package as a user installs it: pip in a venv that sees Debian's
+# setuptools, pybind11 and numpy, building through CMake.
+echo "== Python package installed by pip"
+rm -rf build/venv
+/usr/bin/python3 -m venv --system-site-packages build/venv
+CMAKE_BUILD_PARALLEL_LEVEL=$jobs build/venv/bin/pip install --no-build-isolation --quiet .
+(cd build && venv/bin/python -c 'import numpy, pblur
+out = pblur.Blur().frame(numpy.zeros((8, 8, 4), numpy.float32), numpy.zeros((8, 8)),
+                         uv=numpy.zeros((8, 8, 2)))
+assert out.shape == (8, 8, 4) and out.dtype == numpy.float32, (out.shape, out.dtype)
+print("pblur", pblur.__file__)')
 
 # Every input the host hands over, fuzzed for a short fixed time per target
 # (scripts/fuzz.sh SECONDS runs them longer).

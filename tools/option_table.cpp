@@ -7,6 +7,7 @@
 
 #include "host/parameter_block.h"
 #include "apply/frame_pattern.h"
+#include "apply/object_settings.h"
 #include "apply/pass_source.h"
 #include "apply/apply_error.h"
 
@@ -167,6 +168,11 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string& f, const std::string& v) {
        o.alternate = apply::ParsePassSource(f, v);
      }},
+    {"--objects", "FILE", kApply,
+     "per-object settings, JSON keyed by object index: blur, reverse, group (none)",
+     [](Options& o, const std::string&, const std::string& v) {
+       o.objects = apply::ReadObjectTable(v);
+     }},
     {"--output", "PAT", kApply, "where the blurred frames go; the extension sets the format",
      [](Options& o, const std::string& f, const std::string& v) { o.output = Pattern(f, v); }},
     {"--first", "N", kApply, "first frame number (the first colour frame present)",
@@ -211,7 +217,14 @@ const char kApplyNotes[] =
     "frames before it unwritten, so it writes the pixels of a run over the whole\n"
     "shot: one frame, or, with --trails, --jitter or --vector, every frame from\n"
     "the shot's first (--lead-in N runs N instead). A frame missing in the range\n"
-    "is an error; --output may not name an input file. No scene means no Weights: modes all and opt-out blur every\n"
-    "object, opt-in none.\n";
+    "is an error; --output may not name an input file. No scene means no\n"
+    "Weights: modes all and opt-out blur every object, opt-in none, unless\n"
+    "--objects gives objects settings, as in\n"
+    "  {\"3\": {\"blur\": false}, \"4\": {\"reverse\": true, \"group\": \"car\"},\n"
+    "   \"5\": {\"blur\": true, \"group\": \"car\"}}\n"
+    "blur: true or false, or null to leave it to the mode (opt-in: not blurred);\n"
+    "reverse: the short reverse streak ahead of the object (false for a listed\n"
+    "object; an object not listed gets it unless the mode is opt-in); objects\n"
+    "with one group name are one occlusion group (mode all ignores all three).\n";
 
 }  // namespace qxv::tool

@@ -1,0 +1,34 @@
+"""Blurs each frame of an animation as Blender renders it, with the
+QXVpblur module through the pblur Python package: per-object settings in
+the Object properties, the blur's settings in the Output properties."""
+
+bl_info = {
+    "name": "pblur motion blur",
+    "description": "Motion trails behind moving objects, written as each frame renders",
+    "blender": (3, 4, 0),
+    "version": (1, 0, 0),
+    "location": "Properties > Output > pblur; Properties > Object > pblur",
+    "category": "Render",
+}
+
+from . import panels, render, settings  # noqa: E402
+
+_classes = settings.CLASSES + panels.CLASSES
+
+
+def register():
+    import bpy
+
+    for cls in _classes:
+        bpy.utils.register_class(cls)
+    settings.attach()
+    render.register()
+
+
+def unregister():
+    import bpy
+
+    render.unregister()
+    settings.detach()
+    for cls in reversed(_classes):
+        bpy.utils.unregister_class(cls)

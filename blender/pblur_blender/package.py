@@ -1,0 +1,30 @@
+"""Finds the pblur package: installed for Blender's Python, or copied
+into this add-on's folder by scripts/install-blender-addon.sh."""
+import os
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+INSTALL_COMMAND = "bash scripts/install-blender-addon.sh  (from the QXVpblur source folder)"
+
+_package = None
+_problem = None
+
+
+def load():
+    """The pblur module, or None; problem() then says why."""
+    global _package, _problem
+    if _package is not None:
+        return _package
+    if HERE not in sys.path and os.path.isdir(os.path.join(HERE, "pblur")):
+        sys.path.append(HERE)
+    try:
+        import pblur
+    except ImportError as error:
+        _problem = "the pblur package cannot be imported (%s)" % error
+        return None
+    _package = pblur
+    return pblur
+
+
+def problem():
+    return _problem

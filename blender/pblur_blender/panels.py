@@ -1,0 +1,70 @@
+"""The add-on's panels: the blur's settings in the Output properties, an
+object's in the Object properties."""
+import bpy
+
+from . import package, render
+
+
+class PBLUR_PT_output(bpy.types.Panel):
+    bl_label = "pblur Motion Blur"
+    bl_space_type = "PROPERTIES"
+    bl_region_type = "WINDOW"
+    bl_context = "output"
+    bl_options = {"DEFAULT_CLOSED"}
+
+    def draw_header(self, context):
+        self.layout.prop(context.scene.pblur, "enabled", text="")
+
+    def draw(self, context):
+        layout = self.layout
+        s = context.scene.pblur
+        if package.load() is None:
+            box = layout.box()
+            box.alert = True
+            box.label(text="The pblur package is not installed:", icon="ERROR")
+            box.label(text=package.problem() or "")
+            box.label(text="Install it with: " + package.INSTALL_COMMAND)
+        layout.use_property_split = True
+        layout.active = s.enabled
+        layout.prop(s, "output")
+        layout.prop(s, "mode")
+        col = layout.column(align=True)
+        col.prop(s, "streak_length")
+        col.prop(s, "strength")
+        col.prop(s, "echoes")
+        col.prop(s, "reverse_length")
+        col.prop(s, "trails")
+        col = layout.column()
+        col.prop(s, "depth_test")
+        col.prop(s, "secondary")
+        col.prop(s, "jitter")
+        if context.scene.render.engine != "CYCLES":
+            layout.label(text="Needs Cycles (the object index pass)", icon="ERROR")
+        if render.last_message:
+            layout.label(text=render.last_message, icon="INFO")
+
+
+class PBLUR_PT_object(bpy.types.Panel):
+    bl_label = "pblur Motion Blur"
+    bl_space_type = "PROPERTIES"
+    bl_region_type = "WINDOW"
+    bl_context = "object"
+    bl_options = {"DEFAULT_CLOSED"}
+
+    @classmethod
+    def poll(cls, context):
+        return context.object is not None and context.object.type in render.RENDERED_TYPES
+
+    def draw(self, context):
+        layout = self.layout
+        layout.use_property_split = True
+        ob = context.object
+        layout.prop(ob.pblur, "blur", expand=True)
+        layout.prop(ob.pblur, "reverse")
+        layout.prop(ob.pblur, "group")
+        layout.prop(ob, "pass_index", text="Object Index")
+        if ob.pass_index == 0:
+            layout.label(text="An index is assigned when an animation renders", icon="INFO")
+
+
+CLASSES = [PBLUR_PT_output, PBLUR_PT_object]

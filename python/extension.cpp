@@ -1,0 +1,257 @@
+// The compiled half of the Python package: a sequence blurred frame by
+// frame from numpy arrays, through the same apply library and module as
+// pblur apply, so a frame comes out as apply writes it to a float EXR.
+// Settings are taken by the command line's own option table, so their
+// checks and messages are the tool's.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "apply/apply_error.h"
+#include "apply/colour_frame.h"
+#include "apply/folders.h"
+#include "apply/frame_blur.h"
+#include "apply/pass_source.h"
+#include "apply/module_loader.h"
+#include "apply/object_settings.h"
+#include "sim/module_exports.h"
+#include "tools/option_table.h"
+
+namespace py = pybind11;
+
+namespace qxv::python {
+namespace {
+
+// The settings a sequence in memory takes: the blur's and the simulated
+// host's, not the ones naming files or frames.
+const char* const kSettingFlags[] = {
+    "--streak-length", "--strength",       "--alt-length", "--alt-strength", "--echoes",
+    "--jitter",        "--depth-test",     "--no-depth-test", "--no-secondary",
+    "--reverse-length", "--trails",        "--mode",       "--tile",         "--vector-scale"};
+
+const tool::OptionSpec& Setting(const std::string& flag) {
+  for (const char* allowed : kSettingFlags) {
+    if (flag != allowed) continue;
+    for (std::size_t k = 0; k < tool::kOptionCount; ++k) {
+      if (flag == tool::kOptions[k].name) return tool::kOptions[k];
+    }
+  }
+  apply::UsageError(flag + ": not a setting of pblur.Blur");
+}
+
+// A pass as apply holds a file's channels: float arrays as float samples,
+// integer arrays as stored, 8- and 16-bit ones with their full scale as 1.
+apply::ChannelImage Channels(const char* name, const py::array& array,
+                             const std::vector<int>& counts, std::uint32_t height,
+                             std::uint32_t width) {
+  const py::buffer_info info = array.request();
+  const int channels = info.ndim == 2 ? 1 : info.ndim == 3 ? static_cast<int>(info.shape[2]) : 0;
+  bool fits = false;
+  for (int c : counts) fits = fits || c == channels;
+  std::string wanted;
+  for (int c : counts) wanted += (wanted.empty() ? "" : " or ") + std::to_string(c);
+  if (!fits || (channels > 1 && info.ndim != 3)) {
+    std::string shape;
+    for (py::ssize_t s : info.shape) shape += (shape.empty() ? "" : ", ") + std::to_string(s);
+    apply::UsageError(std::string(name) + ": expected an array of H x W" +
+                      (counts.front() == 1 && counts.size() == 1 ? "" : " x " + wanted) +
+                      ", got shape (" + shape + ")");
+  }
+  if (height != 0 && (info.shape[0] != height || info.shape[1] != width)) {
+    apply::UsageError(std::string(name) + ": " + std::to_string(info.shape[1]) + "x" +
+                      std::to_string(info.shape[0]) + ", but the colour is " +
+                      std::to_string(width) + "x" + std::to_string(height));
+  }
+  const char kind = array.dtype().kind();
+  if (kind != 'f' && kind != 'i' && kind != 'u' && kind != 'b') {
+    apply::UsageError(std::string(name) + ": expected numbers, got dtype " +
+                      std::string(py::str(array.dtype())));
+  }
+  apply::ChannelImage image;
+  image.height = static_cast<std::uint32_t>(info.shape[0]);
+  image.width = static_cast<std::uint32_t>(info.shape[1]);
+  const bool integral = kind != 'f';
+  const double unit = array.dtype().itemsize() == 1 && kind == 'u'   ? 255.0
+                      : array.dtype().itemsize() == 2 && kind == 'u' ? 65535.0
+                                                                     : 1.0;
+  for (int c = 0; c < channels; ++c) {
+    image.names.push_back(std::string(1, "RGBA"[c]));
+    image.integral.push_back(integral);
+    image.unit.push_back(unit);
+  }
+  // Any layout and type, as doubles in row-major order.
+  const auto values = py::array_t<double, py::array::c_style | py::array::forcecast>(array);
+  image.samples.assign(values.data(), values.data() + values.size());
+  return image;
+}
+
+class Blur {
+ public:
+  Blur(const std::string& modulePath, const std::vector<std::pair<std::string, std::string>>& flags,
+       const apply::ObjectTable& objects) {
+    tool::Options o;
+    for (const auto& [flag, value] : flags) Setting(flag).apply(o, flag, value);
+    o.objects = objects;
+    settings_ = o;
+    module_ = apply::LoadModule(modulePath);
+    blur_ = std::make_unique<apply::FrameBlur>(module_, settings_);
+  }
+
+  py::array_t<float> Frame(const py::array& colour, const py::array& index,
+                           const std::optional<py::array>& uv,
+                           const std::optional<py::array>& vector,
+                           const std::optional<py::array>& match,
+                           const std::optional<py::array>& depth,
+                           const std::optional<py::array>& alternate) {
+    if (colour.dtype().kind() != 'f') {
+      apply::UsageError("colour: expected linear float samples, got dtype " +
+                        std::string(py::str(colour.dtype())));
+    }
+    const int given = int{uv.has_value()} + int{vector.has_value()} + int{match.has_value()};
+    if (given != 1) {
+      apply::UsageError(std::string(given == 0 ? "missing" : "more than one") +
+                        " source of match values: give match, uv or vector");
+    }
+    if (settings_.edits.depthTest.value_or(false) && !depth) {
+      apply::UsageError("depth_test: needs depth, the depth pass");
+    }
+    apply::FrameInputs in;
+    in.colour = Channels("colour", colour, {3, 4}, 0, 0);
+    in.colour.associatedAlpha = true;  // premultiplied, as renderers give it
+    const std::uint32_t h = in.colour.height, w = in.colour.width;
+    in.index = Channels("index", index, {1}, h, w);
+    if (uv) in.uv = Channels("uv", *uv, {2}, h, w);
+    if (vector) in.vector = Channels("vector", *vector, {2}, h, w);
+    if (match) {
+      const apply::ChannelImage pair = Channels("match", *match, {2}, h, w);
+      in.match1 = in.match2 = pair;
+      for (int c = 0; c < 2; ++c) {
+        apply::ChannelImage& one = c == 0 ? *in.match1 : *in.match2;
+        one.names = {"Y"};
+        one.integral = {pair.integral[c]};
+        one.unit = {pair.unit[c]};
+        one.samples.resize(pair.Pixels());
+        for (std::size_t i = 0; i < pair.Pixels(); ++i) one.samples[i] = pair.At(i, c);
+      }
+    }
+    if (depth) in.depth = Channels("depth", *depth, {1}, h, w);
+    if (alternate) in.alternate = Channels("alternate", *alternate, {1}, h, w);
+
+    // The module runs on one thread at a time, so the lock stays held.
+    const apply::OutputImage out = blur_->Frame(std::move(in), 32);
+    py::array_t<float> result({static_cast<py::ssize_t>(out.height),
+                               static_cast<py::ssize_t>(out.width),
+                               static_cast<py::ssize_t>(out.Channels())});
+    std::copy(out.samples.begin(), out.samples.end(), result.mutable_data());
+    return result;
+  }
+
+  ~Blur() {
+    blur_.reset();
+    sim::UnloadModuleFile(&module_);
+  }
+  Blur(const Blur&) = delete;
+  Blur& operator=(const Blur&) = delete;
+
+  int Frames() const { return blur_->Frames(); }
+
+  // One frame whose passes are all in one file (a renderer's multilayer
+  // EXR), each named by the channels to read as apply names them, written
+  // to `output` as apply writes a frame there.
+  void FrameFile(const std::string& path, const std::string& output, const std::string& colour,
+                 const std::string& index, const std::optional<std::string>& uv,
+                 const std::optional<std::string>& vector,
+                 const std::optional<std::pair<std::string, std::string>>& match,
+                 const std::optional<std::string>& depth,
+                 const std::optional<std::string>& alternate) {
+    apply::CheckWritable("output", output);
+    const int given = int{uv.has_value()} + int{vector.has_value()} + int{match.has_value()};
+    if (given != 1) {
+      apply::UsageError(std::string(given == 0 ? "missing" : "more than one") +
+                        " source of match values: give match, uv or vector");
+    }
+    if (settings_.edits.depthTest.value_or(false) && !depth) {
+      apply::UsageError("depth_test: needs depth, the depth pass");
+    }
+    // Every pass in one read of the file.
+    struct Pass {
+      const std::string* request;
+      apply::PassShape shape;
+      apply::ChannelImage* target;
+    };
+    apply::FrameInputs in;
+    std::vector<Pass> passes = {{&colour, apply::PassShape::Colour, &in.colour},
+                                {&index, apply::PassShape::Value, &in.index}};
+    auto optional = [&passes](const std::optional<std::string>& request, apply::PassShape shape,
+                              std::optional<apply::ChannelImage>& target) {
+      if (request) passes.push_back({&*request, shape, &target.emplace()});
+    };
+    optional(uv, apply::PassShape::Pair, in.uv);
+    optional(vector, apply::PassShape::Pair, in.vector);
+    optional(depth, apply::PassShape::Value, in.depth);
+    optional(alternate, apply::PassShape::Value, in.alternate);
+    if (match) {
+      optional(match->first, apply::PassShape::Value, in.match1);
+      optional(match->second, apply::PassShape::Value, in.match2);
+    }
+    apply::InputFile file(path);
+    std::vector<std::vector<std::string>> sets;
+    for (const Pass& pass : passes) {
+      sets.push_back(apply::ChooseChannels(path, file.Names(), *pass.request, pass.shape));
+    }
+    std::vector<apply::ChannelImage> images = file.Read(sets);
+    for (std::size_t k = 0; k < passes.size(); ++k) *passes[k].target = std::move(images[k]);
+    const int bits = apply::OutputBits(output, in.colour);
+    const apply::OutputImage image = blur_->Frame(std::move(in), bits);
+    apply::EnsureFolder(apply::FolderOf(output), "output");
+    apply::WriteImage(output, image);
+  }
+
+ private:
+  apply::ApplySettings settings_;
+  sim::ModuleExports module_{};
+  std::unique_ptr<apply::FrameBlur> blur_;
+};
+
+}  // namespace
+}  // namespace qxv::python
+
+PYBIND11_MODULE(_pblur, m) {
+  using qxv::python::Blur;
+  m.doc() = "The compiled half of pblur; use the pblur package.";
+  static py::exception<qxv::apply::ApplyError> error(m, "Error", PyExc_ValueError);
+  py::register_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const qxv::apply::ApplyError& e) {
+      error(e.what());
+    }
+  });
+  py::class_<qxv::apply::ObjectSettings>(m, "ObjectSettings")
+      .def(py::init([](std::optional<bool> blur, bool reverse, std::optional<std::string> group) {
+             qxv::apply::ObjectSettings s;
+             s.blur = blur;
+             s.reverse = reverse;
+             s.group = group.value_or("");
+             return s;
+           }),
+           py::arg("blur") = py::none(), py::arg("reverse") = false, py::arg("group") = py::none());
+  py::class_<Blur>(m, "Blur")
+      .def(py::init<const std::string&, const std::vector<std::pair<std::string, std::string>>&,
+                    const qxv::apply::ObjectTable&>(),
+           py::arg("module_path"), py::arg("flags"), py::arg("objects"))
+      .def("frame", &Blur::Frame, py::arg("colour"), py::arg("index"), py::kw_only(),
+           py::arg("uv") = py::none(), py::arg("vector") = py::none(),
+           py::arg("match") = py::none(), py::arg("depth") = py::none(),
+           py::arg("alternate") = py::none())
+      .def("frame_file", &Blur::FrameFile, py::arg("path"), py::arg("output"), py::kw_only(),
+           py::arg("colour"), py::arg("index"), py::arg("uv") = py::none(),
+           py::arg("vector") = py::none(), py::arg("match") = py::none(),
+           py::arg("depth") = py::none(), py::arg("alternate") = py::none())
+      .def_property_readonly("frames", &Blur::Frames);
+}

@@ -14,6 +14,10 @@
 namespace qxv::tool::test {
 namespace {
 
+using apply::FindModule;
+using apply::ModuleFolders;
+using apply::kExitInput;
+
 struct HelpCase {
   std::vector<std::string> args;
   std::vector<std::string> shown, notShown;
@@ -22,7 +26,7 @@ struct HelpCase {
 TEST(ToolHelpTest, EachCommandShowsItsOwnOptions) {
   const std::vector<std::string> demoOnly = {"--frames ", "--size ", "--out ", "--passes "};
   const std::vector<std::string> applyOnly = {"--colour ", "--output ", "--vector-scale ",
-                                              "values above 1 are clamped"};
+                                              "--lead-in "};
   const std::vector<std::string> both = {"--streak-length ", "--mode ", "--module "};
   auto join = [](std::vector<std::string> a, const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());

@@ -112,14 +112,7 @@ class Blur {
       apply::UsageError("colour: expected linear float samples, got dtype " +
                         std::string(py::str(colour.dtype())));
     }
-    const int given = int{uv.has_value()} + int{vector.has_value()} + int{match.has_value()};
-    if (given != 1) {
-      apply::UsageError(std::string(given == 0 ? "missing" : "more than one") +
-                        " source of match values: give match, uv or vector");
-    }
-    if (settings_.edits.depthTest.value_or(false) && !depth) {
-      apply::UsageError("depth_test: needs depth, the depth pass");
-    }
+    CheckSources(uv.has_value(), vector.has_value(), match.has_value(), depth.has_value());
     apply::FrameInputs in;
     in.colour = Channels("colour", colour, {3, 4}, 0, 0);
     in.colour.associatedAlpha = true;  // premultiplied, as renderers give it
@@ -151,6 +144,18 @@ class Blur {
     return result;
   }
 
+  // One source of match values, and depth where the depth test needs it.
+  void CheckSources(bool uv, bool vector, bool match, bool depth) const {
+    const int given = int{uv} + int{vector} + int{match};
+    if (given != 1) {
+      apply::UsageError(std::string(given == 0 ? "missing" : "more than one") +
+                        " source of match values: give match, uv or vector");
+    }
+    if (settings_.edits.depthTest.value_or(false) && !depth) {
+      apply::UsageError("depth_test: needs depth, the depth pass");
+    }
+  }
+
   ~Blur() {
     blur_.reset();
     sim::UnloadModuleFile(&module_);
@@ -170,14 +175,7 @@ class Blur {
                  const std::optional<std::string>& depth,
                  const std::optional<std::string>& alternate) {
     apply::CheckWritable("output", output);
-    const int given = int{uv.has_value()} + int{vector.has_value()} + int{match.has_value()};
-    if (given != 1) {
-      apply::UsageError(std::string(given == 0 ? "missing" : "more than one") +
-                        " source of match values: give match, uv or vector");
-    }
-    if (settings_.edits.depthTest.value_or(false) && !depth) {
-      apply::UsageError("depth_test: needs depth, the depth pass");
-    }
+    CheckSources(uv.has_value(), vector.has_value(), match.has_value(), depth.has_value());
     // Every pass in one read of the file.
     struct Pass {
       const std::string* request;

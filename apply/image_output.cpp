@@ -91,7 +91,7 @@ bool EncodesInMemory(const std::string& format) {
   return format == "png" || format == "openexr" || format == "jpeg";
 }
 
-// Empty when the file reads back whole with the spec it was written with;
+// Empty when the file reads back whole, as wide, tall and deep as it was written;
 // otherwise why not. A full disk can leave a short file behind a writer
 // that reported success.
 std::string ReadBackFailure(const std::string& path, const OIIO::ImageSpec& written) {

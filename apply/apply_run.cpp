@@ -53,6 +53,16 @@ constexpr int kFramesUnderWay = 3;  // one read, one blurred, one written
              " frames need about " + std::to_string(megabytes) + " MB");
 }
 
+// Runs one stage's work on frame `frame`, memory running out said as above.
+template <typename Work>
+void NamingMemory(int frame, const ScannedFrames& size, Work&& work) {
+  try {
+    work();
+  } catch (const std::bad_alloc&) {
+    NoMemory(frame, size);
+  }
+}
+
 // A stage's failure, kept for the host's thread to raise once every stage
 // has stopped.
 struct Failure {
@@ -85,11 +95,7 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
       for (int f = plan.trackFrom; f < plan.blurFrom; ++f) frames.Track(f);
       for (int f = plan.blurFrom; f <= range.last; ++f) {
         FrameInput in;
-        try {
-          frames.Read(f, &in);
-        } catch (const std::bad_alloc&) {
-          NoMemory(f, scanned);
-        }
+        NamingMemory(f, scanned, [&] { frames.Read(f, &in); });
         if (!toBlur.Give(std::move(in))) break;
       }
     } catch (...) {
@@ -101,11 +107,7 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
     try {
       BlurredFrame frame;
       while (toWrite.Take(&frame)) {
-        try {
-          Write(o, frame);
-        } catch (const std::bad_alloc&) {
-          NoMemory(frame.input.number, scanned);
-        }
+        NamingMemory(frame.input.number, scanned, [&] { Write(o, frame); });
         if (progress) progress(frame.input.number - range.first + 1, total);
       }
     } catch (...) {
@@ -117,11 +119,7 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
     FrameInput in;
     while (toBlur.Take(&in)) {
       BlurredFrame frame;
-      try {
-        frame.blurred = blur.Blur(in);
-      } catch (const std::bad_alloc&) {
-        NoMemory(in.number, scanned);
-      }
+      NamingMemory(in.number, scanned, [&] { frame.blurred = blur.Blur(in); });
       // The lead-in only brings the module's state up to date.
       if (in.number < range.first) continue;
       frame.input = std::move(in);

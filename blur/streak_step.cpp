@@ -65,7 +65,8 @@ void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakConstant
   if (index == 0) return;
   std::uint32_t startDepth = 0, endDepth = 0;
   if (p.depthTest) startDepth = endDepth = w.depth[at];
-  const std::ptrdiff_t inTile = static_cast<std::ptrdiff_t>(y - w.top) * w.matchStride + (x - w.left);
+  const std::ptrdiff_t inTile =
+      static_cast<std::ptrdiff_t>(y - w.top) * w.matchStride + (x - w.left);
   const std::uint32_t m1 = MatchValue(w.match1, inTile, pass->match1View, x, y);
   const std::uint32_t m2 = MatchValue(w.match2, inTile, pass->match2View, x, y);
   std::int32_t px = x, py = y;

@@ -2,10 +2,11 @@
 // rectangle, lock it, hand its memory and its rows (bounded by the buffer's
 // size and by the rectangle) to the visitor, unlock it. A tile's memory has
 // rows as long as its rectangle is wide: a host may cut the tiles at the
-// right and bottom edges to the buffer, and their memory with them. Everything here is trivially destructible
-// and holds nothing of its own: a host failure raised inside a visit passes
-// through to the caller's protected block, which releases the iterator it
-// keeps in its state record (the failure path leaves the tile locked).
+// right and bottom edges to the buffer, and their memory with them.
+// Everything here is trivially destructible and holds nothing of its own:
+// a host failure raised inside a visit passes through to the caller's
+// protected block, which releases the iterator it keeps in its state record
+// (the failure path leaves the tile locked).
 #pragma once
 #include <cstddef>
 #include <cstdint>

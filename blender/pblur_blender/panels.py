@@ -5,12 +5,16 @@ import bpy
 from . import package, render
 
 
-class PBLUR_PT_output(bpy.types.Panel):
+class PblurPanel:
+    """What both panels share: a closed panel of the Properties editor."""
     bl_label = "pblur Motion Blur"
     bl_space_type = "PROPERTIES"
     bl_region_type = "WINDOW"
-    bl_context = "output"
     bl_options = {"DEFAULT_CLOSED"}
+
+
+class PBLUR_PT_output(PblurPanel, bpy.types.Panel):
+    bl_context = "output"
 
     def draw_header(self, context):
         self.layout.prop(context.scene.pblur, "enabled", text="")
@@ -44,12 +48,8 @@ class PBLUR_PT_output(bpy.types.Panel):
             layout.label(text=render.last_message, icon="INFO")
 
 
-class PBLUR_PT_object(bpy.types.Panel):
-    bl_label = "pblur Motion Blur"
-    bl_space_type = "PROPERTIES"
-    bl_region_type = "WINDOW"
+class PBLUR_PT_object(PblurPanel, bpy.types.Panel):
     bl_context = "object"
-    bl_options = {"DEFAULT_CLOSED"}
 
     @classmethod
     def poll(cls, context):

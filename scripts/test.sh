@@ -46,8 +46,18 @@ bash scripts/fuzz.sh "${QXV_FUZZ_SECONDS:-60}"
 
 # The host is a 32-bit Windows program: cross-build the DLL and the suite,
 # and run the suite under wine in a prefix of its own.
+#
+# wine runs 32-bit programs only where the kernel does (IA-32 emulation).
+# A kernel built without it answers "Exec format error" to wine's own
+# loader: there the DLL and the suite are still built and the checks that
+# read the DLL still run, and the suite under wine is reported as not run.
+# QXV_REQUIRE_WINE=1 makes that a failure.
+runs_32bit_programs() {
+  wine --version >/dev/null 2>&1
+}
+
 run_windows() {
-  local dir=build/win32 missing=()
+  local dir=build/win32 missing=() under_wine=1
   for tool in i686-w64-mingw32-gcc-posix i686-w64-mingw32-g++-posix wine wineboot wineserver; do
     command -v "$tool" >/dev/null || missing+=("$tool")
   done
@@ -56,12 +66,21 @@ run_windows() {
     echo "test.sh: install g++-mingw-w64-i686, wine and wine32 (scripts/install-test-deps.sh as root or with sudo)" >&2
     exit 1
   fi
+  if ! runs_32bit_programs; then
+    under_wine=0
+    echo "test.sh: this kernel cannot run 32-bit x86 programs (wine --version: $(wine --version 2>&1 | tail -1))" >&2
+    if [ "${QXV_REQUIRE_WINE:-0}" = 1 ]; then
+      echo "test.sh: QXV_REQUIRE_WINE=1: the suite must run under wine" >&2
+      exit 1
+    fi
+    echo "test.sh: building the DLL and the suite; the suite under wine is NOT run on this machine" >&2
+  fi
   # No window can open (a message box would fail at once rather than wait),
   # and wine's own diagnostics stay quiet.
   unset DISPLAY WAYLAND_DISPLAY
   export WINEDEBUG=-all WINEARCH=win32 WINEPREFIX="$PWD/build/wine-prefix"
   mkdir -p build
-  if [ ! -f "$WINEPREFIX/system.reg" ] &&
+  if [ "$under_wine" = 1 ] && [ ! -f "$WINEPREFIX/system.reg" ] &&
      ! { wineboot --init && wineserver --wait; } >build/wineboot.log 2>&1; then
     cat build/wineboot.log >&2
     echo "test.sh: wine cannot set up a 32-bit prefix in $WINEPREFIX (is wine32 installed?)" >&2
@@ -71,7 +90,13 @@ run_windows() {
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake \
     -DQXV_BUILD_TESTS=ON -DQXV_BUILD_TOOLS=OFF -DQXV_BUILD_BENCH=OFF >/dev/null
   cmake --build "$dir" -j "$jobs"
-  (cd "$dir" && ctest --output-on-failure)
+  if [ "$under_wine" = 1 ]; then
+    (cd "$dir" && ctest --output-on-failure)
+  else
+    # Everything but the suite itself, which only wine can run.
+    (cd "$dir" && ctest --output-on-failure -E '^qxv_tests$')
+    echo "== 32-bit Windows suite: built, not run (no 32-bit programs on this kernel)"
+  fi
 }
 
 echo "== 32-bit Windows build, suite under wine"

@@ -45,6 +45,25 @@ std::string Contents(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+// Motion vectors for the demo's frames, uneven over each object, so that
+// the match values --vector tracks from the shot's first frame differ from
+// those a range would start afresh at its own first frame.
+void WriteVectors(const std::string& in) {
+  for (int f = 0; f <= kLastFrame; ++f) {
+    const apply::ChannelImage index = ReadAll(apply::FrameName(in + "/index_%03d.png", f));
+    const std::size_t pixels = std::size_t{index.width} * index.height;
+    std::vector<float> x(pixels), y(pixels);
+    for (std::size_t i = 0; i < pixels; ++i) {
+      const bool object = index.samples[i * index.names.size()] != 0;
+      const std::size_t px = i % index.width, py = i / index.width;
+      x[i] = object ? -1.0f - 0.6f * static_cast<float>((px * 7 + py * 3 + f) % 5) : 0.0f;
+      y[i] = object ? 0.8f * (static_cast<float>((px + py) % 3) - 1.0f) : 0.0f;
+    }
+    WriteFloatChannels(apply::FrameName(in + "/vector_%03d.exr", f), index.width, index.height,
+                       {{"Vector.X", x}, {"Vector.Y", y}});
+  }
+}
+
 struct ChunkCase {
   const char* what;
   std::vector<std::string> settings;
@@ -56,15 +75,23 @@ TEST(ToolFarmChunksTest, ChunksRunInParallelWriteTheWholeRunsFilesBitForBit) {
   ToolRun made = RunTool({"demo", "--out", in, "--size", "96x54", "--frames",
                           std::to_string(kLastFrame), "--passes", "--quiet", "--mode", "all"});
   ASSERT_EQ(made.status, 0) << made.err;
+  WriteVectors(in);
   const std::vector<std::string> passes = {
       "--colour", in + "/rendered_%03d.png", "--index",     in + "/index_%03d.png",
-      "--match1", in + "/match1_%03d.png",   "--match2",    in + "/match2_%03d.png",
       "--depth",  in + "/depth_%03d.png",    "--alternate", in + "/alternate_%03d.png",
       "--quiet",  "--streak-length",         "10",          "--depth-test"};
+  const std::vector<std::string> match = {"--match1", in + "/match1_%03d.png", "--match2",
+                                          in + "/match2_%03d.png"};
+  const std::vector<std::string> vector = {"--vector", in + "/vector_%03d.exr:Vector"};
+  auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
   const ChunkCase cases[] = {
-      {"previous frame only", {}},
-      {"trails and echoes", {"--trails", "3", "--echoes", "3"}},
-      {"jitter and echoes", {"--jitter", "--echoes", "2"}},
+      {"previous frame only", match},
+      {"trails and echoes", with(match, {"--trails", "3", "--echoes", "3"})},
+      {"jitter and echoes", with(match, {"--jitter", "--echoes", "2"})},
+      {"vectors tracked from the shot's first frame", vector},
   };
   const int chunks[][2] = {{0, 3}, {4, 4}, {5, 7}, {8, kLastFrame}};
   for (const ChunkCase& c : cases) {

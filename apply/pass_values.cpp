@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "apply/silhouette_motion.h"
+
 namespace qxv::apply {
 namespace {
 
@@ -92,15 +94,7 @@ void UvMatchValues(const ChannelImage& pass, const std::vector<std::uint32_t>& o
                    std::vector<std::uint32_t>* match1, std::vector<std::uint32_t>* match2) {
   const long w = pass.width, h = pass.height;
   auto at = [w](long x, long y) { return static_cast<std::size_t>(y * w + x); };
-  std::vector<bool> edge(pass.Pixels(), false);
-  for (long y = 0; y < h; ++y) {
-    for (long x = 0; x < w; ++x) {
-      const std::uint32_t o = objects[at(x, y)];
-      edge[at(x, y)] =
-          (x > 0 && objects[at(x - 1, y)] != o) || (x + 1 < w && objects[at(x + 1, y)] != o) ||
-          (y > 0 && objects[at(x, y - 1)] != o) || (y + 1 < h && objects[at(x, y + 1)] != o);
-    }
-  }
+  const std::vector<bool> edge = SilhouettePixels(pass.width, pass.height, objects);
   match1->resize(pass.Pixels());
   match2->resize(pass.Pixels());
   for (long y = 0; y < h; ++y) {

@@ -22,11 +22,11 @@ double Median(std::vector<double>* values) {
 
 }  // namespace
 
-void SteadySilhouetteMotion(std::uint32_t width, std::uint32_t height,
-                            const std::vector<std::uint32_t>& objects, Motion* motion) {
+std::vector<bool> SilhouettePixels(std::uint32_t width, std::uint32_t height,
+                                   const std::vector<std::uint32_t>& objects) {
   const long w = width, h = height;
   auto at = [w](long x, long y) { return static_cast<std::size_t>(y * w + x); };
-  std::vector<bool> silhouette(objects.size(), false), near(objects.size(), false);
+  std::vector<bool> silhouette(objects.size(), false);
   for (long y = 0; y < h; ++y) {
     for (long x = 0; x < w; ++x) {
       const std::uint32_t o = objects[at(x, y)];
@@ -35,6 +35,15 @@ void SteadySilhouetteMotion(std::uint32_t width, std::uint32_t height,
           (y > 0 && objects[at(x, y - 1)] != o) || (y + 1 < h && objects[at(x, y + 1)] != o);
     }
   }
+  return silhouette;
+}
+
+void SteadySilhouetteMotion(std::uint32_t width, std::uint32_t height,
+                            const std::vector<std::uint32_t>& objects, Motion* motion) {
+  const long w = width, h = height;
+  auto at = [w](long x, long y) { return static_cast<std::size_t>(y * w + x); };
+  const std::vector<bool> silhouette = SilhouettePixels(width, height, objects);
+  std::vector<bool> near(objects.size(), false);
   // Silhouettes are a small share of a frame: mark around them only.
   for (long y = 0; y < h; ++y) {
     for (long x = 0; x < w; ++x) {

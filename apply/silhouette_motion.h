@@ -12,6 +12,10 @@
 
 namespace qxv::apply {
 
+// Per pixel, row-major: whether a 4-neighbour shows another object.
+std::vector<bool> SilhouettePixels(std::uint32_t width, std::uint32_t height,
+                                   const std::vector<std::uint32_t>& objects);
+
 // Each object pixel within two pixels (rows and columns) of a silhouette
 // pixel (one whose 4-neighbour has another object) takes, per component,
 // the median of the vectors of its own object's non-silhouette pixels in

@@ -4,7 +4,7 @@
 #include "sim/linked_module.h"
 #include "tools/demo_command.h"
 #include "tools/demo_scene.h"
-#include "apply/host_session.h"
+#include "apply/blur/host_session.h"
 
 namespace qxv::bench {
 namespace {

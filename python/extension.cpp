@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "apply/apply_error.h"
-#include "apply/colour_frame.h"
-#include "apply/folders.h"
-#include "apply/frame_blur.h"
-#include "apply/pass_source.h"
-#include "apply/module_loader.h"
-#include "apply/object_settings.h"
+#include "apply/colour/colour_frame.h"
+#include "apply/output/folders.h"
+#include "apply/blur/frame_blur.h"
+#include "apply/input/pass_source.h"
+#include "apply/blur/module_loader.h"
+#include "apply/blur/object_settings.h"
 #include "sim/module_exports.h"
 #include "tools/option_table.h"
 

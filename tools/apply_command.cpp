@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "apply/apply_run.h"
-#include "apply/frame_pattern.h"
+#include "apply/run/apply_run.h"
+#include "apply/input/frame_pattern.h"
 #include "tools/progress_bar.h"
 
 namespace qxv::tool {

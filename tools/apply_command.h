@@ -2,7 +2,7 @@
 #pragma once
 #include <ostream>
 
-#include "apply/module_loader.h"
+#include "apply/blur/module_loader.h"
 #include "tools/options.h"
 
 namespace qxv::tool {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "apply/output_images.h"
+#include "apply/output/output_images.h"
 
 namespace qxv::tool {
 namespace {

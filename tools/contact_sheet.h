@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "apply/image_file.h"
+#include "apply/input/image_file.h"
 
 namespace qxv::tool {
 

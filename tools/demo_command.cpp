@@ -5,11 +5,11 @@
 #include "tools/contact_sheet.h"
 #include "tools/demo_scene.h"
 #include "apply/apply_error.h"
-#include "apply/folders.h"
-#include "apply/frame_pattern.h"
+#include "apply/output/folders.h"
+#include "apply/input/frame_pattern.h"
 #include "sim/rendered_frame.h"
-#include "apply/host_session.h"
-#include "apply/output_images.h"
+#include "apply/blur/host_session.h"
+#include "apply/output/output_images.h"
 #include "tools/progress_bar.h"
 
 namespace qxv::tool {

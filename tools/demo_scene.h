@@ -10,7 +10,7 @@
 
 #include "host/scene.h"
 #include "sim/rendered_frame.h"
-#include "apply/host_session.h"
+#include "apply/blur/host_session.h"
 #include "tools/rasterise.h"
 
 namespace qxv::sim {

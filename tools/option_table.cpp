@@ -6,9 +6,9 @@
 #include <iterator>
 
 #include "host/parameter_block.h"
-#include "apply/frame_pattern.h"
-#include "apply/object_settings.h"
-#include "apply/pass_source.h"
+#include "apply/input/frame_pattern.h"
+#include "apply/blur/object_settings.h"
+#include "apply/input/pass_source.h"
 #include "apply/apply_error.h"
 
 namespace qxv::tool {

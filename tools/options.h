@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "apply/apply_settings.h"
+#include "apply/run/apply_settings.h"
 
 namespace qxv::tool {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "apply/module_loader.h"
+#include "apply/blur/module_loader.h"
 
 namespace qxv::tool {
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <limits>
 
-#include "apply/colour_frame.h"
-#include "apply/pass_values.h"
+#include "apply/colour/colour_frame.h"
+#include "apply/passes/pass_values.h"
 
 namespace qxv::apply {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "apply/apply_error.h"
-#include "apply/object_settings.h"
+#include "apply/blur/object_settings.h"
 
 namespace qxv::apply {
 namespace {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "apply/pass_source.h"
-#include "apply/pass_values.h"
+#include "apply/input/pass_source.h"
+#include "apply/passes/pass_values.h"
 #include "apply/apply_error.h"
 
 namespace qxv::apply {

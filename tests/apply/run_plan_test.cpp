@@ -1,7 +1,7 @@
 // How far back a frame range reaches before its first written frame.
 #include <gtest/gtest.h>
 
-#include "apply/run_plan.h"
+#include "apply/run/run_plan.h"
 
 namespace qxv::apply {
 namespace {

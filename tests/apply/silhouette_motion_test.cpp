@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "apply/silhouette_motion.h"
+#include "apply/passes/silhouette_motion.h"
 
 namespace qxv::apply {
 namespace {

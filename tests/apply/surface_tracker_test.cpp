@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "apply/surface_tracker.h"
+#include "apply/passes/surface_tracker.h"
 
 namespace qxv::apply {
 namespace {

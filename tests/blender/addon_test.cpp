@@ -12,7 +12,7 @@
 #include <regex>
 #include <string>
 
-#include "apply/frame_pattern.h"
+#include "apply/input/frame_pattern.h"
 #include "tests/tool/support.h"
 
 namespace qxv::tool::test {

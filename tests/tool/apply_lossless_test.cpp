@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "apply/frame_pattern.h"
+#include "apply/input/frame_pattern.h"
 #include "tests/tool/support.h"
 
 namespace qxv::tool::test {

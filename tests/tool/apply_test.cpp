@@ -10,9 +10,9 @@
 #include <limits>
 
 #include "tests/tool/support.h"
-#include "apply/frame_pattern.h"
-#include "apply/output_images.h"
-#include "apply/pass_values.h"
+#include "apply/input/frame_pattern.h"
+#include "apply/output/output_images.h"
+#include "apply/passes/pass_values.h"
 
 namespace qxv::tool::test {
 namespace {

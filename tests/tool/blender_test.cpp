@@ -12,7 +12,7 @@
 #include <map>
 
 #include "tests/tool/support.h"
-#include "apply/frame_pattern.h"
+#include "apply/input/frame_pattern.h"
 
 namespace qxv::tool::test {
 namespace {

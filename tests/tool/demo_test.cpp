@@ -8,7 +8,7 @@
 #include "sim/linked_module.h"
 #include "tests/tool/support.h"
 #include "tools/demo_scene.h"
-#include "apply/host_session.h"
+#include "apply/blur/host_session.h"
 
 namespace qxv::tool::test {
 namespace {

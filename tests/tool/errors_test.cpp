@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "tests/tool/support.h"
-#include "apply/output_images.h"
+#include "apply/output/output_images.h"
 
 namespace qxv::tool::test {
 namespace {

@@ -10,7 +10,7 @@
 #include <iterator>
 
 #include "tests/tool/support.h"
-#include "apply/frame_pattern.h"
+#include "apply/input/frame_pattern.h"
 
 extern char** environ;
 

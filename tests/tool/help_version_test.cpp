@@ -8,7 +8,7 @@
 
 #include "project_version.h"
 #include "tests/tool/support.h"
-#include "apply/module_loader.h"
+#include "apply/blur/module_loader.h"
 #include "apply/apply_error.h"
 
 namespace qxv::tool::test {

@@ -6,7 +6,7 @@
 
 #include "tests/tool/support.h"
 #include "tools/contact_sheet.h"
-#include "apply/frame_pattern.h"
+#include "apply/input/frame_pattern.h"
 #include "apply/apply_error.h"
 
 namespace qxv::tool::test {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "apply/image_file.h"
-#include "apply/module_loader.h"
+#include "apply/input/image_file.h"
+#include "apply/blur/module_loader.h"
 
 namespace qxv::tool::test {
 

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "apply/checked_file.h"
+#include "apply/output/checked_file.h"
 #include "tests/tool/support.h"
 
 namespace qxv::tool::test {

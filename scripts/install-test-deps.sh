@@ -5,10 +5,13 @@
 # the DLL boundary, Blender, whose renders the tool's tests read, and what
 # the Python package builds with (pybind11, numpy, the Python headers, venv
 # and setuptools). Safe to run again, as root or as a user with sudo (asked
-# for only when something is missing).
+# for only when something is missing). Where the kernel refuses 32-bit
+# programs it registers Debian trixie's qemu-i386 for them (as root), so
+# that wine still runs the suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/packages.sh
+source scripts/lib/qemu-i386.sh
 bash scripts/install-deps.sh
 
 # wine runs the 32-bit suite with the i386 architecture's wine32.
@@ -21,3 +24,8 @@ install_packages libgtest-dev googletest libbenchmark-dev clang libclang-rt-dev 
                  g++-mingw-w64-i686 blender wine wine32:i386 python3-dev python3-venv \
                  python3-setuptools python3-pip python3-wheel pybind11-dev python3-pybind11 \
                  python3-numpy
+
+# wine's 32-bit loader must start: where the kernel has no IA-32 emulation,
+# qemu-i386 runs it (scripts/lib/qemu-i386.sh).
+enable_32bit_programs ||
+  echo "install-test-deps.sh: 32-bit programs cannot run here, so neither can the suite under wine" >&2

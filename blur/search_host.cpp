@@ -21,7 +21,7 @@ void FreeToInitShell(void*, void* block) {
 }
 
 constexpr SearchHost kInitShellSearchHost = {PollInitShell, AllocateFromInitShell,
-                                             FreeToInitShell, nullptr};
+                                             FreeToInitShell, nullptr, kLargestHostBlock};
 
 }  // namespace
 

@@ -43,8 +43,25 @@ void ReleasePairedTile(PairedView* v) {
   v->taken = false;
 }
 
-const std::uint32_t* PairedMemory(const PairedView& v) {
-  return v.locked ? v.view->ops->GetTileData(v.view, v.tile) : nullptr;
+// The paired tile's memory, addressed by the tile's own rectangle: the
+// pairing compares only nominal tile sizes, and a host may cut a view's edge
+// tiles to the buffer while the image's stay full-size. A tile whose
+// rectangle does not hold every pixel the image tile visits, or that has no
+// memory, is read through the view's cursor.
+MatchTile PairedMemory(const PairedView& v, const WalkedTile& t, Rect16* rectBlock) {
+  MatchTile m = {nullptr, 0, 0, 0};
+  if (!v.locked) return m;
+  v.view->ops->GetTileRect(v.view, v.tile, rectBlock);
+  const Rect16 r = *rectBlock;
+  const bool holds = r.top <= t.top && r.left <= t.left &&
+                     static_cast<std::int64_t>(r.bottom) >= static_cast<std::int64_t>(t.rowEnd) &&
+                     static_cast<std::int64_t>(r.right) >= static_cast<std::int64_t>(t.columnEnd);
+  if (!holds) return m;
+  m.memory = v.view->ops->GetTileData(v.view, v.tile);
+  m.stride = static_cast<std::ptrdiff_t>(RectSpan(r.left, r.right));
+  m.top = r.top;
+  m.left = r.left;
+  return m;
 }
 
 // One image tile: the views' paired tiles taken with it, the icon shown in
@@ -75,11 +92,9 @@ struct StreakTileVisitor {
     LockPairedTile(&match2View);
     LockPairedTile(&alternateView);
     StreakTileMemory w;
-    // A paired view is tiled like the image, so its tile has the image
-    // tile's rectangle, and rows as long as that rectangle is wide.
-    w.matchStride = t.stride;
-    w.match1 = PairedMemory(match1View);
-    w.match2 = PairedMemory(match2View);
+    // The image tile's rectangle is read by now: its block is free again.
+    w.match1 = PairedMemory(match1View, t, pass->workRect);
+    w.match2 = PairedMemory(match2View, t, pass->workRect);
     w.mainLayer = pblur->mainStreakLayer->ops->GetTileData(pblur->mainStreakLayer,
                                                           pass->mainLayerTile);
     w.tags = pblur->tagBuffer->ops->GetTileData(pblur->tagBuffer, pass->tagTile);
@@ -89,8 +104,6 @@ struct StreakTileVisitor {
     w.secondaryLayer = p.secondaryLayer ? pblur->secondaryStreakLayer->ops->GetTileData(
                                               pblur->secondaryStreakLayer, pass->secondaryLayerTile)
                                         : nullptr;
-    w.top = t.top;
-    w.left = t.left;
     if (!w.mainLayer || !w.tags || (p.depthTest && !w.depth) ||
         (p.secondaryLayer && !w.secondaryLayer)) {
       return;

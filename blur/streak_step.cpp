@@ -32,9 +32,9 @@ double StreakFloor(const ParameterBlock& p, bool alternateSet) {
   return 0.0;
 }
 
-std::uint32_t MatchValue(const std::uint32_t* tileMemory, std::ptrdiff_t inTile, TileBuffer* view,
-                         std::int32_t x, std::int32_t y) {
-  return tileMemory ? tileMemory[inTile] : ReadAtCursor(view, x, y);
+std::uint32_t MatchValue(const MatchTile& tile, TileBuffer* view, std::int32_t x, std::int32_t y) {
+  if (!tile.memory) return ReadAtCursor(view, x, y);
+  return tile.memory[static_cast<std::ptrdiff_t>(y - tile.top) * tile.stride + (x - tile.left)];
 }
 
 }  // namespace
@@ -65,10 +65,8 @@ void StreakPixelStep(Pass* pass, const StreakTileMemory& w, const StreakConstant
   if (index == 0) return;
   std::uint32_t startDepth = 0, endDepth = 0;
   if (p.depthTest) startDepth = endDepth = w.depth[at];
-  const std::ptrdiff_t inTile =
-      static_cast<std::ptrdiff_t>(y - w.top) * w.matchStride + (x - w.left);
-  const std::uint32_t m1 = MatchValue(w.match1, inTile, pass->match1View, x, y);
-  const std::uint32_t m2 = MatchValue(w.match2, inTile, pass->match2View, x, y);
+  const std::uint32_t m1 = MatchValue(w.match1, pass->match1View, x, y);
+  const std::uint32_t m2 = MatchValue(w.match2, pass->match2View, x, y);
   std::int32_t px = x, py = y;
   if (!FindPreviousPosition(pblur, pass->reference, index, m1, m2, &px, &py, &pass->found,
                             &endDepth)) {

@@ -10,19 +10,25 @@
 
 namespace qxv {
 
+// A match view's locked tile, addressed by position within its own
+// rectangle: a host may cut a view's edge tiles to the buffer while the
+// image's reach past it, so the rows are as long as the view tile is wide.
+struct MatchTile {
+  const std::uint32_t* memory;  // null: read through the view's cursor
+  std::ptrdiff_t stride;
+  std::int32_t top;
+  std::int32_t left;
+};
+
 // What the step reads and writes for the current image tile. Whole-image
-// buffers are addressed y * width + x; the match views' paired tiles (when
-// not null) by position within the tile, rows of matchStride elements.
+// buffers are addressed y * width + x.
 struct StreakTileMemory {
-  const std::uint32_t* match1;  // null: read through the view's cursor
-  const std::uint32_t* match2;
-  std::ptrdiff_t matchStride;
+  MatchTile match1;
+  MatchTile match2;
   std::uint32_t* mainLayer;
   std::uint32_t* secondaryLayer;
   const std::uint32_t* tags;
   const std::uint32_t* depth;
-  std::int32_t top;
-  std::int32_t left;
 };
 
 inline std::int32_t Sign(std::int32_t v) { return (v > 0) - (v < 0); }

@@ -20,18 +20,19 @@ std::uint32_t ShiftFor(std::uint32_t range, std::uint32_t side) {
   return shift;
 }
 
-struct Best {
-  std::uint64_t distance;
-  std::uint32_t position;
-};
-
-// A pixel with match values (v1, v2) at `position`, against the best so far.
+// A pixel with match values (v1, v2) at `position`, against the best so
+// far. Within the grid no delta reaches 2^31 (GridAnswers), so the sum is
+// the wrapped distance as well.
 void Consider(std::uint32_t v1, std::uint32_t v2, std::uint32_t position, std::uint32_t m1,
-              std::uint32_t m2, Best* best) {
+              std::uint32_t m2, RankedPoint* best) {
   const std::uint64_t d = static_cast<std::uint64_t>(MatchDelta(v1, m1)) + MatchDelta(v2, m2);
-  if (d < best->distance || (d == best->distance && position < best->position)) {
-    *best = Best{d, position};
-  }
+  if (RanksBefore(d, position, *best)) *best = RankedPoint{d, position};
+}
+
+// From q to the nearest value of [lo, hi].
+std::uint64_t RangeDistance(std::uint32_t q, std::uint32_t lo, std::uint32_t hi) {
+  if (q < lo) return lo - q;
+  return q > hi ? q - hi : 0u;
 }
 
 // Distances are differences here (see NearestInGrid): from q to the nearest
@@ -149,13 +150,13 @@ bool GridAnswers(const MatchGrid& grid, std::uint32_t m1, std::uint32_t m2) {
 // distance is a plain difference. A ring whose nearest cell is farther than the best so
 // far cannot hold a closer point, nor an equal one (which would need an
 // equal distance): the search stops there.
-std::uint32_t NearestInGrid(const MatchGrid& g, const MatchPoints& points, std::uint32_t m1,
-                            std::uint32_t m2, const std::uint32_t* guesses, int guessCount,
-                            WorkMeter* meter) {
-  Best best = {kFar, 0xFFFFFFFFu};
-  for (int i = 0; i < guessCount; ++i) {
-    const std::uint32_t p = guesses[i];
-    Consider(points.match1[p], points.match2[p], p, m1, m2, &best);
+RankedPoint NearestInGrid(const MatchGrid& g, std::uint32_t m1, std::uint32_t m2,
+                          RankedPoint best, WorkMeter* meter) {
+  // A grid wholly farther than the best so far holds nothing before it: the
+  // usual case for all but one of the pieces of an object split over blocks.
+  if (RangeDistance(m1, g.lo1, g.hi1) + RangeDistance(m2, g.lo2, g.hi2) > best.distance) {
+    Meter(meter, 1);
+    return best;
   }
   const std::int64_t c1 = CellOf(m1, g.lo1, g.shift1), c2 = CellOf(m2, g.lo2, g.shift2);
   // No cell of the grid lies nearer (in cells) than this ring.
@@ -196,7 +197,7 @@ std::uint32_t NearestInGrid(const MatchGrid& g, const MatchPoints& points, std::
     }
   }
   Meter(meter, visited);
-  return best.position;
+  return best;
 }
 
 }  // namespace qxv

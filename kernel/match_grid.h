@@ -34,10 +34,10 @@ void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
 // lie within half the 32-bit circle of each other on both axes.
 bool GridAnswers(const MatchGrid& grid, std::uint32_t m1, std::uint32_t m2);
 
-// The nearest point (smallest distance, earliest position among equals) as
-// the match scan ranks them, starting from the best of `guesses`.
-std::uint32_t NearestInGrid(const MatchGrid& grid, const MatchPoints& points, std::uint32_t m1,
-                            std::uint32_t m2, const std::uint32_t* guesses, int guessCount,
-                            WorkMeter* meter);
+// The first, as RankedPoint ranks them, of `best` (a pixel found before,
+// anywhere in the frame, or kNoPoint) and the grid's points; only for a
+// query the grid answers. A good `best` only speeds the search up.
+RankedPoint NearestInGrid(const MatchGrid& grid, std::uint32_t m1, std::uint32_t m2,
+                          RankedPoint best, WorkMeter* meter);
 
 }  // namespace qxv

@@ -1,13 +1,13 @@
 #include "kernel/match_index.h"
-#include "kernel/object_tag.h"
 
 #include <cstddef>
-#include <cstring>
+
+#include "kernel/index_layout.h"
+#include "kernel/object_tag.h"
 
 namespace qxv {
 namespace {
 
-constexpr std::uint64_t kAlign = 16u;
 constexpr std::uint32_t kNoPosition = 0xFFFFFFFFu;
 
 // A row's stretch of one non-zero object index.
@@ -41,32 +41,6 @@ bool NextRun(const ReferenceFrame& f, RunCursor* c, Run* run, WorkMeter* meter) 
   return false;
 }
 
-std::uint64_t Aligned(std::uint64_t bytes) { return (bytes + kAlign - 1u) / kAlign * kAlign; }
-
-std::uint32_t SlotBits(std::uint32_t runs) {
-  std::uint32_t bits = 4;
-  while ((1ull << bits) < 2ull * runs) ++bits;
-  return bits;
-}
-
-struct Layout {
-  std::uint64_t slots, objects, positions, nodes, cells, gridPositions, gridValues, end;
-};
-
-Layout LayOut(const IndexPlan& plan) {
-  Layout l;
-  l.slots = Aligned(sizeof(MatchIndex));
-  l.objects = l.slots + Aligned(4ull << SlotBits(plan.runs));
-  l.positions = l.objects + Aligned(static_cast<std::uint64_t>(plan.runs) * sizeof(IndexedObject));
-  l.nodes = l.positions + Aligned(4ull * plan.pixels);
-  l.cells = l.nodes + Aligned(TreeNodeBudget(plan.runs, plan.pixels) * sizeof(TreeNode));
-  // A grid of n points has at most n + 2 cells and one more start.
-  l.gridPositions = l.cells + Aligned(4ull * (static_cast<std::uint64_t>(plan.pixels) + 3ull * plan.runs));
-  l.gridValues = l.gridPositions + Aligned(4ull * plan.pixels);
-  l.end = l.gridValues + 8ull * plan.pixels;
-  return l;
-}
-
 IndexedObject* Lookup(MatchIndex* index, std::uint32_t objectIndex, bool insert) {
   const std::uint32_t mask = (1u << index->slotBits) - 1u;
   std::uint32_t s = (objectIndex * 0x9E3779B1u) >> (32u - index->slotBits);
@@ -77,7 +51,7 @@ IndexedObject* Lookup(MatchIndex* index, std::uint32_t objectIndex, bool insert)
   }
   if (!insert) return nullptr;
   IndexedObject* o = &index->objects[index->objectCount];
-  *o = IndexedObject{objectIndex, 0u, 0u, 0u, 0u, 0u, kNoBox, kNoPosition, false, false, {}};
+  *o = IndexedObject{objectIndex, 0u, nullptr, nullptr, kNoBox, kNoPosition};
   index->slots[s] = ++index->objectCount;
   return o;
 }
@@ -100,39 +74,54 @@ void CountObjects(MatchIndex* index) {
     o->count += static_cast<std::uint32_t>(r.last - r.first + 1);
     Enclose(&o->box, r);
   }
-  std::uint32_t first = 0;
-  std::uint64_t firstNode = 0, firstCell = 0;
-  for (std::uint32_t i = 0; i < index->objectCount; ++i) {
-    index->objects[i].first = first;
-    index->objects[i].firstNode = firstNode;
-    index->objects[i].firstCell = firstCell;
-    first += index->objects[i].count;
-    firstNode += TreeNodeCount(index->objects[i].count);
-    firstCell += GridCellBudget(index->objects[i].count) + 1u;
-  }
 }
 
-// Each object's positions in row-major order.
+// Each object's positions in row-major order, part after part.
 void PlacePositions(MatchIndex* index) {
   RunCursor c = {0, 0};
   Run r;
   IndexedObject* o = nullptr;
   while (NextRun(index->frame, &c, &r, &index->meter)) {
     if (!o || o->objectIndex != r.objectIndex) o = Lookup(index, r.objectIndex, false);
-    const std::uint32_t rowStart = static_cast<std::uint32_t>(r.row) *
-                                   static_cast<std::uint32_t>(index->frame.width);
-    std::uint32_t* out = index->positions + o->first + o->placed;
-    for (std::int32_t col = r.first; col <= r.last; ++col) {
-      *out++ = rowStart + static_cast<std::uint32_t>(col);
+    std::uint32_t position = static_cast<std::uint32_t>(r.row) *
+                                 static_cast<std::uint32_t>(index->frame.width) +
+                             static_cast<std::uint32_t>(r.first);
+    std::uint32_t left = static_cast<std::uint32_t>(r.last - r.first + 1);
+    while (left > 0u) {
+      IndexPart* part = o->filling;
+      if (part->placed == part->count) part = o->filling = part->next;
+      const std::uint32_t room = part->count - part->placed;
+      const std::uint32_t take = left < room ? left : room;
+      std::uint32_t* out = part->positions + part->placed;
+      for (std::uint32_t i = 0; i < take; ++i) *out++ = position++;
+      part->placed += take;
+      left -= take;
     }
-    o->placed += static_cast<std::uint32_t>(r.last - r.first + 1);
   }
+}
+
+// The part's nearest pixel ranked against the best so far; its grid (and,
+// for a query the grid cannot answer, its tree) built on first use.
+RankedPoint NearestOfPart(MatchIndex* index, IndexPart* part, const MatchPoints& points,
+                          std::uint32_t m1, std::uint32_t m2, RankedPoint best) {
+  if (!part->gridBuilt) {
+    BuildGrid(part->positions, part->count, points, part->cells, part->gridPositions,
+              part->gridValues, &part->grid, &index->meter);
+    part->gridBuilt = true;
+  }
+  if (GridAnswers(part->grid, m1, m2)) return NearestInGrid(part->grid, m1, m2, best, &index->meter);
+  if (!part->built) {
+    BuildTree(part->positions, part->count, part->nodes, points, &index->meter);
+    part->built = true;
+  }
+  return NearestInTree(part->positions, part->count, part->nodes, points, m1, m2, best,
+                       &index->meter);
 }
 
 }  // namespace
 
 IndexPlan PlanMatchIndex(const ReferenceFrame& frame, WorkMeter* meter) {
-  IndexPlan plan = {0u, 0u, 0u};
+  IndexPlan plan = {0u, 0u, false};
   // Positions are row-major 32-bit numbers, and all ones is none of them.
   if (frame.width <= 0 || frame.height <= 0 ||
       static_cast<std::uint64_t>(frame.width) * static_cast<std::uint64_t>(frame.height) >=
@@ -145,75 +134,81 @@ IndexPlan PlanMatchIndex(const ReferenceFrame& frame, WorkMeter* meter) {
     ++plan.runs;
     plan.pixels += static_cast<std::uint32_t>(r.last - r.first + 1);
   }
-  const std::uint64_t end = LayOut(plan).end;
-  // The host's allocator takes a 32-bit byte count.
-  if (end <= 0xFFFFFFFFull && end <= static_cast<std::uint64_t>(SIZE_MAX)) plan.bytes = end;
+  // Slot numbers are 32-bit.
+  plan.usable = SlotBits(plan.runs) <= 31u;
   return plan;
 }
 
-MatchIndex* GroupMatchIndex(void* block, const IndexPlan& plan, const ReferenceFrame& frame,
-                            const WorkMeter& meter) {
-  unsigned char* base = static_cast<unsigned char*>(block);
-  const Layout l = LayOut(plan);
-  MatchIndex* index = static_cast<MatchIndex*>(block);
+MatchIndex* BuildMatchIndex(const IndexPlan& plan, const ReferenceFrame& frame,
+                            const WorkMeter& meter, const BlockSource& source,
+                            std::uint32_t largestBlock, MatchIndex** holder) {
+  *holder = nullptr;
+  if (!plan.usable) return nullptr;
+  // A refused block is asked for again in smaller ones: the host may be
+  // short of large free ranges rather than of memory.
+  std::uint32_t limit = largestBlock;
+  for (;;) {
+    const LayoutOutcome directory = LayOutDirectory(plan, source, limit, holder);
+    if (directory.done) break;
+    ReleaseIndexBlocks(*holder, source);
+    *holder = nullptr;
+    limit = SmallerBlockLimit(directory.refused);
+    if (limit == 0u) return nullptr;
+  }
+  MatchIndex* index = *holder;
   index->frame = frame;
   index->ready = false;
   index->meter = meter;
-  index->slotBits = SlotBits(plan.runs);
-  index->slots = reinterpret_cast<std::uint32_t*>(base + l.slots);
-  index->objects = reinterpret_cast<IndexedObject*>(base + l.objects);
   index->objectCount = 0u;
-  index->positions = reinterpret_cast<std::uint32_t*>(base + l.positions);
-  index->nodes = reinterpret_cast<TreeNode*>(base + l.nodes);
-  index->cells = reinterpret_cast<std::uint32_t*>(base + l.cells);
-  index->gridPositions = reinterpret_cast<std::uint32_t*>(base + l.gridPositions);
-  index->gridValues = reinterpret_cast<std::uint32_t*>(base + l.gridValues);
-  std::memset(index->slots, 0, static_cast<std::size_t>(4u) << index->slotBits);
   CountObjects(index);
+  BlockLink* const directoryEnd = index->blocks.last;
+  for (;;) {
+    const LayoutOutcome parts = LayOutParts(index, source, limit);
+    if (parts.done) break;
+    FreeBlocksAfter(&index->blocks, directoryEnd, source);
+    limit = SmallerBlockLimit(parts.refused);
+    if (limit == 0u) {
+      ReleaseIndexBlocks(index, source);
+      *holder = nullptr;
+      return nullptr;
+    }
+  }
   PlacePositions(index);
   index->ready = true;
   return index;
+}
+
+void ReleaseIndexBlocks(MatchIndex* index, const BlockSource& source) {
+  if (index) FreeChain(&index->blocks, source);
 }
 
 IndexedObject* FindIndexedObject(MatchIndex* index, std::uint32_t objectIndex) {
   return Lookup(index, objectIndex, false);
 }
 
+// Each part holds the first of its own pixels; ranked against the best of
+// the parts before it, the last part's answer is the first of the whole
+// object's.
 MatchCandidate NearestOfObject(MatchIndex* index, IndexedObject* object, std::uint32_t m1,
                                std::uint32_t m2) {
   const MatchPoints points = {index->frame.match1, index->frame.match2};
   const std::uint32_t width = static_cast<std::uint32_t>(index->frame.width);
-  std::uint32_t* positions = index->positions + object->first;
   // The streak phase asks along rows: the next pixel's answer tends to lie
-  // right of the last one.
-  std::uint32_t guesses[2];
-  int guessCount = 0;
+  // right of the last one. Ranked first, they let the search skip most of
+  // the object.
+  RankedPoint best = kNoPoint;
   const std::uint32_t last = object->lastAnswer;
   if (last != kNoPosition) {
-    guesses[guessCount++] = last;
+    RankPoint(points, last, m1, m2, &best);
     const std::uint32_t next = last + 1u;
     if ((next % width) != 0u && (index->frame.tags[next] & kTagIndexMask) == object->objectIndex) {
-      guesses[guessCount++] = next;
+      RankPoint(points, next, m1, m2, &best);
     }
   }
-  if (!object->gridBuilt) {
-    BuildGrid(positions, object->count, points, index->cells + object->firstCell,
-              index->gridPositions + object->first, index->gridValues + 2u * object->first,
-              &object->grid, &index->meter);
-    object->gridBuilt = true;
+  for (IndexPart* part = object->parts; part; part = part->next) {
+    best = NearestOfPart(index, part, points, m1, m2, best);
   }
-  std::uint32_t p = 0;
-  if (GridAnswers(object->grid, m1, m2)) {
-    p = NearestInGrid(object->grid, points, m1, m2, guesses, guessCount, &index->meter);
-  } else {
-    TreeNode* nodes = index->nodes + object->firstNode;
-    if (!object->built) {
-      BuildTree(positions, object->count, nodes, points, &index->meter);
-      object->built = true;
-    }
-    p = NearestInTree(positions, object->count, nodes, points, m1, m2, guesses, guessCount,
-                      &index->meter);
-  }
+  const std::uint32_t p = best.position;
   object->lastAnswer = p;
   return MatchCandidate{true, static_cast<std::int32_t>(p % width),
                         static_cast<std::int32_t>(p / width)};

@@ -10,6 +10,10 @@ bool SameFrame(const ReferenceFrame& a, const ReferenceFrame& b) {
          a.width == b.width && a.height == b.height;
 }
 
+BlockSource BlocksOf(const SearchHost& host) {
+  return BlockSource{host.allocate, host.free, host.context};
+}
+
 // The index of this frame, made on first use; null when it cannot be had,
 // and then the phase scans literally (the same results, only slower).
 MatchIndex* ReadyIndex(MatchSearchState* state, const SearchHost& host,
@@ -19,14 +23,13 @@ MatchIndex* ReadyIndex(MatchSearchState* state, const SearchHost& host,
   if (state->matchIndexRefused) return nullptr;
   WorkMeter meter = {0u, host.poll, host.context};
   const IndexPlan plan = PlanMatchIndex(frame, &meter);
-  state->matchIndexRefused = true;  // until the block is had
-  if (plan.bytes == 0u) return nullptr;
-  void* block = host.allocate(host.context, static_cast<std::uint32_t>(plan.bytes));
-  if (!block) return nullptr;
-  // Held before any further host call, so that the pass's failure path frees it.
-  state->matchIndex = static_cast<MatchIndex*>(block);
-  state->matchIndexRefused = false;
-  return GroupMatchIndex(block, plan, frame, meter);
+  state->matchIndexRefused = true;  // until the blocks are had
+  // Its first block is held in the state as soon as it is had, so that the
+  // pass's failure path frees them all.
+  index = BuildMatchIndex(plan, frame, meter, BlocksOf(host), host.largestBlock,
+                          &state->matchIndex);
+  if (index) state->matchIndexRefused = false;
+  return index;
 }
 
 bool Holds(const ObjectBox& outer, const ObjectBox& inner) {
@@ -83,10 +86,8 @@ void BeginMatchSearches(MatchSearchState* state, const SearchHost& host) {
 }
 
 void ReleaseMatchIndex(MatchSearchState* state, const SearchHost& host) {
-  if (state->matchIndex) {
-    host.free(host.context, state->matchIndex);
-    state->matchIndex = nullptr;
-  }
+  ReleaseIndexBlocks(state->matchIndex, BlocksOf(host));
+  state->matchIndex = nullptr;
 }
 
 MatchCandidate SearchReference(MatchSearchState* state, const SearchHost& host,

@@ -17,22 +17,24 @@ MatchSearch CurrentMatchSearch();
 
 // What the host lends the search: a poll for long loops (which may raise a
 // host failure: nothing the search holds needs destroying) and blocks for
-// the index.
+// the index, none asked for above largestBlock bytes.
 struct SearchHost {
   void (*poll)(void* context);
   void* (*allocate)(void* context, std::uint32_t bytes);  // null when refused
   void (*free)(void* context, void* block);
   void* context;
+  std::uint32_t largestBlock;
 };
 
 // The search's own state, carried from pixel to pixel of one pass.
 struct MatchSearchState {
   ObjectBox objectBox;     // the last searched object's box in the reference
   std::int32_t lastObject;  // the object of the last search past the quick test
-  // The index of the reference frame: one block, made during a streak phase
-  // and freed at its end (or when the pass is abandoned).
+  // The index of the reference frame, in blocks chained to this one, made
+  // during a streak phase and freed at its end (or when the pass is
+  // abandoned).
   MatchIndex* matchIndex;
-  bool matchIndexRefused;  // the block could not be had this streak phase
+  bool matchIndexRefused;  // its blocks could not be had this streak phase
 };
 
 // Bracket one streak phase: the index is made by the first search that

@@ -205,14 +205,17 @@ void BuildTree(std::uint32_t* positions, std::uint32_t count, TreeNode* nodes,
   BuildNode(b, 1, 0, count, 0, root);
 }
 
-std::uint32_t NearestInTree(const std::uint32_t* positions, std::uint32_t count,
-                            const TreeNode* nodes, const MatchPoints& points, std::uint32_t m1,
-                            std::uint32_t m2, const std::uint32_t* guesses, int guessCount,
-                            WorkMeter* meter) {
-  Search s = {positions, nodes, points, TreeDepth(count), m1, m2, ~0ull, 0xFFFFFFFFu, meter};
-  // A guess is one of the points, so the best stays a point of the tree and
-  // the descent still rules out only what cannot come before it.
-  for (int i = 0; i < guessCount; ++i) Consider(s, guesses[i]);
+// The descent ranks the tree's points by their unwrapped distance and
+// `best` by its wrapped one; the two differ only for a pixel whose deltas are
+// both 2^31, unwrapped 2^32 and wrapped 0, which the descent never takes
+// before anything. Whatever ranks before `best` wrapped is then either found
+// by the descent (it ranks before it unwrapped too) or such a pixel, which
+// the second search looks for.
+RankedPoint NearestInTree(const std::uint32_t* positions, std::uint32_t count,
+                          const TreeNode* nodes, const MatchPoints& points, std::uint32_t m1,
+                          std::uint32_t m2, RankedPoint best, WorkMeter* meter) {
+  Search s = {positions,      nodes,         points, TreeDepth(count), m1, m2,
+              best.distance,  best.position, meter};
   Descend(s, 1, 0, count, 0);
   // Two deltas of 2^31 sum to 0 in 32 bits: a pixel whose values are both
   // exactly opposite (m1, m2) ties with an exact match. Look for the earliest
@@ -224,7 +227,9 @@ std::uint32_t NearestInTree(const std::uint32_t* positions, std::uint32_t count,
   opposite.bestPosition = s.bestDistance == 0u ? s.bestPosition : 0xFFFFFFFFu;
   const std::uint32_t bar = opposite.bestPosition;
   if (!Beaten(opposite, nodes[1], Bound(opposite, nodes[1]))) Descend(opposite, 1, 0, count, 0);
-  return opposite.bestPosition != bar ? opposite.bestPosition : s.bestPosition;
+  if (opposite.bestPosition != bar) return RankedPoint{0u, opposite.bestPosition};
+  // Found by the descent: an unwrapped distance below 2^32 is the wrapped one.
+  return RankedPoint{s.bestDistance, s.bestPosition};
 }
 
 }  // namespace qxv

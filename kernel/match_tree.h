@@ -13,6 +13,27 @@ struct MatchPoints {
   const std::uint32_t* match2;
 };
 
+// A pixel as the match scan ranks them: by its distance, MatchDelta(v1, m1)
+// + MatchDelta(v2, m2) wrapping in 32 bits, then by the earlier row-major
+// position. kNoPoint ranks after every pixel.
+struct RankedPoint {
+  std::uint64_t distance;
+  std::uint32_t position;
+};
+constexpr RankedPoint kNoPoint = {~0ull, 0xFFFFFFFFu};
+
+inline bool RanksBefore(std::uint64_t distance, std::uint32_t position, const RankedPoint& best) {
+  return distance < best.distance || (distance == best.distance && position < best.position);
+}
+
+// The pixel at `position` in place of *best when it ranks before it.
+inline void RankPoint(const MatchPoints& points, std::uint32_t position, std::uint32_t m1,
+                      std::uint32_t m2, RankedPoint* best) {
+  const std::uint32_t d = MatchDelta(points.match1[position], m1) +
+                          MatchDelta(points.match2[position], m2);
+  if (RanksBefore(d, position, *best)) *best = RankedPoint{d, position};
+}
+
 // Polls the host once per kPollWork units of work (a point or a node
 // touched), however the work is split between calls.
 struct WorkMeter {
@@ -40,14 +61,11 @@ std::uint64_t TreeNodeBudget(std::uint64_t trees, std::uint64_t points);
 void BuildTree(std::uint32_t* positions, std::uint32_t count, TreeNode* nodes,
                const MatchPoints& points, WorkMeter* meter);
 
-// The position whose distance to (m1, m2) is smallest, the earliest
-// position among equals: distance as the match scan measures it,
-// MatchDelta(v1, m1) + MatchDelta(v2, m2) wrapping in 32 bits. The search
-// starts from the best of `guesses` (positions of the tree's points, likely
-// near the answer), which only speeds it up.
-std::uint32_t NearestInTree(const std::uint32_t* positions, std::uint32_t count,
-                            const TreeNode* nodes, const MatchPoints& points, std::uint32_t m1,
-                            std::uint32_t m2, const std::uint32_t* guesses, int guessCount,
-                            WorkMeter* meter);
+// The first, as RankedPoint ranks them, of `best` (a pixel found before,
+// anywhere in the frame, or kNoPoint) and the tree's points. A good `best`
+// only speeds the search up.
+RankedPoint NearestInTree(const std::uint32_t* positions, std::uint32_t count,
+                          const TreeNode* nodes, const MatchPoints& points, std::uint32_t m1,
+                          std::uint32_t m2, RankedPoint best, WorkMeter* meter);
 
 }  // namespace qxv

@@ -23,6 +23,11 @@ FrameSetJumpFn KeptFrameSetJump();
 // The interface pointers StoreShell obtained, in query order (kept, never released).
 void* ShellInterface(int index);
 
+// The largest block the module asks the host for at once. A 32-bit host's
+// free address space comes in pieces, its largest usually far smaller than
+// the total free, so anything larger is built of blocks no larger than this.
+constexpr std::uint32_t kLargestHostBlock = 16u << 20;
+
 // Guarded wrappers: with no shell kept, allocate and the failure chain give
 // null, free and raise do nothing.
 void* Allocate(std::uint32_t bytes);

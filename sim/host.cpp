@@ -138,6 +138,7 @@ void ResetHost() {
   s = HostState();
   s.liveBlocks = blocks;
   SetModuleMemoryCap(0);
+  SetLargestBlockCap(0);
   ResetMemoryPeak();
 }
 

@@ -14,7 +14,7 @@ namespace qxv::sim {
 // The one shell of this process.
 HostShell* Shell();
 
-// Forgets every counter and injection (the module's memory cap included)
+// Forgets every counter and injection (the module's memory caps included)
 // and empties the failure chain. Host objects already made stay alive and
 // counted.
 void ResetHost();

@@ -15,6 +15,9 @@ struct Ledger {
   ModuleMemory now;
   ModuleMemory peak;
   std::int64_t cap = 0;
+  std::uint32_t blockCap = 0;
+  std::uint32_t largestBlock = 0;
+  std::int64_t largestTile = 0;
   StorageRefusal refusal = StorageRefusal::kRaise;
 };
 
@@ -24,12 +27,14 @@ Ledger& TheLedger() {
 }
 
 // Storage as the tiles hold it: edge tiles count with whatever size the
-// store gave them.
-std::int64_t StorageBytes(const TileStore& store) {
+// store gave them. *largestTile grows to the store's largest tile.
+std::int64_t StorageBytes(const TileStore& store, std::int64_t* largestTile = nullptr) {
   std::int64_t elements = 0;
   for (std::uint32_t i = 0; i < store.TileCount(); ++i) {
     const Rect32 r = store.TileRect(i);
-    elements += static_cast<std::int64_t>(r.right - r.left) * (r.bottom - r.top);
+    const std::int64_t tile = static_cast<std::int64_t>(r.right - r.left) * (r.bottom - r.top);
+    elements += tile;
+    if (largestTile && tile * 4 > *largestTile) *largestTile = tile * 4;
   }
   return elements * 4;
 }
@@ -38,7 +43,7 @@ std::int64_t ModuleObjectBytes() {
   std::int64_t bytes = 0;
   for (const void* face : TheLedger().moduleObjects) {
     const ObjectHeader* header = FindObject(face);
-    if (header && header->tiles) bytes += StorageBytes(*header->tiles);
+    if (header && header->tiles) bytes += StorageBytes(*header->tiles, &TheLedger().largestTile);
   }
   return bytes;
 }
@@ -65,9 +70,24 @@ ModuleMemory ModuleMemoryPeak() {
 }
 
 void ResetMemoryPeak() {
+  Ledger& l = TheLedger();
+  l.largestBlock = 0;
+  l.largestTile = 0;
+  for (const auto& block : l.blocks) {
+    if (block.second > l.largestBlock) l.largestBlock = block.second;
+  }
   Recount();
-  TheLedger().peak = TheLedger().now;
+  l.peak = l.now;
 }
+
+std::uint32_t LargestBlockGiven() { return TheLedger().largestBlock; }
+
+std::int64_t LargestModuleTile() {
+  Recount();
+  return TheLedger().largestTile;
+}
+
+void SetLargestBlockCap(std::uint32_t bytes) { TheLedger().blockCap = bytes; }
 
 std::int64_t HostOwnObjectBytes() {
   std::int64_t bytes = 0;
@@ -90,6 +110,7 @@ StorageRefusal CurrentStorageRefusal() { return TheLedger().refusal; }
 
 bool BlockWithinCap(std::uint32_t bytes) {
   Ledger& l = TheLedger();
+  if (l.blockCap != 0 && bytes > l.blockCap) return false;
   if (l.cap == 0) return true;
   l.now.objectBytes = ModuleObjectBytes();
   return l.now.Total() + bytes <= l.cap;
@@ -99,6 +120,7 @@ void NoteBlock(const void* block, std::uint32_t bytes) {
   Ledger& l = TheLedger();
   l.blocks[block] = bytes;
   l.now.blockBytes += bytes;
+  if (bytes > l.largestBlock) l.largestBlock = bytes;
   Recount();
 }
 

@@ -23,6 +23,17 @@ void ResetMemoryPeak();
 // BufferSet entries), which the module only borrows.
 std::int64_t HostOwnObjectBytes();
 
+// Each of these takes one free range of the host's address space, which in
+// a 32-bit host comes in pieces: the largest block the host gave the module,
+// and the largest tile of the objects the module made, since ResetMemoryPeak.
+std::uint32_t LargestBlockGiven();
+std::int64_t LargestModuleTile();
+
+// From now on the host refuses any block larger than `bytes` (0: no cap), as
+// a host whose free address space has no larger range left would, however
+// much it has in all.
+void SetLargestBlockCap(std::uint32_t bytes);
+
 // How a host that cannot give an object its storage says so.
 enum class StorageRefusal {
   kRaise,  // it raises E_OUTOFMEMORY from Initialize
@@ -37,6 +48,7 @@ void SetModuleMemoryCap(std::int64_t bytes, StorageRefusal refusal = StorageRefu
 StorageRefusal CurrentStorageRefusal();
 
 // Bookkeeping calls of the simulated host itself.
+// False when the block would take the module past either cap.
 bool BlockWithinCap(std::uint32_t bytes);
 void NoteBlock(const void* block, std::uint32_t bytes);
 void ForgetBlock(const void* block);

@@ -4,15 +4,19 @@
 // objects cover the chosen share of the image, and reports from the host's
 // ledger the highest total of the module's blocks and made objects during
 // each frame, what it still holds after it, and the host's own image and
-// buffers beside them.
+// buffers beside them; and, since a 32-bit host's free address space comes
+// in pieces, the largest single block it gave the module and the largest
+// tile of the objects the module made.
 //
-//   qxv_memory_peak [--module FILE] [--cover PERCENT] [--plain] [--cap MB] [WxH ...]
+//   qxv_memory_peak [--module FILE] [--cover PERCENT] [--plain] [--cap MB]
+//                   [--largest-block MB] [WxH ...]
 //
 // --plain keeps the module's defaults (no depth test, no trails); otherwise
 // the depth test and trails of 3 frames are on, the most the pass holds.
 // --cap lets the module have at most that much of the host, as a host with
 // little address space left would; a refused frame is checked to be left
-// as rendered.
+// as rendered. --largest-block refuses every block above that many MiB, as
+// a host whose free address space has no larger range would.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -70,6 +74,7 @@ struct Options {
   int cover = 100;
   bool plain = false;
   std::int64_t capBytes = 0;
+  std::uint32_t largestBlockCap = 0;
 };
 
 void Measure(const sim::ModuleExports& module, const Size& s, const Options& options) {
@@ -95,8 +100,10 @@ void Measure(const sim::ModuleExports& module, const Size& s, const Options& opt
     sim::ResetMemoryPeak();
     const sim::ModuleMemory before = sim::ModuleMemoryNow();
     sim::SetModuleMemoryCap(options.capBytes);
+    sim::SetLargestBlockCap(options.largestBlockCap);
     const sim::FrameOutcome o = sim::RenderFrame(renderer, nullptr, frame, nullptr);
     sim::SetModuleMemoryCap(0);
+    sim::SetLargestBlockCap(0);
     if (options.capBytes && (!o.completed || o.result != S_OK)) {
       std::printf("  refused frame %d left the image %s\n", n,
                   sim::Snapshot(frame.image) == rendered ? "as rendered" : "CHANGED");
@@ -105,11 +112,14 @@ void Measure(const sim::ModuleExports& module, const Size& s, const Options& opt
     const sim::ModuleMemory after = sim::ModuleMemoryNow();
     std::printf(
         "%5ux%-5u %3d%% %-5s frame %d %-20s peak %6.2f B/px (objects %6.2f, blocks %6.2f) "
-        "held before %6.2f after %6.2f  host's own %6.2f B/px  peak %7.1f MB\n",
+        "held before %6.2f after %6.2f  host's own %6.2f B/px  peak %7.1f MB  "
+        "largest block %6.1f MiB, object tile %6.1f MiB\n",
         s.width, s.height, cover, plain ? "plain" : "full", n, Outcome(o),
         PerPixel(peak.Total(), s), PerPixel(peak.objectBytes, s), PerPixel(peak.blockBytes, s),
         PerPixel(before.Total(), s), PerPixel(after.Total(), s),
-        PerPixel(sim::HostOwnObjectBytes(), s), static_cast<double>(peak.Total()) / 1e6);
+        PerPixel(sim::HostOwnObjectBytes(), s), static_cast<double>(peak.Total()) / 1e6,
+        static_cast<double>(sim::LargestBlockGiven()) / 1048576.0,
+        static_cast<double>(sim::LargestModuleTile()) / 1048576.0);
     std::fflush(stdout);
   }
   renderer->ops->Release(renderer);
@@ -144,11 +154,14 @@ int main(int argc, char** argv) {
       options.plain = true;
     } else if (!std::strcmp(argv[i], "--cap") && i + 1 < argc) {
       options.capBytes = std::atoll(argv[++i]) * 1000000;
+    } else if (!std::strcmp(argv[i], "--largest-block") && i + 1 < argc) {
+      options.largestBlockCap = static_cast<std::uint32_t>(std::atof(argv[++i]) * 1048576.0);
     } else if (std::sscanf(argv[i], "%ux%u", &s.width, &s.height) == 2) {
       sizes.push_back(s);
     } else {
       std::fprintf(stderr,
-                   "usage: %s [--module FILE] [--cover PERCENT] [--plain] [--cap MB] [WxH ...]\n",
+                   "usage: %s [--module FILE] [--cover PERCENT] [--plain] [--cap MB] "
+                   "[--largest-block MB] [WxH ...]\n",
                    argv[0]);
       return 2;
     }

@@ -46,16 +46,23 @@ const TilingCase kCases[] = {
     {"image's edge tiles cut, views in one tile", {16, 16, true}, {0, 0}, {0, 0}, {0, 0}},
     {"image's edge tiles cut, views finer and cut", {16, 16, true}, {8, 8, true}, {7, 5, true},
      {7, 5, true}},
+    // The views' tiles pair with the image's, but their edge tiles are cut
+    // while the image's reach past it: a right-hand view tile's rows are 14
+    // elements long, not 16.
+    {"views' edge tiles cut, the image's full-size", {16, 16}, {16, 16, true}, {16, 16, true},
+     {16, 16, true}},
+    {"one view's edge tiles cut", {16, 16}, {16, 16}, {16, 16, true}, {16, 16}},
 };
 
 // Objects in every tile of the image, one in the alternate set, moving
-// between the two frames; the last one ends in the bottom-right corner.
+// between the two frames; the last one ends in the bottom-right corner, on
+// the last row and column of the image.
 void Draw(Frame& f, int frame) {
   const std::int32_t shift = 3 * frame;
   f.DrawRect(2 + shift, 2, 6, 5, 1, 0xE04020);
   f.DrawRect(18 + shift, 3, 5, 6, 2, 0x20E040, 100, 1);
   f.DrawRect(3, 17 + shift, 6, 4, 3, 0x4020E0);
-  f.DrawRect(19 + shift, 19 + shift, 5, 5, 4, 0xE0E020, 100, 1);
+  f.DrawRect(19 + shift, 19 + shift, 8, 8, 4, 0xE0E020, 100, 1);
 }
 
 struct Result3 {

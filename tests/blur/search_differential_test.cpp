@@ -1,6 +1,7 @@
 // The indexed search changes nothing: seeded random scenes over several
 // frames, every output image, both streak layers and the search state
-// bit-identical with the literal scan.
+// bit-identical with the literal scan, also when the host gives no block
+// above 4 KB and the index comes in parts.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "kernel/float_to_int.h"
+#include "sim/memory_ledger.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/search_mode.h"
 #include "weight/jitter.h"
@@ -176,7 +178,8 @@ std::vector<std::uint32_t> LayerOf(TileBuffer* layer) {
 
 class SearchDifferential : public ModuleTest {
  protected:
-  Outcome Run(const SceneSpec& s, MatchSearch search) {
+  // largestBlock: the largest block the host gives (0: any).
+  Outcome Run(const SceneSpec& s, MatchSearch search, std::uint32_t largestBlock = 0) {
     ScopedMatchSearch mode(search);
     SetJitterState(s.seed | 1u);
     Pblur* pblur = NewPblurFromFactory();
@@ -186,7 +189,9 @@ class SearchDifferential : public ModuleTest {
       Frame frame(s.width, s.height, s.tileWidth, s.tileHeight);
       Render(s, f, frame);
       out.rendered.push_back(sim::Snapshot(frame.image));
+      sim::SetLargestBlockCap(largestBlock);
       const PassOutcome o = RunPass(pblur, nullptr, frame, view_);
+      sim::SetLargestBlockCap(0);
       EXPECT_TRUE(o.completed && o.result == S_OK);
       EXPECT_EQ(pblur->search.matchIndex, nullptr) << "the index outlived its pass";
       out.images.push_back(sim::Snapshot(frame.image));
@@ -206,17 +211,22 @@ TEST_F(SearchDifferential, RandomScenesGiveIdenticalImagesLayersAndState) {
     const SceneSpec s = MakeScene(0x5EED0000u + static_cast<std::uint32_t>(i));
     SCOPED_TRACE(testing::Message() << "scene seed " << std::hex << s.seed);
     const Outcome literal = Run(s, MatchSearch::kLiteral);
-    const Outcome indexed = Run(s, MatchSearch::kIndexed);
+    for (const std::uint32_t largestBlock : {0u, 4096u}) {
+      SCOPED_TRACE(testing::Message() << "largest block " << largestBlock);
+      const Outcome indexed = Run(s, MatchSearch::kIndexed, largestBlock);
+      for (int f = 0; f < kFrames; ++f) {
+        SCOPED_TRACE(testing::Message() << "frame " << f);
+        ASSERT_EQ(indexed.images[f], literal.images[f]);
+        ASSERT_EQ(indexed.mainLayers[f], literal.mainLayers[f]);
+        ASSERT_EQ(indexed.secondaryLayers[f], literal.secondaryLayers[f]);
+        EXPECT_EQ(indexed.boxes[f].rowMin, literal.boxes[f].rowMin);
+        EXPECT_EQ(indexed.boxes[f].rowMax, literal.boxes[f].rowMax);
+        EXPECT_EQ(indexed.boxes[f].colMin, literal.boxes[f].colMin);
+        EXPECT_EQ(indexed.boxes[f].colMax, literal.boxes[f].colMax);
+        EXPECT_EQ(indexed.lastObjects[f], literal.lastObjects[f]);
+      }
+    }
     for (int f = 0; f < kFrames; ++f) {
-      SCOPED_TRACE(testing::Message() << "frame " << f);
-      ASSERT_EQ(indexed.images[f], literal.images[f]);
-      ASSERT_EQ(indexed.mainLayers[f], literal.mainLayers[f]);
-      ASSERT_EQ(indexed.secondaryLayers[f], literal.secondaryLayers[f]);
-      EXPECT_EQ(indexed.boxes[f].rowMin, literal.boxes[f].rowMin);
-      EXPECT_EQ(indexed.boxes[f].rowMax, literal.boxes[f].rowMax);
-      EXPECT_EQ(indexed.boxes[f].colMin, literal.boxes[f].colMin);
-      EXPECT_EQ(indexed.boxes[f].colMax, literal.boxes[f].colMax);
-      EXPECT_EQ(indexed.lastObjects[f], literal.lastObjects[f]);
       if (!literal.mainLayers[f].empty()) ++kept;
       if (literal.images[f] != literal.rendered[f]) ++blurred;
     }

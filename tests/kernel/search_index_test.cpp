@@ -1,8 +1,11 @@
 // The match index against the literal scan it stands in for: the same pixel
-// and the same object box for every query, ties and wrapping included.
+// and the same object box for every query, ties and wrapping included, in
+// one block or in blocks so small that every object is split into parts.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -30,17 +33,60 @@ struct Plain {
 
 void CountPoll(void* context) { ++*static_cast<int*>(context); }
 
-// An index in memory of the test's own, as the search lays it out in a host block.
+// Blocks of the test's own memory, as a host gives them: each one tracked,
+// and those above refuseAbove (0: none) refused.
+struct TestBlocks {
+  std::map<void*, std::uint32_t> live;
+  std::uint32_t refuseAbove = 0;
+  std::uint32_t largest = 0;
+  int given = 0;
+
+  static void* Allocate(void* context, std::uint32_t bytes) {
+    TestBlocks* b = static_cast<TestBlocks*>(context);
+    if (b->refuseAbove != 0u && bytes > b->refuseAbove) return nullptr;
+    void* block = std::malloc(bytes);
+    b->live[block] = bytes;
+    if (bytes > b->largest) b->largest = bytes;
+    ++b->given;
+    return block;
+  }
+  static void Free(void* context, void* block) {
+    EXPECT_EQ(static_cast<TestBlocks*>(context)->live.erase(block), 1u);
+    std::free(block);
+  }
+  BlockSource Source() { return BlockSource{Allocate, Free, this}; }
+};
+
+// What the module asks of a 32-bit host at most; a test's index of a few
+// thousand pixels fits in one such block.
+constexpr std::uint32_t kOneBlock = 16u << 20;
+
+// An index built from the test's blocks, none asked for above largestBlock.
 struct Built {
-  std::vector<std::uint64_t> storage;
+  TestBlocks blocks;
   MatchIndex* index = nullptr;
   int polls = 0;
-  explicit Built(const Plain& p) {
+  explicit Built(const Plain& p, std::uint32_t largestBlock = kOneBlock,
+                 std::uint32_t refuseAbove = 0) {
+    blocks.refuseAbove = refuseAbove;
     WorkMeter meter = {0u, CountPoll, &polls};
     const IndexPlan plan = PlanMatchIndex(p.View(), &meter);
-    EXPECT_GT(plan.bytes, 0u);
-    storage.resize(plan.bytes / 8 + 1);
-    index = GroupMatchIndex(storage.data(), plan, p.View(), meter);
+    EXPECT_TRUE(plan.usable);
+    MatchIndex* holder = nullptr;
+    index = BuildMatchIndex(plan, p.View(), meter, blocks.Source(), largestBlock, &holder);
+    EXPECT_EQ(holder, index);
+  }
+  ~Built() {
+    ReleaseIndexBlocks(index, blocks.Source());
+    EXPECT_TRUE(blocks.live.empty()) << "blocks left behind";
+  }
+  // How many parts the objects were split into, in all.
+  int Parts() const {
+    int parts = 0;
+    for (std::uint32_t i = 0; i < index->objectCount; ++i) {
+      for (const IndexPart* part = index->objects[i].parts; part; part = part->next) ++parts;
+    }
+    return parts;
   }
 };
 
@@ -107,18 +153,26 @@ TEST(MatchIndexTest, TableCasesGiveTheScansPixel) {
        {{0, 0, 7u, 10u + kHalf, 10u}, {5, 3, 7u, 1000u, 1000u}}, 10u, 10u, true, 5, 3},
       {"an object with no pixel in the frame", {{1, 1, 8u, 0u, 0u}}, 0u, 0u, false, 0, 0},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Plain p(6, 4);
-    for (const Pixel& px : c.pixels) p.Put(px.x, px.y, px.tag, px.v1, px.v2);
-    Built b(p);
-    const Answer scan = ByScan(p, 7u, c.q1, c.q2);
-    ASSERT_EQ(scan.hit.found, c.found);
-    if (c.found) {
-      EXPECT_EQ(scan.hit.x, c.x);
-      EXPECT_EQ(scan.hit.y, c.y);
+  // One block; and blocks so small that no part holds more than two pixels,
+  // so that the answer comes from another part than the nearest pixels'.
+  for (const std::uint32_t largestBlock : {kOneBlock, 256u}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << c.name << ", blocks up to " << largestBlock);
+      Plain p(6, 4);
+      for (const Pixel& px : c.pixels) p.Put(px.x, px.y, px.tag, px.v1, px.v2);
+      Built b(p, largestBlock);
+      ASSERT_NE(b.index, nullptr);
+      EXPECT_LE(b.blocks.largest, largestBlock);
+      const Answer scan = ByScan(p, 7u, c.q1, c.q2);
+      ASSERT_EQ(scan.hit.found, c.found);
+      if (c.found) {
+        EXPECT_EQ(scan.hit.x, c.x);
+        EXPECT_EQ(scan.hit.y, c.y);
+      }
+      ExpectSame(scan, ByIndex(b, 7u, c.q1, c.q2));
+      // Asked again, with the last answer as the first guess.
+      ExpectSame(scan, ByIndex(b, 7u, c.q1, c.q2));
     }
-    ExpectSame(scan, ByIndex(b, 7u, c.q1, c.q2));
   }
 }
 
@@ -166,12 +220,51 @@ TEST(MatchIndexTest, RandomFramesGiveTheScansPixelForEveryQuery) {
         p.Put(x, y, object | (rng() % 4u) << 30, Draw(rng, kind1, base1), Draw(rng, kind2, base2));
       }
     }
-    Built b(p);
+    // Blocks of 2 KB take some 75 pixels to a part.
+    Built whole(p), split(p, 2048u);
+    ASSERT_NE(split.index, nullptr);
+    EXPECT_LE(split.blocks.largest, 2048u);
+    if (w * h > 600) {
+      EXPECT_GT(split.Parts(), static_cast<int>(split.index->objectCount));
+    }
     for (int q = 0; q < 40; ++q) {
       const std::uint32_t object = 1u + rng() % (objects + 1u);  // the last may be absent
       const std::uint32_t q1 = Draw(rng, kind1, base1), q2 = Draw(rng, kind2, base2);
       SCOPED_TRACE(testing::Message() << "object " << object << " query " << q1 << ", " << q2);
-      ExpectSame(ByScan(p, object, q1, q2), ByIndex(b, object, q1, q2));
+      const Answer scan = ByScan(p, object, q1, q2);
+      ExpectSame(scan, ByIndex(whole, object, q1, q2));
+      ExpectSame(scan, ByIndex(split, object, q1, q2));
+    }
+  }
+}
+
+// A host that refuses large blocks: the index is asked for again in smaller
+// ones and answers as before; one that refuses every block gets no index
+// and keeps none of its blocks.
+TEST(MatchIndexTest, RefusedBlocksAreAskedForAgainInSmallerOnes) {
+  Plain p(64, 48);
+  for (std::int32_t y = 3; y < 45; ++y) {
+    for (std::int32_t x = 2; x < 60; ++x) {
+      p.Put(x, y, 1u + static_cast<std::uint32_t>(x / 20), static_cast<std::uint32_t>(x) << 16,
+            static_cast<std::uint32_t>(y) << 16);
+    }
+  }
+  struct Case {
+    std::uint32_t refuseAbove;
+    bool built;
+  };
+  for (const Case c : {Case{30000u, true}, Case{9000u, true}, Case{5000u, true},
+                       Case{3000u, false}}) {
+    SCOPED_TRACE(testing::Message() << "blocks above " << c.refuseAbove << " refused");
+    Built b(p, kOneBlock, c.refuseAbove);
+    ASSERT_EQ(b.index != nullptr, c.built);
+    EXPECT_LE(b.blocks.largest, c.refuseAbove);
+    if (!c.built) continue;
+    EXPECT_GT(b.blocks.given, 2) << "the index fitted in the largest block given";
+    for (std::uint32_t object = 1u; object <= 3u; ++object) {
+      for (const std::uint32_t q : {0u, 0x00123456u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        ExpectSame(ByScan(p, object, q, q ^ 0x00300000u), ByIndex(b, object, q, q ^ 0x00300000u));
+      }
     }
   }
 }

@@ -118,7 +118,7 @@ def errors_name_the_setting():
         ("fractional trails", lambda: pblur.Blur(trails=2.5), pblur.Error,
          "--trails: expected a whole number from 0 to 255, got '2.5'"),
         ("unknown setting", lambda: pblur.Blur(speed=3), TypeError,
-         "unknown setting 'speed'"),
+         "unexpected keyword argument 'speed'"),
         ("object index 0", lambda: pblur.Blur(objects={0: pblur.Object()}), TypeError,
          "object index 0"),
         ("missing module", lambda: pblur.Blur(module="/nowhere/libQXVpblur.so"), pblur.Error,

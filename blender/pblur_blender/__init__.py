@@ -1,12 +1,15 @@
 """Blurs each frame of an animation as Blender renders it, with the
 QXVpblur module through the pblur Python package: per-object settings in
-the Object properties, the blur's settings in the Output properties."""
+the Object properties, the blur's settings in the Output properties.
+
+bl_info has no version here: the build writes the project's into the
+add-on it builds (blender/CMakeLists.txt), with blender_manifest.toml for
+Blender 4.2 and later."""
 
 bl_info = {
     "name": "pblur motion blur",
     "description": "Motion trails behind moving objects, written as each frame renders",
     "blender": (3, 4, 0),
-    "version": (1, 0, 0),
     "location": "Properties > Output > pblur; Properties > Object > pblur",
     "category": "Render",
 }

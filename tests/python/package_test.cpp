@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "apply/input/frame_pattern.h"
+#include "project_version.h"
 #include "tests/tool/support.h"
 
 namespace qxv::tool::test {
@@ -21,10 +22,12 @@ namespace {
 constexpr bool kBuilt = true;
 const char* const kPythonDir = QXV_PYTHON_DIR;
 const char* const kPython = QXV_PYTHON;
+const char* const kAddonDir = QXV_ADDON_DIR;
 #else
 constexpr bool kBuilt = false;
 const char* const kPythonDir = "";
 const char* const kPython = "";
+const char* const kAddonDir = "";
 #endif
 
 constexpr std::uint32_t kWidth = 48, kHeight = 32;
@@ -247,6 +250,15 @@ TEST(PythonPackageTest, ObjectsGroupsAndErrorsBehave) {
   ScratchFolder scratch;
   const std::string log = scratch / "python.log";
   EXPECT_EQ(RunPython("package_checks.py", "", log), 0) << LogText(log);
+}
+
+TEST(PythonPackageTest, EveryVersionIsTheProjects) {
+  if (!kBuilt) GTEST_SKIP() << "configure with -DQXV_BUILD_PYTHON=ON to build the package";
+  ScratchFolder scratch;
+  const std::string log = scratch / "python.log";
+  const std::string arguments =
+      std::string(QXV_VERSION) + " " + kAddonDir + " " + std::string(QXV_SOURCE_DIR);
+  EXPECT_EQ(RunPython("versions.py", arguments, log), 0) << LogText(log);
 }
 
 // Two Blurs used from two threads at once, one reading and writing files

@@ -14,14 +14,15 @@ bl_info = {
     "category": "Render",
 }
 
-from . import panels, render, settings  # noqa: E402
+from . import operators, package, panels, render, settings  # noqa: E402
 
-_classes = settings.CLASSES + panels.CLASSES
+_classes = settings.CLASSES + operators.CLASSES + panels.CLASSES
 
 
 def register():
     import bpy
 
+    package.forget()
     for cls in _classes:
         bpy.utils.register_class(cls)
     settings.attach()

@@ -1,13 +1,17 @@
 """Run by Blender (blender -b --factory-startup --python-exit-code 1 -P
-addon_render.py -- SOURCE PACKAGE_DIR OUT): builds a small scene, loads the
-pblur add-on and renders animations through it, for addon_test.cpp.
+addon_render.py -- ADDON_DIR OUT): builds a small scene, loads the pblur
+add-on as built (with the package inside it) and renders animations through
+it, for addon_test.cpp.
 
 OUT/blurred, OUT/sharp: a box moving right, a ball moving left with its blur
 Off, a still cube; mode opt-out, then mode none. OUT/grouped, OUT/alone: a
 near still part and a far part moving away from it, with the depth test,
 in one group and in none. OUT/index_a, OUT/index_b: the object index pass
-of each scene; OUT/objects.json: the indexes the add-on gave the objects
-and what it told the user after each render."""
+of each scene; OUT/objects.json: the indexes the add-on gave the objects,
+what it told the user after each render, and what the scene lacked before
+and after the blur was switched on and after Set Up Passes ran. The first
+scene is set up by the operator; the depth test, switched on later, is
+left for the render to set up."""
 import json
 import math
 import os
@@ -15,10 +19,10 @@ import sys
 
 import bpy
 
-source, package_dir, out = sys.argv[sys.argv.index("--") + 1:][:3]
-sys.path[:0] = [os.path.join(source, "blender"), package_dir]
+addon_dir, out = sys.argv[sys.argv.index("--") + 1:][:2]
+sys.path[:0] = [os.path.dirname(os.path.normpath(addon_dir))]
 import pblur_blender  # noqa: E402
-from pblur_blender import render  # noqa: E402
+from pblur_blender import render, scene_setup  # noqa: E402
 
 pblur_blender.register()
 scene = bpy.context.scene
@@ -101,7 +105,12 @@ tree.links.new(layers.outputs["IndexOB"], index_node.inputs["IndexOB"])
 
 messages = {}
 p = scene.pblur
+missing = scene_setup.missing(scene)
 p.enabled = True
+set_up = {"missing_before": ", ".join(missing),
+          "unchanged_by_enabling": scene_setup.missing(scene) == missing,
+          "operator": ", ".join(bpy.ops.pblur.set_up_passes()),
+          "missing_after": ", ".join(scene_setup.missing(scene))}
 
 
 def animate(name, shown, hidden, index_folder=None, **settings):
@@ -133,4 +142,4 @@ animate("alone", scene_b, scene_a)
 
 with open(os.path.join(out, "objects.json"), "w") as f:
     json.dump({"indexes": {ob.name: ob.pass_index for ob in scene_a + scene_b},
-               "messages": messages}, f, indent=1)
+               "messages": messages, "set_up": set_up}, f, indent=1)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the pblur add-on for the current user's Blender and enables it:
-# installs what is missing (what scripts/install-deps.sh installs, the
-# Python package's build needs and Blender, from Debian's packages), builds
+# installs what is missing (scripts/install-deps.sh blender: the tool's and
+# the Python package's build needs, and Debian's Blender unless another
+# Blender is given), builds
 # the add-on with the package inside it (build/addon/blender/pblur_blender),
 # copies it into Blender's user add-on folder, and saves the preferences
 # with the add-on enabled. As root, or as a user with sudo (asked for only
@@ -9,11 +10,12 @@
 #   bash scripts/install-blender-addon.sh [BLENDER]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/lib/packages.sh
 blender=${1:-blender}
-bash scripts/install-deps.sh
-install_packages pybind11-dev python3-dev python3-numpy
-[ "$blender" != blender ] || install_packages blender
+if [ "$blender" = blender ]; then
+  bash scripts/install-deps.sh blender
+else
+  bash scripts/install-deps.sh python
+fi
 build=build/addon
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQXV_BUILD_PYTHON=ON \
   -DQXV_BUILD_TESTS=OFF -DQXV_BUILD_BENCH=OFF >/dev/null

@@ -17,7 +17,7 @@ else
   bash scripts/install-deps.sh python
 fi
 build=build/addon
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQXV_BUILD_PYTHON=ON \
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQXV_BUILD_PYTHON=ON \
   -DQXV_BUILD_TESTS=OFF -DQXV_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target pblur_blender
 addons=$("$blender" -b --factory-startup --python-expr \

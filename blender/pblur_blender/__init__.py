@@ -2,9 +2,11 @@
 QXVpblur module through the pblur Python package: per-object settings in
 the Object properties, the blur's settings in the Output properties.
 
-bl_info has no version here: the build writes the project's into the
-add-on it builds (blender/CMakeLists.txt), with blender_manifest.toml for
-Blender 4.2 and later."""
+The version is not written here: the build writes the project's into the
+add-on it builds (blender/CMakeLists.txt), below, and into its
+blender_manifest.toml for Blender 4.2 and later. Blender lists an add-on
+without importing it, reading from the first line that starts with the
+name of the dictionary below to the next empty line."""
 
 bl_info = {
     "name": "pblur motion blur",

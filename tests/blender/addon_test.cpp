@@ -9,11 +9,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <string>
 
 #include "apply/input/frame_pattern.h"
+#include "project_version.h"
 #include "tests/tool/support.h"
 
 namespace qxv::tool::test {
@@ -37,10 +39,14 @@ class BlenderAddonTest : public ::testing::Test {
   static void SetUpTestSuite() {
     if (!kAddonDir || !BlenderRuns()) return;
     scratch_ = new ScratchFolder;
+    // The add-on as built, where Blender looks for a user's add-ons.
+    const std::string scripts = *scratch_ / "scripts";
+    std::filesystem::create_directories(scripts + "/addons");
+    std::filesystem::create_directory_symlink(kAddonDir, scripts + "/addons/pblur_blender");
     const std::string command =
-        "blender -b --factory-startup --python-exit-code 1 -P " + std::string(QXV_SOURCE_DIR) +
-        "/tests/blender/addon_render.py -- " + kAddonDir + " " + (*scratch_ / "") + " >" +
-        (*scratch_ / "blender.log") + " 2>&1";
+        "BLENDER_USER_SCRIPTS=" + scripts + " blender -b --factory-startup --python-exit-code 1 "
+        "-P " + std::string(QXV_SOURCE_DIR) + "/tests/blender/addon_render.py -- " +
+        (*scratch_ / "") + " >" + (*scratch_ / "blender.log") + " 2>&1";
     rendered_ = std::system(command.c_str()) == 0;
   }
   static void TearDownTestSuite() {
@@ -167,6 +173,7 @@ TEST_F(BlenderAddonTest, TellsWhatWasWrittenAndWhatWasSetUp) {
       {"blurred", "\"3 frames (1 to 3) written to ", "an animation's summary"},
       {"still", "\"nothing written: a still render is not blurred", "a still render's"},
       {"grouped", "\"3 frames (1 to 3) written to ", "an animation's summary"},
+      {"listed_version", "\"" QXV_VERSION "\"", "Blender lists another version, or none"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(said(c.name).rfind(c.begins, 0), 0u) << c.name << ": " << c.why << "\n" << report;

@@ -1,12 +1,12 @@
 """Checks that every place that states the version states the project's
 (CMakeLists.txt's project()): the package, setup.py, and the built
-add-on's bl_info and blender_manifest.toml. Run by package_test.cpp with
-the package on PYTHONPATH:
+add-on's blender_manifest.toml (its bl_info is checked as Blender reads
+it, by addon_test.cpp). Run by package_test.cpp with the package on
+PYTHONPATH:
 
   versions.py VERSION ADDON_DIR SOURCE_DIR
 
 Prints each one that differs and exits 1 when any does."""
-import ast
 import os
 import subprocess
 import sys
@@ -15,15 +15,6 @@ import tomllib
 import pblur
 
 expected, addon, source = sys.argv[1:4]
-
-
-def bl_info_version():
-    with open(os.path.join(addon, "__init__.py")) as f:
-        tree = ast.parse(f.read())
-    for node in tree.body:
-        if isinstance(node, ast.Assign) and getattr(node.targets[0], "id", "") == "bl_info":
-            return ".".join(str(n) for n in ast.literal_eval(node.value)["version"])
-    return None
 
 
 def manifest_version():
@@ -40,7 +31,6 @@ def setup_version():
 failures = []
 for name, version in [("pblur.__version__", lambda: pblur.__version__),
                       ("setup.py --version", setup_version),
-                      ("bl_info of the built add-on", bl_info_version),
                       ("blender_manifest.toml of the built add-on", manifest_version)]:
     try:
         found = version()

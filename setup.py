@@ -1,6 +1,7 @@
 """Builds the pblur package's extension and the module with CMake, and
 puts both beside the package's Python files."""
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -9,6 +10,12 @@ from setuptools import Extension, setup
 from setuptools.command.build_ext import build_ext
 
 ROOT = os.path.dirname(os.path.abspath(__file__))
+
+
+def project_version():
+    """The version project() gives in CMakeLists.txt, the one place it is kept."""
+    with open(os.path.join(ROOT, "CMakeLists.txt")) as f:
+        return re.search(r"^project\(\w+ VERSION ([0-9.]+)", f.read(), re.MULTILINE).group(1)
 
 
 class CMakeExtension(Extension):
@@ -35,9 +42,10 @@ class CMakeBuild(build_ext):
 
 
 setup(
+    version=project_version(),
     packages=["pblur"],
     package_dir={"pblur": "python/pblur"},
-    package_data={"pblur": ["*.pyi", "py.typed"]},
+    package_data={"pblur": ["py.typed"]},
     ext_modules=[CMakeExtension("pblur._pblur")],
     cmdclass={"build_ext": CMakeBuild},
     zip_safe=False,

@@ -8,6 +8,7 @@
 #include <pybind11/stl.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "apply/input/pass_source.h"
 #include "apply/blur/module_loader.h"
 #include "apply/blur/object_settings.h"
+#include "python/numpy_images.h"
 #include "sim/module_exports.h"
 #include "tools/option_table.h"
 
@@ -44,51 +46,22 @@ const tool::OptionSpec& Setting(const std::string& flag) {
   apply::UsageError(flag + ": not a setting of pblur.Blur");
 }
 
-// A pass as apply holds a file's channels: float arrays as float samples,
-// integer arrays as stored, 8- and 16-bit ones with their full scale as 1.
-apply::ChannelImage Channels(const char* name, const py::array& array,
-                             const std::vector<int>& counts, std::uint32_t height,
-                             std::uint32_t width) {
-  const py::buffer_info info = array.request();
-  const int channels = info.ndim == 2 ? 1 : info.ndim == 3 ? static_cast<int>(info.shape[2]) : 0;
-  bool fits = false;
-  for (int c : counts) fits = fits || c == channels;
-  std::string wanted;
-  for (int c : counts) wanted += (wanted.empty() ? "" : " or ") + std::to_string(c);
-  if (!fits || (channels > 1 && info.ndim != 3)) {
-    std::string shape;
-    for (py::ssize_t s : info.shape) shape += (shape.empty() ? "" : ", ") + std::to_string(s);
-    apply::UsageError(std::string(name) + ": expected an array of H x W" +
-                      (counts.front() == 1 && counts.size() == 1 ? "" : " x " + wanted) +
-                      ", got shape (" + shape + ")");
-  }
-  if (height != 0 && (info.shape[0] != height || info.shape[1] != width)) {
-    apply::UsageError(std::string(name) + ": " + std::to_string(info.shape[1]) + "x" +
-                      std::to_string(info.shape[0]) + ", but the colour is " +
-                      std::to_string(width) + "x" + std::to_string(height));
-  }
-  const char kind = array.dtype().kind();
-  if (kind != 'f' && kind != 'i' && kind != 'u' && kind != 'b') {
-    apply::UsageError(std::string(name) + ": expected numbers, got dtype " +
-                      std::string(py::str(array.dtype())));
-  }
-  apply::ChannelImage image;
-  image.height = static_cast<std::uint32_t>(info.shape[0]);
-  image.width = static_cast<std::uint32_t>(info.shape[1]);
-  const bool integral = kind != 'f';
-  const double unit = array.dtype().itemsize() == 1 && kind == 'u'   ? 255.0
-                      : array.dtype().itemsize() == 2 && kind == 'u' ? 65535.0
-                                                                     : 1.0;
-  for (int c = 0; c < channels; ++c) {
-    image.names.push_back(std::string(1, "RGBA"[c]));
-    image.integral.push_back(integral);
-    image.unit.push_back(unit);
-  }
-  // Any layout and type, as doubles in row-major order.
-  const auto values = py::array_t<double, py::array::c_style | py::array::forcecast>(array);
-  image.samples.assign(values.data(), values.data() + values.size());
-  return image;
+// The module and the simulated host are one per process, as a host's
+// plug-in is, and keep their state there: one thread at a time calls into
+// them, holding this.
+std::mutex& ModuleMutex() {
+  static std::mutex mutex;
+  return mutex;
 }
+
+// A turn with the module, for a caller holding Python: it waits with Python
+// released and lets Python go on (Blender's interface, another thread
+// reading or writing files) while the module works. The module is let go
+// before Python is taken back.
+struct ModuleTurn {
+  py::gil_scoped_release released;
+  std::lock_guard<std::mutex> lock{ModuleMutex()};
+};
 
 class Blur {
  public:
@@ -98,6 +71,7 @@ class Blur {
     for (const auto& [flag, value] : flags) Setting(flag).apply(o, flag, value);
     o.objects = objects;
     settings_ = o;
+    ModuleTurn turn;
     module_ = apply::LoadModule(modulePath);
     blur_ = std::make_unique<apply::FrameBlur>(module_, settings_);
   }
@@ -121,27 +95,22 @@ class Blur {
     if (uv) in.uv = Channels("uv", *uv, {2}, h, w);
     if (vector) in.vector = Channels("vector", *vector, {2}, h, w);
     if (match) {
-      const apply::ChannelImage pair = Channels("match", *match, {2}, h, w);
-      in.match1 = in.match2 = pair;
+      // Each value from its own channel, a view of the pair (no copy).
+      ChannelCount("match", *match, {2}, h, w);
       for (int c = 0; c < 2; ++c) {
-        apply::ChannelImage& one = c == 0 ? *in.match1 : *in.match2;
-        one.names = {"Y"};
-        one.integral = {pair.integral[c]};
-        one.unit = {pair.unit[c]};
-        one.samples.resize(pair.Pixels());
-        for (std::size_t i = 0; i < pair.Pixels(); ++i) one.samples[i] = pair.At(i, c);
+        const py::array one = (*match)[py::make_tuple(py::ellipsis(), c)];
+        (c == 0 ? in.match1 : in.match2) = Channels("match", one, {1}, h, w);
       }
     }
     if (depth) in.depth = Channels("depth", *depth, {1}, h, w);
     if (alternate) in.alternate = Channels("alternate", *alternate, {1}, h, w);
 
-    // The module runs on one thread at a time, so the lock stays held.
-    const apply::OutputImage out = blur_->Frame(std::move(in), 32);
-    py::array_t<float> result({static_cast<py::ssize_t>(out.height),
-                               static_cast<py::ssize_t>(out.width),
-                               static_cast<py::ssize_t>(out.Channels())});
-    std::copy(out.samples.begin(), out.samples.end(), result.mutable_data());
-    return result;
+    apply::OutputImage out;
+    {
+      ModuleTurn turn;
+      out = blur_->Frame(std::move(in), 32);
+    }
+    return HandedOver(std::move(out));
   }
 
   // One source of match values, and depth where the depth test needs it.
@@ -157,13 +126,17 @@ class Blur {
   }
 
   ~Blur() {
+    ModuleTurn turn;
     blur_.reset();
     sim::UnloadModuleFile(&module_);
   }
   Blur(const Blur&) = delete;
   Blur& operator=(const Blur&) = delete;
 
-  int Frames() const { return blur_->Frames(); }
+  int Frames() const {
+    ModuleTurn turn;
+    return blur_->Frames();
+  }
 
   // One frame whose passes are all in one file (a renderer's multilayer
   // EXR), each named by the channels to read as apply names them, written
@@ -174,6 +147,7 @@ class Blur {
                  const std::optional<std::pair<std::string, std::string>>& match,
                  const std::optional<std::string>& depth,
                  const std::optional<std::string>& alternate) {
+    py::gil_scoped_release released;  // the files are read and written meanwhile
     apply::CheckWritable("output", output);
     CheckSources(uv.has_value(), vector.has_value(), match.has_value(), depth.has_value());
     // Every pass in one read of the file.
@@ -205,7 +179,11 @@ class Blur {
     std::vector<apply::ChannelImage> images = file.Read(sets);
     for (std::size_t k = 0; k < passes.size(); ++k) *passes[k].target = std::move(images[k]);
     const int bits = apply::OutputBits(output, in.colour);
-    const apply::OutputImage image = blur_->Frame(std::move(in), bits);
+    apply::OutputImage image;
+    {
+      std::lock_guard<std::mutex> turn(ModuleMutex());
+      image = blur_->Frame(std::move(in), bits);
+    }
     apply::EnsureFolder(apply::FolderOf(output), "output");
     apply::WriteImage(output, image);
   }

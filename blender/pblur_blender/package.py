@@ -11,9 +11,11 @@ _problem = None
 
 
 def load():
-    """The pblur module, or None; problem() then says why."""
+    """The pblur module, or None; problem() then says why. A failed import
+    is remembered, not tried again at every redraw of the panel, until
+    forget()."""
     global _package, _problem
-    if _package is not None:
+    if _package is not None or _problem is not None:
         return _package
     if HERE not in sys.path and os.path.isdir(os.path.join(HERE, "pblur")):
         sys.path.append(HERE)
@@ -28,3 +30,10 @@ def load():
 
 def problem():
     return _problem
+
+
+def forget():
+    """The next load() imports again: the add-on was enabled anew, perhaps
+    after the package was installed."""
+    global _package, _problem
+    _package = _problem = None

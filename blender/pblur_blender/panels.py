@@ -2,7 +2,7 @@
 object's in the Object properties."""
 import bpy
 
-from . import package, render
+from . import package, render, scene_setup
 
 
 class PblurPanel:
@@ -30,6 +30,14 @@ class PBLUR_PT_output(PblurPanel, bpy.types.Panel):
             box.label(text="Install it with: " + package.INSTALL_COMMAND)
         layout.use_property_split = True
         layout.active = s.enabled
+        missing = scene_setup.missing(context.scene)
+        col = layout.column()
+        col.operator("pblur.set_up_passes", icon="NODE_COMPOSITING" if missing else "CHECKMARK")
+        if missing and s.enabled:
+            col.alert = True
+            col.label(text="Not set up yet; a render will set up:", icon="ERROR")
+            for what in missing:
+                col.label(text=what)
         layout.prop(s, "output")
         layout.prop(s, "mode")
         col = layout.column(align=True)
@@ -53,7 +61,8 @@ class PBLUR_PT_object(PblurPanel, bpy.types.Panel):
 
     @classmethod
     def poll(cls, context):
-        return context.object is not None and context.object.type in render.RENDERED_TYPES
+        return (context.object is not None
+                and context.object.type in scene_setup.RENDERED_TYPES)
 
     def draw(self, context):
         layout = self.layout
@@ -64,7 +73,7 @@ class PBLUR_PT_object(PblurPanel, bpy.types.Panel):
         layout.prop(ob.pblur, "group")
         layout.prop(ob, "pass_index", text="Object Index")
         if ob.pass_index == 0:
-            layout.label(text="An index is assigned when an animation renders", icon="INFO")
+            layout.label(text="Set Up Passes gives it an index", icon="INFO")
 
 
 CLASSES = [PBLUR_PT_output, PBLUR_PT_object]

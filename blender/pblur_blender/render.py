@@ -1,21 +1,18 @@
-"""The render side: before an animation renders, the passes the blur needs
-are switched on and a compositor File Output node writes them per frame to
-a scratch folder; right after each frame is written, the frame is blurred
-from there and written to the scene's pblur output. The blur's state lives
-from the first frame of an animation render to its end."""
+"""The render side: a compositor File Output node (scene_setup.py) writes
+the passes the blur needs per frame to a scratch folder; right after each
+frame is written, the frame is blurred from there and written to the
+scene's pblur output. The blur's state lives from the first frame of an
+animation render to its end. A scene not set up is set up when the render
+starts, and the user is told."""
 import os
 import re
-import tempfile
 
 import bpy
 from bpy.app.handlers import persistent
 
-from . import package
+from . import package, scene_setup
+from .scene_setup import NODE_NAME, RENDERED_TYPES
 from .settings import blur_settings
-
-NODE_NAME = "pblur passes"
-RENDERED_TYPES = {"MESH", "CURVE", "SURFACE", "META", "FONT", "CURVES", "POINTCLOUD", "VOLUME",
-                  "GPENCIL"}
 
 
 class _Session:
@@ -26,6 +23,7 @@ class _Session:
         self.written = []
         self.failed = False
         self.output = ""
+        self.set_up = ""  # what the render set up itself, told with its summary
 
 
 _session = _Session()
@@ -52,13 +50,9 @@ def note(message):
     bpy.app.timers.register(show, first_interval=0.0)
 
 
-def passes_folder():
-    return os.path.join(tempfile.gettempdir(), "pblur_passes_%d" % os.getpid())
-
-
 def passes_file(frame):
     # A multilayer File Output node writes <base path><frame, 4 digits>.exr.
-    return os.path.join(passes_folder(), "%04d.exr" % frame)
+    return os.path.join(scene_setup.passes_folder(), "%04d.exr" % frame)
 
 
 def frame_path(pattern, frame):
@@ -71,77 +65,6 @@ def frame_path(pattern, frame):
         return "%s%04d%s" % (root, frame, ext or ".png")
     run = runs[-1]
     return path[:run.start()] + "%0*d" % (len(run.group()), frame) + path[run.end():]
-
-
-def _view_layer(scene):
-    for layer in scene.view_layers:
-        if layer.use:
-            return layer
-    return None
-
-
-def _assign_indexes(scene):
-    """Object indexes where the user set none, so every object is told
-    apart; indexes already set are kept."""
-    taken = {ob.pass_index for ob in scene.objects}
-    next_index = max(taken | {0}) + 1
-    for ob in scene.objects:
-        if ob.type in RENDERED_TYPES and ob.pass_index == 0:
-            ob.pass_index = next_index
-            next_index += 1
-
-
-def _set(owner, name, value):
-    # Written only when it differs: in the interface the render's own
-    # thread calls the handlers, and an unchanged scene is safest there.
-    if getattr(owner, name) != value:
-        setattr(owner, name, value)
-
-
-def _passes_node(scene, layer, depth):
-    _set(scene, "use_nodes", True)
-    tree = scene.node_tree
-    source = next((n for n in tree.nodes if n.type == "R_LAYERS" and n.layer == layer.name), None)
-    if source is None:
-        source = tree.nodes.new("CompositorNodeRLayers")
-        source.layer = layer.name
-        source.location = (-300, -400)
-    node = tree.nodes.get(NODE_NAME)
-    if node is None:
-        node = tree.nodes.new("CompositorNodeOutputFile")
-        node.name = node.label = NODE_NAME
-        node.location = (source.location.x + 300, source.location.y - 300)
-    _set(node, "mute", False)
-    _set(node.format, "file_format", "OPEN_EXR_MULTILAYER")
-    _set(node.format, "color_depth", "32")
-    _set(node.format, "exr_codec", "NONE")
-    _set(node, "base_path", passes_folder() + os.sep)
-    wanted = ["Image", "IndexOB", "Vector"] + (["Depth"] if depth else [])
-    if [slot.name for slot in node.layer_slots] != wanted:
-        node.layer_slots.clear()
-        for name in wanted:
-            node.layer_slots.new(name)
-    for name in wanted:
-        if name in source.outputs and not node.inputs[name].is_linked:
-            tree.links.new(source.outputs[name], node.inputs[name])
-    return node
-
-
-def prepare_scene(scene):
-    """Switches on what the blur needs: the object index and vector passes
-    (and Z for the depth test), object indexes, and the node writing the
-    passes. Returns why it cannot, or an empty string."""
-    layer = _view_layer(scene)
-    if layer is None:
-        return "no view layer is rendered"
-    _set(layer, "use_pass_object_index", True)
-    _set(layer, "use_pass_vector", True)
-    if scene.pblur.depth_test:
-        _set(layer, "use_pass_z", True)
-    _assign_indexes(scene)
-    _set(scene.render, "use_compositing", True)
-    _passes_node(scene, layer, scene.pblur.depth_test)
-    return ""
 
 
 def _objects(pblur, scene):
@@ -160,10 +83,18 @@ def _objects(pblur, scene):
 def on_render_init(scene, *_):
     global _session
     _session = _Session()
-    node = scene.node_tree.nodes.get(NODE_NAME) if scene.node_tree else None
+    try:
+        _start(scene)
+    except Exception as error:  # noqa: BLE001 - the render goes on whatever the blur says
+        _session.blur = None
+        note("nothing will be written: %s" % error)
+
+
+def _start(scene):
     if not scene.pblur.enabled:
-        if node is not None:
-            _set(node, "mute", True)
+        if scene_setup.mute_passes_node(scene):
+            note("pblur is off, so its %r compositor node was muted: no passes are written"
+                 % NODE_NAME)
         return
     pblur = package.load()
     if pblur is None:
@@ -178,10 +109,16 @@ def on_render_init(scene, *_):
         note("nothing will be written: Blender's own motion blur is on, and Cycles then "
              "renders no vector pass; switch it off in the Render properties")
         return
-    why = prepare_scene(scene)
-    if why:
-        note("nothing will be written: " + why)
+    try:
+        changed = scene_setup.set_up(scene)
+    except scene_setup.SetUpError as error:
+        note("nothing will be written: %s" % error)
         return
+    if changed:
+        _session.set_up = ("Set Up Passes had not been run, so the render set up "
+                           + ", ".join(changed))
+        note(_session.set_up)
+    scene_setup.point_node_at_passes_folder(scene)
     try:
         _session.blur = pblur.Blur(objects=_objects(pblur, scene),
                                    **blur_settings(scene.pblur))
@@ -226,7 +163,7 @@ def _remove(path):
 
 
 def _clean():
-    folder = passes_folder()
+    folder = scene_setup.passes_folder()
     if os.path.isdir(folder):
         for name in os.listdir(folder):
             _remove(os.path.join(folder, name))
@@ -245,7 +182,7 @@ def on_render_complete(scene, *_):
     if _session.blur is None or _session.failed:
         return
     if _session.written:
-        note(_summary())
+        note(_summary() + ("; " + _session.set_up if _session.set_up else ""))
     else:
         note("nothing written: a still render is not blurred, as the blur needs the frame "
              "before; render an animation (Render > Render Animation)")

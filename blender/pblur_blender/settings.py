@@ -6,16 +6,9 @@ from bpy.props import (BoolProperty, EnumProperty, FloatProperty, IntProperty,
                        PointerProperty, StringProperty)
 
 
-def _enabled_changed(self, context):
-    if self.enabled:
-        from . import render
-
-        render.prepare_scene(context.scene)
-
-
 class PblurSceneSettings(bpy.types.PropertyGroup):
     enabled: BoolProperty(
-        name="Blur Animation Renders", default=False, update=_enabled_changed,
+        name="Blur Animation Renders", default=False,
         description="Write each frame's blurred picture to Output as an animation renders")
     output: StringProperty(
         name="Output", subtype="FILE_PATH", default="//blurred/####.png",

@@ -14,34 +14,24 @@ passes and settings.
 The first frame only gives the second its previous frame and comes back as
 it went in (through the module's 8 bits per channel).
 """
+import inspect as _inspect
 import os as _os
+from typing import Any, Dict, Literal, Mapping, Optional, Tuple, Union
 
-from . import _pblur
+import numpy as _np
+import numpy.typing as _npt
+
+from . import _pblur, _project
 from ._pblur import Error
 
-__all__ = ["Blur", "Object", "Error", "SETTINGS"]
+__all__ = ["Blur", "Object", "Error", "SETTINGS", "__version__"]
 
-# Every setting of ``pblur apply`` that a sequence in memory takes, by its
-# option name with underscores, with the module's default.
-SETTINGS = {
-    "streak_length": 5.0,
-    "strength": 5.0,
-    "alt_length": 5.0,
-    "alt_strength": 5.0,
-    "echoes": 1.0,
-    "jitter": False,
-    "depth_test": False,
-    "no_secondary": False,
-    "reverse_length": 1.0,
-    "trails": 0,
-    "mode": "all",
-    "tile": (64, 64),
-    "vector_scale": (1.0, 1.0),
-}
+__version__: str = _project.VERSION
 
 _SWITCHES = {"jitter", "no_secondary"}
 
-MODULE_PATH = _os.path.join(_os.path.dirname(__file__), "libQXVpblur.so")
+# The module file installed with the package, named as on this platform.
+MODULE_PATH: str = _os.path.join(_os.path.dirname(__file__), _project.MODULE_FILE)
 
 
 class Object:
@@ -61,7 +51,8 @@ class Object:
 
     __slots__ = ("blur", "reverse", "group")
 
-    def __init__(self, blur=None, reverse=False, group=None):
+    def __init__(self, blur: Optional[bool] = None, reverse: bool = False,
+                 group: Optional[str] = None) -> None:
         if blur is not None and not isinstance(blur, bool):
             raise TypeError("Object: blur must be True, False or None")
         if group is not None and not isinstance(group, str):
@@ -70,7 +61,7 @@ class Object:
         self.reverse = bool(reverse)
         self.group = group
 
-    def __repr__(self):
+    def __repr__(self) -> str:
         return "Object(blur=%r, reverse=%r, group=%r)" % (self.blur, self.reverse, self.group)
 
 
@@ -82,33 +73,39 @@ def _text(value):
     return str(value)
 
 
+def _option(name, value):
+    """The options of ``pblur apply`` that set one setting; TypeError when
+    the value is not of the setting's kind."""
+    flag = "--" + name.replace("_", "-")
+    if name in _SWITCHES:
+        if not isinstance(value, bool):
+            raise TypeError
+        return [(flag, "")] if value else []
+    if name == "depth_test":
+        if not isinstance(value, bool):
+            raise TypeError
+        return [("--depth-test" if value else "--no-depth-test", "")]
+    if name in ("tile", "vector_scale"):
+        pair = tuple(value) if isinstance(value, (tuple, list)) else (value, value)
+        if len(pair) != 2:
+            raise TypeError
+        separator = "x" if name == "tile" else ","
+        return [(flag, separator.join(_text(v) for v in pair))]
+    return [(flag, _text(value))]
+
+
 def _flags(settings):
+    """The options that give the settings; those at their default are left
+    to the module, as ``pblur apply`` leaves options not given."""
     flags = []
     for name, value in settings.items():
-        if name not in SETTINGS:
-            raise TypeError("Blur: unknown setting %r (one of %s)" % (name, ", ".join(SETTINGS)))
-        flag = "--" + name.replace("_", "-")
         try:
-            if name in _SWITCHES:
-                if not isinstance(value, bool):
-                    raise TypeError
-                if value:
-                    flags.append((flag, ""))
-            elif name == "depth_test":
-                if not isinstance(value, bool):
-                    raise TypeError
-                flags.append(("--depth-test" if value else "--no-depth-test", ""))
-            elif name in ("tile", "vector_scale"):
-                pair = tuple(value) if isinstance(value, (tuple, list)) else (value, value)
-                if len(pair) != 2:
-                    raise TypeError
-                separator = "x" if name == "tile" else ","
-                flags.append((flag, separator.join(_text(v) for v in pair)))
-            else:
-                flags.append((flag, _text(value)))
+            option = _option(name, value)
         except TypeError:
             raise TypeError("Blur: %s=%r is not a setting value (default %r)"
                             % (name, value, SETTINGS[name])) from None
+        if value != SETTINGS[name]:
+            flags += option
     return flags
 
 
@@ -126,40 +123,72 @@ def _objects(objects):
 class Blur:
     """The blur of one sequence, kept from frame to frame.
 
-    Settings, by the option names of ``pblur apply`` with underscores, each
-    with the module's default (see ``pblur.SETTINGS``):
+    Settings, by the option names of ``pblur apply`` with underscores, with
+    the module's defaults (``pblur.SETTINGS`` lists them):
 
-    streak_length (5): streak length in tenths of each pixel's motion.
-    strength (5): how strongly the streaks cover the image.
-    alt_length (5), alt_strength (5): the same for the alternate set.
-    echoes (1): echoes per streak; below 1 counts as 1, fractions dropped.
-    jitter (False): random step lengths along the streaks.
-    depth_test (False): nearer objects hide the streaks behind them; each
-        frame then needs ``depth``.
-    no_secondary (False): no secondary layer (no alternate set, no soft
-        edge glow).
-    reverse_length (1): length in tenths of the short reverse streak.
-    trails (0): keep the streaks and fade them over this many frames.
-    mode ("all"): "all", "opt-in", "opt-out" or "none": which objects are
-        blurred; "opt-in" and "opt-out" read ``objects``.
-    tile ((64, 64)): tile size of the simulated host's image.
-    vector_scale ((1, 1)): multiplies the vectors' x and y (a number for
-        both): -1 for vectors to the next frame, (1, -1) for y down.
+    streak_length: streak length in tenths of each pixel's motion.
+    strength: how strongly the streaks cover the image.
+    alt_length, alt_strength: the same for the alternate set.
+    echoes: echoes per streak; below 1 counts as 1, fractions dropped.
+    jitter: random step lengths along the streaks.
+    depth_test: nearer objects hide the streaks behind them; each frame
+        then needs ``depth``.
+    no_secondary: no secondary layer (no alternate set, no soft edge glow).
+    reverse_length: length in tenths of the short reverse streak.
+    trails: keep the streaks and fade them over this many frames.
+    mode: which objects are blurred; "opt-in" and "opt-out" read
+        ``objects``.
+    tile: tile size of the simulated host's image.
+    vector_scale: multiplies the vectors' x and y (a number for both): -1
+        for vectors to the next frame, (1, -1) for y down.
 
     objects: {object index: pblur.Object(...)}, by the values of the index
     pass. module: the module file (the one installed with the package).
 
     A bad setting raises pblur.Error (a ValueError) with the message
     ``pblur apply`` gives; a wrong type raises TypeError.
+
+    Each frame is blurred with Python released, so other threads run
+    meanwhile; two ``Blur``s may be used from two threads. The module
+    blurs one frame at a time in a process, while reading and writing
+    files (``frame_file``) go on in parallel.
     """
 
-    def __init__(self, *, objects=None, module=None, **settings):
-        self._blur = _pblur.Blur(module or MODULE_PATH, _flags(settings), _objects(objects))
-        self.settings = dict(SETTINGS, **settings)
+    def __init__(
+        self,
+        *,
+        objects: Optional[Mapping[int, Object]] = None,
+        module: Optional[str] = None,
+        streak_length: float = 5.0,
+        strength: float = 5.0,
+        alt_length: float = 5.0,
+        alt_strength: float = 5.0,
+        echoes: float = 1.0,
+        jitter: bool = False,
+        depth_test: bool = False,
+        no_secondary: bool = False,
+        reverse_length: float = 1.0,
+        trails: int = 0,
+        mode: Literal["all", "opt-in", "opt-out", "none"] = "all",
+        tile: Tuple[int, int] = (64, 64),
+        vector_scale: Union[float, Tuple[float, float]] = (1.0, 1.0),
+    ) -> None:
+        given = locals()
+        self.settings: Dict[str, Any] = {name: given[name] for name in SETTINGS}
+        self._blur = _pblur.Blur(module or MODULE_PATH, _flags(self.settings), _objects(objects))
         self.objects = dict(objects or {})
 
-    def frame(self, colour, index, *, uv=None, vector=None, match=None, depth=None,
-              alternate=None):
+    def frame(
+        self,
+        colour: _npt.ArrayLike,
+        index: _npt.ArrayLike,
+        *,
+        uv: Optional[_npt.ArrayLike] = None,
+        vector: Optional[_npt.ArrayLike] = None,
+        match: Optional[_npt.ArrayLike] = None,
+        depth: Optional[_npt.ArrayLike] = None,
+        alternate: Optional[_npt.ArrayLike] = None,
+    ) -> "_npt.NDArray[_np.float32]":
         """Blurs the next frame and returns its colour.
 
         colour: H x W x 3 or 4 float array, linear light, alpha
@@ -174,14 +203,30 @@ class Blur:
         depth: H x W, larger is farther (needed by depth_test).
         alternate: H x W, non-zero selects the alternate set.
 
-        Returns an H x W x 3 or 4 float32 array in the colour's form. Every
-        frame must have the first one's size, and alpha if it had alpha.
+        Arrays are read as they are, in one copy: float32 as floats,
+        integers of 32 bits and float64 exactly (object indexes and match
+        values above 2^24 included).
+
+        Returns an H x W x 3 or 4 float32 array in the colour's form, which
+        owns the blurred samples (no copy is made). Every frame must have
+        the first one's size, and alpha if it had alpha.
         """
         return self._blur.frame(colour, index, uv=uv, vector=vector, match=match, depth=depth,
                                 alternate=alternate)
 
-    def frame_file(self, path, output, *, colour, index, uv=None, vector=None, match=None,
-                   depth=None, alternate=None):
+    def frame_file(
+        self,
+        path: str,
+        output: str,
+        *,
+        colour: str,
+        index: str,
+        uv: Optional[str] = None,
+        vector: Optional[str] = None,
+        match: Optional[Tuple[str, str]] = None,
+        depth: Optional[str] = None,
+        alternate: Optional[str] = None,
+    ) -> None:
         """Blurs the next frame from one image file that holds all its
         passes (a renderer's multilayer EXR) and writes it to ``output``,
         whose extension sets the format, as ``pblur apply`` writes a frame.
@@ -197,6 +242,16 @@ class Blur:
                               match=match, depth=depth, alternate=alternate)
 
     @property
-    def frames(self):
+    def frames(self) -> int:
         """How many frames were blurred so far."""
         return self._blur.frames
+
+
+# Every setting of ``pblur apply`` that a sequence in memory takes, by its
+# option name with underscores, with the module's default: read from
+# Blur's signature, which is where each is declared.
+SETTINGS: Dict[str, Any] = {
+    name: parameter.default
+    for name, parameter in _inspect.signature(Blur.__init__).parameters.items()
+    if parameter.kind is parameter.KEYWORD_ONLY and name not in ("objects", "module")
+}

@@ -1,26 +1,34 @@
-"""Run by Blender (blender -b --factory-startup --python-exit-code 1 -P
-addon_render.py -- SOURCE PACKAGE_DIR OUT): builds a small scene, loads the
-pblur add-on and renders animations through it, for addon_test.cpp.
+"""Run by Blender (BLENDER_USER_SCRIPTS=SCRIPTS blender -b --factory-startup
+--python-exit-code 1 -P addon_render.py -- OUT), with the add-on as built
+(the package inside it) in SCRIPTS/addons/pblur_blender: enables it as
+Blender enables an installed add-on, builds a small scene and renders
+animations through it, for addon_test.cpp.
 
 OUT/blurred, OUT/sharp: a box moving right, a ball moving left with its blur
 Off, a still cube; mode opt-out, then mode none. OUT/grouped, OUT/alone: a
 near still part and a far part moving away from it, with the depth test,
 in one group and in none. OUT/index_a, OUT/index_b: the object index pass
-of each scene; OUT/objects.json: the indexes the add-on gave the objects
-and what it told the user after each render."""
+of each scene; OUT/objects.json: the indexes the add-on gave the objects,
+what it told the user after each render, what the scene lacked before
+and after the blur was switched on and after Set Up Passes ran, and the
+version Blender lists the add-on with. The first
+scene is set up by the operator; the depth test, switched on later, is
+left for the render to set up."""
 import json
 import math
 import os
 import sys
 
+import addon_utils
 import bpy
 
-source, package_dir, out = sys.argv[sys.argv.index("--") + 1:][:3]
-sys.path[:0] = [os.path.join(source, "blender"), package_dir]
-import pblur_blender  # noqa: E402
-from pblur_blender import render  # noqa: E402
+out = sys.argv[sys.argv.index("--") + 1]
+# The version Blender lists the add-on with, read without importing it.
+listed = [m.bl_info.get("version") for m in addon_utils.modules(refresh=True)
+          if m.__name__ == "pblur_blender"]
+addon_utils.enable("pblur_blender", default_set=True)
+from pblur_blender import render, scene_setup  # noqa: E402
 
-pblur_blender.register()
 scene = bpy.context.scene
 for ob in list(bpy.data.objects):
     bpy.data.objects.remove(ob)
@@ -101,7 +109,12 @@ tree.links.new(layers.outputs["IndexOB"], index_node.inputs["IndexOB"])
 
 messages = {}
 p = scene.pblur
+missing = scene_setup.missing(scene)
 p.enabled = True
+set_up = {"missing_before": ", ".join(missing),
+          "unchanged_by_enabling": scene_setup.missing(scene) == missing,
+          "operator": ", ".join(bpy.ops.pblur.set_up_passes()),
+          "missing_after": ", ".join(scene_setup.missing(scene))}
 
 
 def animate(name, shown, hidden, index_folder=None, **settings):
@@ -131,6 +144,8 @@ for ob in scene_b:
     ob.pblur.group = ""
 animate("alone", scene_b, scene_a)
 
+set_up["listed_version"] = ".".join(str(n) for n in listed[0]) if listed and listed[0] else ""
+
 with open(os.path.join(out, "objects.json"), "w") as f:
     json.dump({"indexes": {ob.name: ob.pass_index for ob in scene_a + scene_b},
-               "messages": messages}, f, indent=1)
+               "messages": messages, "set_up": set_up}, f, indent=1)

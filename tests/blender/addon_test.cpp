@@ -3,25 +3,28 @@
 // frames trail behind it, while the ball set to Off and the still cube come
 // out exactly as rendered (the same scene rendered with mode none); two parts
 // in one group let each other's streaks through the depth test; a still
-// render writes nothing and says why.
+// render writes nothing and says why; the scene is changed by Set Up Passes,
+// or by a render that says so, never by ticking the blur on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <string>
 
 #include "apply/input/frame_pattern.h"
+#include "project_version.h"
 #include "tests/tool/support.h"
 
 namespace qxv::tool::test {
 namespace {
 
-#ifdef QXV_PYTHON_DIR
-const char* const kPythonDir = QXV_PYTHON_DIR;
+#ifdef QXV_ADDON_DIR
+const char* const kAddonDir = QXV_ADDON_DIR;
 #else
-const char* const kPythonDir = nullptr;
+const char* const kAddonDir = nullptr;
 #endif
 
 bool BlenderRuns() { return std::system("blender --version >/dev/null 2>&1") == 0; }
@@ -34,11 +37,15 @@ std::string Text(const std::string& path) {
 class BlenderAddonTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!kPythonDir || !BlenderRuns()) return;
+    if (!kAddonDir || !BlenderRuns()) return;
     scratch_ = new ScratchFolder;
+    // The add-on as built, where Blender looks for a user's add-ons.
+    const std::string scripts = *scratch_ / "scripts";
+    std::filesystem::create_directories(scripts + "/addons");
+    std::filesystem::create_directory_symlink(kAddonDir, scripts + "/addons/pblur_blender");
     const std::string command =
-        "blender -b --factory-startup --python-exit-code 1 -P " + std::string(QXV_SOURCE_DIR) +
-        "/tests/blender/addon_render.py -- " + QXV_SOURCE_DIR + " " + kPythonDir + " " +
+        "BLENDER_USER_SCRIPTS=" + scripts + " blender -b --factory-startup --python-exit-code 1 "
+        "-P " + std::string(QXV_SOURCE_DIR) + "/tests/blender/addon_render.py -- " +
         (*scratch_ / "") + " >" + (*scratch_ / "blender.log") + " 2>&1";
     rendered_ = std::system(command.c_str()) == 0;
   }
@@ -47,7 +54,7 @@ class BlenderAddonTest : public ::testing::Test {
     scratch_ = nullptr;
   }
   void SetUp() override {
-    if (!kPythonDir) GTEST_SKIP() << "configure with -DQXV_BUILD_PYTHON=ON to build the package";
+    if (!kAddonDir) GTEST_SKIP() << "configure with -DQXV_BUILD_PYTHON=ON to build the package";
     if (!scratch_) GTEST_SKIP() << "blender does not run (scripts/install-test-deps.sh)";
     ASSERT_TRUE(rendered_) << Text(*scratch_ / "blender.log");
   }
@@ -146,13 +153,40 @@ TEST_F(BlenderAddonTest, PartsOfOneGroupLetEachOthersStreaksThrough) {
   EXPECT_EQ(elsewhere, 0) << "pixels away from the near part changed";
 }
 
-TEST_F(BlenderAddonTest, TellsWhatWasWrittenAndWhyAStillRenderWritesNothing) {
+TEST_F(BlenderAddonTest, TellsWhatWasWrittenAndWhatWasSetUp) {
   const std::string report = Text(At("objects.json"));
-  EXPECT_NE(report.find("\"blurred\": \"3 frames (1 to 3) written to "), std::string::npos)
-      << report;
-  EXPECT_NE(report.find("\"still\": \"nothing written: a still render is not blurred"),
+  // What the report holds under a name, as addon_render.py wrote it.
+  const auto said = [&report](const std::string& name) {
+    std::smatch m;
+    const std::regex pattern("\"" + name + "\": (\"[^\"]*\"|true|false)");
+    return std::regex_search(report, m, pattern) ? std::string(m[1]) : "(not in the report)";
+  };
+  const struct {
+    const char* name;
+    const char* begins;  // what it says, from its start
+    const char* why;
+  } cases[] = {
+      {"missing_before", "\"the Vector pass, ", "a new scene lacks the Vector pass"},
+      {"unchanged_by_enabling", "true", "ticking Blur Animation Renders changed the scene"},
+      {"operator", "\"FINISHED\"", "Set Up Passes did nothing"},
+      {"missing_after", "\"\"", "Set Up Passes left something out"},
+      {"blurred", "\"3 frames (1 to 3) written to ", "an animation's summary"},
+      {"still", "\"nothing written: a still render is not blurred", "a still render's"},
+      {"grouped", "\"3 frames (1 to 3) written to ", "an animation's summary"},
+      {"listed_version", "\"" QXV_VERSION "\"", "Blender lists another version, or none"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(said(c.name).rfind(c.begins, 0), 0u) << c.name << ": " << c.why << "\n" << report;
+  }
+  // The depth test, switched on after Set Up Passes, needs the Z pass: the
+  // render set it up and said so, and only then.
+  EXPECT_NE(said("grouped").find("; Set Up Passes had not been run, so the render set up the Z "
+                                 "pass (for the depth test)"),
             std::string::npos)
       << report;
+  for (const char* name : {"blurred", "sharp", "alone"}) {
+    EXPECT_EQ(said(name).find("Set Up Passes"), std::string::npos) << name << "\n" << report;
+  }
 }
 
 }  // namespace

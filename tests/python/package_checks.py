@@ -117,7 +117,8 @@ def errors_name_the_setting():
          "--mode: expected all, opt-in, opt-out or none, got 'some'"),
         ("fractional trails", lambda: pblur.Blur(trails=2.5), pblur.Error,
          "--trails: expected a whole number from 0 to 255, got '2.5'"),
-        ("unknown setting", lambda: pblur.Blur(speed=3), TypeError, "unknown setting 'speed'"),
+        ("unknown setting", lambda: pblur.Blur(speed=3), TypeError,
+         "unexpected keyword argument 'speed'"),
         ("object index 0", lambda: pblur.Blur(objects={0: pblur.Object()}), TypeError,
          "object index 0"),
         ("missing module", lambda: pblur.Blur(module="/nowhere/libQXVpblur.so"), pblur.Error,
@@ -158,8 +159,97 @@ def errors_name_the_setting():
     check("frames counted", blur.frames == 2, "frames %d" % blur.frames)
 
 
+def with_match(f):
+    """The scene with match values: each object's x and y at frame 0, its
+    x set apart by 1000 per object."""
+    colour, index, depth, vector = scene(f)
+    yy, xx = np.mgrid[0:H, 0:W]
+    match = np.zeros((H, W, 2), np.int64)
+    on = index > 0
+    match[..., 0][on] = (xx + vector[..., 0] * f + 1000 * index)[on]
+    match[..., 1][on] = yy[on]
+    return colour, index, match
+
+
+def run_arrays(frames, objects=None, **kinds):
+    """Frames blurred with each pass made by kinds[name](array) first."""
+    blur = pblur.Blur(streak_length=30, mode="opt-out", objects=objects)
+    out = []
+    for f in range(frames):
+        colour, index, match = with_match(f)
+        passes = {"colour": colour, "index": index, "match": match.astype(np.int32)}
+        for name, kind in kinds.items():
+            passes[name] = kind(passes[name])
+        out.append(blur.frame(passes.pop("colour"), passes.pop("index"), **passes))
+    return out
+
+
+def arrays_are_read_as_they_are():
+    """Every layout and type gives what float32 colour and int32 indexes
+    and match values in row-major order give."""
+    reference = run_arrays(3)
+
+    def reversed_rows(a):  # a view walking rows backwards
+        return np.ascontiguousarray(a[::-1])[::-1]
+
+    cases = [
+        ("colour in column-major order", dict(colour=np.asfortranarray)),
+        ("colour a view of every other channel",
+         dict(colour=lambda c: np.repeat(c, 2, axis=2)[..., ::2])),
+        ("colour big-endian", dict(colour=lambda c: c.astype(">f4"))),
+        ("colour float64", dict(colour=lambda c: c.astype(np.float64))),
+        ("match with rows reversed", dict(match=reversed_rows)),
+        ("index uint8, match uint16", dict(index=lambda i: i.astype(np.uint8),
+                                           match=lambda m: m.astype(np.uint16))),
+        ("index int16, match int64", dict(index=lambda i: i.astype(np.int16),
+                                          match=lambda m: m.astype(np.int64))),
+        ("index big-endian int32, match float64", dict(index=lambda i: i.astype(">i4"),
+                                                       match=lambda m: m.astype(np.float64))),
+    ]
+    for name, kinds in cases:
+        out = run_arrays(3, **kinds)
+        check(name, all(np.array_equal(a, b) for a, b in zip(out, reference)),
+              "differs from float32 and int32 arrays in row-major order")
+    half = run_arrays(2, colour=lambda c: c.astype(np.float16))
+    rounded = run_arrays(2, colour=lambda c: c.astype(np.float16).astype(np.float32))
+    check("colour float16", all(np.array_equal(a, b) for a, b in zip(half, rounded)),
+          "differs from its values as float32")
+    out = reference[-1]
+    check("result handed over", type(out.base).__name__ == "PyCapsule"
+          and out.flags.writeable and out.flags.c_contiguous and out.dtype == np.float32,
+          "base %r, flags %s" % (type(out.base), out.flags))
+
+
+def integers_above_2_24_stay_exact():
+    """Object indexes and match values that float32 cannot hold give what
+    small ones give; through float32 they would not (so the scene tells)."""
+    ball_off = {2: pblur.Object(blur=False)}
+    reference = run_arrays(3, objects=ball_off)
+    far = 2 ** 25  # float32 holds every 4th integer here: the box and ball would merge
+    cases = [
+        ("index int32 + 2^25", {far + 2: pblur.Object(blur=False)},
+         dict(index=lambda i: np.where(i > 0, i + far, 0).astype(np.int32))),
+        ("index int64 + 2^31", {2 ** 31 + 2: pblur.Object(blur=False)},
+         dict(index=lambda i: np.where(i > 0, i + 2 ** 31, 0).astype(np.int64))),
+        ("match int32 + 2^30", ball_off,
+         dict(match=lambda m: np.where(m != 0, m + 2 ** 30, 0).astype(np.int32))),
+        ("match uint32 + 3 x 2^30", ball_off,
+         dict(match=lambda m: np.where(m != 0, m + 3 * 2 ** 30, 0).astype(np.uint32))),
+    ]
+    for name, objects, kinds in cases:
+        out = run_arrays(3, objects=objects, **kinds)
+        check(name, all(np.array_equal(a, b) for a, b in zip(out, reference)),
+              "differs from small values")
+        through_float = {k: (lambda kind: lambda a: kind(a).astype(np.float32))(kind)
+                         for k, kind in kinds.items()}
+        out = run_arrays(3, objects=objects, **through_float)
+        check(name, not all(np.array_equal(a, b) for a, b in zip(out, reference)),
+              "through float32 gives the same: the case shows nothing")
+
+
 for test in (objects_keep_or_lose_their_blur, reverse_streak_runs_ahead, groups_share_occlusion,
-             errors_name_the_setting):
+             errors_name_the_setting, arrays_are_read_as_they_are,
+             integers_above_2_24_stay_exact):
     test()
 for failure in failures:
     print("FAILED:", failure)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "apply/input/frame_pattern.h"
+#include "project_version.h"
 #include "tests/tool/support.h"
 
 namespace qxv::tool::test {
@@ -21,10 +22,12 @@ namespace {
 constexpr bool kBuilt = true;
 const char* const kPythonDir = QXV_PYTHON_DIR;
 const char* const kPython = QXV_PYTHON;
+const char* const kAddonDir = QXV_ADDON_DIR;
 #else
 constexpr bool kBuilt = false;
 const char* const kPythonDir = "";
 const char* const kPython = "";
+const char* const kAddonDir = "";
 #endif
 
 constexpr std::uint32_t kWidth = 48, kHeight = 32;
@@ -247,6 +250,42 @@ TEST(PythonPackageTest, ObjectsGroupsAndErrorsBehave) {
   ScratchFolder scratch;
   const std::string log = scratch / "python.log";
   EXPECT_EQ(RunPython("package_checks.py", "", log), 0) << LogText(log);
+}
+
+TEST(PythonPackageTest, EveryVersionIsTheProjects) {
+  if (!kBuilt) GTEST_SKIP() << "configure with -DQXV_BUILD_PYTHON=ON to build the package";
+  ScratchFolder scratch;
+  const std::string log = scratch / "python.log";
+  const std::string arguments =
+      std::string(QXV_VERSION) + " " + kAddonDir + " " + std::string(QXV_SOURCE_DIR);
+  EXPECT_EQ(RunPython("versions.py", arguments, log), 0) << LogText(log);
+}
+
+// Two Blurs used from two threads at once, one reading and writing files
+// and the other blurring arrays, give what each gives alone, and neither
+// holds Python while it blurs (two_threads.py).
+TEST(PythonPackageTest, TwoThreadsBlurAsOneAfterTheOther) {
+  if (!kBuilt) GTEST_SKIP() << "configure with -DQXV_BUILD_PYTHON=ON to build the package";
+  ScratchFolder scratch;
+  for (int f = 1; f <= kFrames; ++f) {
+    const Frame frame = Render(f);
+    const std::string at = "_" + std::to_string(f);
+    std::vector<std::pair<std::string, Pass>> channels;
+    for (std::size_t k = 0; k < 4; ++k) {
+      channels.emplace_back(std::string(1, "RGBA"[k]), Channel(frame.colour, 4, k));
+    }
+    channels.emplace_back("IndexOB.V", frame.index);
+    channels.emplace_back("Vector.X", Channel(frame.vector, 2, 0));
+    channels.emplace_back("Vector.Y", Channel(frame.vector, 2, 1));
+    WriteFloatChannels(scratch / ("frame" + at + ".exr"), kWidth, kHeight, channels);
+    WriteRaw(scratch / ("colour" + at + ".f32"), frame.colour);
+    WriteRaw(scratch / ("index" + at + ".f32"), frame.index);
+    WriteRaw(scratch / ("match" + at + ".f32"), frame.match);
+  }
+  const std::string log = scratch / "python.log";
+  const std::string arguments = (scratch / "") + " " + std::to_string(kWidth) + " " +
+                                std::to_string(kHeight) + " " + std::to_string(kFrames);
+  EXPECT_EQ(RunPython("two_threads.py", arguments, log), 0) << LogText(log);
 }
 
 }  // namespace

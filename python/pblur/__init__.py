@@ -151,7 +151,8 @@ class Blur:
     Each frame is blurred with Python released, so other threads run
     meanwhile; two ``Blur``s may be used from two threads. The module
     blurs one frame at a time in a process, while reading and writing
-    files (``frame_file``) go on in parallel.
+    files (``frame_file``) go on in parallel. With jitter, use a ``Blur``
+    from one thread only: the jitter generator's state is the thread's.
     """
 
     def __init__(

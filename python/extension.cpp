@@ -16,6 +16,7 @@
 #include "apply/colour/colour_frame.h"
 #include "apply/output/folders.h"
 #include "apply/blur/frame_blur.h"
+#include "apply/input/image_input.h"
 #include "apply/input/pass_source.h"
 #include "apply/blur/module_loader.h"
 #include "apply/blur/object_settings.h"

@@ -79,7 +79,7 @@ int RunDemo(const Options& o, const sim::ModuleExports& module, std::ostream& ou
     // The message starts a line of its own and says which picture failed.
     bar.Finish();
     const std::string what = f > o.frames ? "contact sheet" : "frame " + std::to_string(f);
-    throw apply::ApplyError(e.status, "--out: " + what + ": " + e.what());
+    throw e.Within("--out: " + what + ": ");
   }
   const double seconds = bar.Finish();
   if (!o.quiet) {

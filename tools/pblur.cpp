@@ -50,7 +50,7 @@ int RunPblur(const std::vector<std::string>& args, const sim::ModuleExports* lin
                                             : RunApply(options, module.entry(), out, err);
   } catch (const apply::ApplyError& e) {
     err << "pblur: " << e.what() << "\n";
-    return e.status;
+    return e.ExitStatus();
   } catch (const std::exception& e) {
     err << "pblur: " << e.what() << "\n";
     return apply::kExitInput;

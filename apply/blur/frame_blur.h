@@ -9,7 +9,7 @@
 #include "sim/module_exports.h"
 #include "apply/run/apply_settings.h"
 #include "apply/input/frame_inputs.h"
-#include "apply/input/image_file.h"
+#include "apply/output/image_output.h"
 #include "apply/blur/module_blur.h"
 #include "apply/passes/pass_converter.h"
 
@@ -18,7 +18,7 @@ namespace qxv::apply {
 class FrameBlur {
  public:
   // Uses the settings' edits, tile, vector scale and objects (the patterns
-  // are the caller's, who keeps the settings alive). Throws an input error
+  // are the caller's, who keeps the settings alive). Throws a module error
   // when the module will not make its objects.
   FrameBlur(const sim::ModuleExports& module, const ApplySettings& settings);
 

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "apply/apply_error.h"
+#include "apply/message_text.h"
 
 namespace qxv::apply {
 namespace {
@@ -46,7 +47,7 @@ std::string WithSlash(const std::string& folder) {
 sim::ModuleExports LoadModule(const std::string& path) {
   sim::ModuleExports module;
   std::string why;
-  if (!sim::LoadModuleFile(path, &module, &why)) InputError("module " + path + ": " + why);
+  if (!sim::LoadModuleFile(path, &module, &why)) ModuleError("module " + path + ": " + why);
   return module;
 }
 
@@ -58,13 +59,13 @@ std::vector<std::string> ModuleFolders(const char* argv0) {
 }
 
 std::string FindModule(const std::vector<std::string>& folders) {
-  std::string lookedIn;
+  std::vector<std::string> lookedIn;
   for (const std::string& folder : folders) {
     const std::string candidate = WithSlash(folder) + kModuleFile;
     if (Exists(candidate)) return candidate;
-    lookedIn += (lookedIn.empty() ? "" : ", ") + WithSlash(folder);
+    lookedIn.push_back(WithSlash(folder));
   }
-  InputError(std::string("module ") + kModuleFile + " not found in " + lookedIn +
+  ModuleError(std::string("module ") + kModuleFile + " not found in " + Joined(lookedIn) +
              "; give its path with --module FILE");
 }
 

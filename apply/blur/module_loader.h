@@ -8,7 +8,7 @@
 
 namespace qxv::apply {
 
-// Throws an input error naming the file when it cannot be loaded or lacks
+// Throws a module error naming the file when it cannot be loaded or lacks
 // an export.
 sim::ModuleExports LoadModule(const std::string& path);
 
@@ -16,7 +16,7 @@ sim::ModuleExports LoadModule(const std::string& path);
 // program's folder, then the one above it (the build tree's layout).
 std::vector<std::string> ModuleFolders(const char* argv0);
 
-// The module file in the first of the folders that has one. Throws an input
+// The module file in the first of the folders that has one. Throws a module
 // error naming every folder looked in, and --module, when none has it.
 std::string FindModule(const std::vector<std::string>& folders);
 

@@ -10,8 +10,9 @@
 
 #include "apply/apply_error.h"
 #include "apply/flag_errors.h"
+#include "apply/message_text.h"
 #include "apply/input/frame_pattern.h"
-#include "apply/input/image_file.h"
+#include "apply/input/image_input.h"
 #include "apply/input/pass_source.h"
 #include "host/parameter_block.h"
 
@@ -57,12 +58,6 @@ bool NamedAsUv(const std::vector<std::string>& channels) {
     if (last == "U" || last == "V" || leaf == "UV" || leaf == "UVMAP") return true;
   }
   return false;
-}
-
-std::string Joined(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
-  return out;
 }
 
 }  // namespace

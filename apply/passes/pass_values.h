@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "apply/input/image_file.h"
+#include "apply/input/channel_image.h"
 
 namespace qxv::apply {
 

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "apply/input/frame_pattern.h"
+#include "apply/input/image_input.h"
 #include "apply/apply_error.h"
 #include "apply/flag_errors.h"
 #include "apply/passes/pass_converter.h"

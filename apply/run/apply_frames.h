@@ -8,7 +8,7 @@
 
 #include "apply/run/apply_settings.h"
 #include "apply/colour/colour_frame.h"
-#include "apply/input/image_file.h"
+#include "apply/input/channel_image.h"
 #include "apply/passes/pass_values.h"
 #include "apply/run/run_plan.h"
 #include "apply/passes/surface_tracker.h"

@@ -10,7 +10,7 @@
 #include "apply/flag_errors.h"
 #include "apply/run/handoff.h"
 #include "apply/input/header_scan.h"
-#include "apply/input/image_file.h"
+#include "apply/output/image_output.h"
 #include "apply/blur/module_blur.h"
 
 namespace qxv::apply {
@@ -31,7 +31,7 @@ void Write(const ApplySettings& o, BlurredFrame& frame) {
     try {
       WriteImage(target, ColourPicture(in.colour, in.codes, frame.blurred, in.outputBits));
     } catch (const ApplyError& e) {
-      throw ApplyError(e.status, "frame " + std::to_string(in.number) + ": " + e.what());
+      throw e.Within("frame " + std::to_string(in.number) + ": ");
     }
   });
 }
@@ -48,7 +48,7 @@ constexpr int kFramesUnderWay = 3;  // one read, one blurred, one written
   const double pixels = static_cast<double>(size.width) * size.height;
   const long long megabytes =
       static_cast<long long>(pixels * kBytesPerPixel * kFramesUnderWay / 1.0e6) + 1;
-  InputError("frame " + std::to_string(frame) + ": not enough memory: " +
+  MemoryError("frame " + std::to_string(frame) + ": not enough memory: " +
              std::to_string(size.width) + "x" + std::to_string(size.height) +
              " frames need about " + std::to_string(megabytes) + " MB");
 }

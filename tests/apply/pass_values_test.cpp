@@ -159,7 +159,7 @@ TEST(ApplyPassSourceTest, ChoosesChannelsByLayerNameOrList) {
       ChooseChannels("f.exr", blender, c.request, c.shape);
       ADD_FAILURE() << "no error";
     } catch (const ApplyError& e) {
-      EXPECT_EQ(e.status, kExitInput);
+      EXPECT_EQ(e.kind, ErrorKind::Input);
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
   }

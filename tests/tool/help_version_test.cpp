@@ -16,7 +16,6 @@ namespace {
 
 using apply::FindModule;
 using apply::ModuleFolders;
-using apply::kExitInput;
 
 struct HelpCase {
   std::vector<std::string> args;
@@ -66,7 +65,7 @@ TEST(ToolModuleTest, AMissingModuleNamesEveryPlaceLookedInAndTheFlag) {
     ADD_FAILURE() << "no error";
   } catch (const apply::ApplyError& e) {
     const std::string message = e.what();
-    EXPECT_EQ(e.status, kExitInput);
+    EXPECT_EQ(e.kind, apply::ErrorKind::Module);
     for (const std::string& folder : folders) {
       EXPECT_NE(message.find(folder + "/"), std::string::npos) << message;
     }

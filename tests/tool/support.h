@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "apply/input/image_file.h"
+#include "apply/input/image_input.h"
+#include "apply/output/image_output.h"
 #include "apply/blur/module_loader.h"
 
 namespace qxv::tool::test {

@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "apply/run/apply_frames.h"
-#include "apply/run/apply_settings.h"
 #include "apply/colour/colour_frame.h"
+#include "apply/passes/converted_frame.h"
+#include "apply/run/apply_settings.h"
 #include "sim/module_exports.h"
 
 namespace qxv::apply {
@@ -29,7 +29,7 @@ class ModuleBlur {
   // Blurs the frame's colour codes, and its alpha when it has one, in
   // order from frame to frame; throws a module error naming the frame when
   // the module fails it.
-  ColourCodes Blur(FrameInput& frame);
+  ColourCodes Blur(ConvertedFrame& frame);
 
  private:
   sim::ModuleExports module_;

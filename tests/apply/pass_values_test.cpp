@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "apply/input/pass_source.h"
+#include "apply/colour/srgb.h"
 #include "apply/passes/pass_values.h"
 #include "apply/apply_error.h"
 

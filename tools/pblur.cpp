@@ -34,9 +34,10 @@ class LoadedModule {
 }  // namespace
 
 int RunPblur(const std::vector<std::string>& args, const sim::ModuleExports* linked, const char* argv0,
-             std::ostream& out, std::ostream& err) {
+             std::ostream& out, std::ostream& err, apply::WriteFault* writeFault) {
   try {
-    const Options options = ParseCommandLine(args);
+    Options options = ParseCommandLine(args);
+    options.writeFault = writeFault;
     if (options.command == Command::Help) {
       PrintHelp(out, options.helpTopic);
       return 0;

@@ -123,7 +123,7 @@ void CheckWritable(const std::string& flag, const std::string& path) {
   }
 }
 
-void WriteImage(const std::string& path, const OutputImage& image) {
+void WriteImage(const std::string& path, const OutputImage& image, WriteFault* fault) {
   auto output = OIIO::ImageOutput::create(path);
   if (!output) OutputError(path + ": no image format writes this name");
   const OIIO::TypeDesc type = image.bits == 32   ? OIIO::TypeDesc::FLOAT
@@ -140,7 +140,7 @@ void WriteImage(const std::string& path, const OutputImage& image) {
                     output->write_image(type, stored.data()) && output->close();
     if (!ok) OutputError(path + ": cannot write (" + FirstLine(output->geterror()) + ")");
     output.reset();
-    const std::string failure = WriteWholeFile(path, encoded);
+    const std::string failure = WriteWholeFile(path, encoded, fault);
     if (!failure.empty()) OutputError(path + ": cannot write (" + failure + ")");
     return;
   }

@@ -10,6 +10,8 @@
 
 namespace qxv::apply {
 
+struct WriteFault;
+
 // A picture to write: 8- or 16-bit integer samples, or 32-bit float
 // samples for formats that store them, such as OpenEXR.
 struct OutputImage {
@@ -36,7 +38,8 @@ void CheckWritable(const std::string& flag, const std::string& path);
 // so a failed write never leaves a partial file under the final name.
 // Formats are written for speed where they allow it: PNG with light
 // compression, OpenEXR as 32-bit float with a fast lossless compression.
-// Throws an output error naming the file.
-void WriteImage(const std::string& path, const OutputImage& image);
+// Throws an output error naming the file. Files that go out in one checked
+// write fail as `fault` says when it is not null.
+void WriteImage(const std::string& path, const OutputImage& image, WriteFault* fault = nullptr);
 
 }  // namespace qxv::apply

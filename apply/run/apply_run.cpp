@@ -31,7 +31,8 @@ void Write(const ApplySettings& o, BlurredFrame& frame) {
   in.codes.colour = std::move(in.passes.colour);
   ForFlag("--output", [&] {
     try {
-      WriteImage(target, ColourPicture(in.colour, in.codes, frame.blurred, in.outputBits));
+      WriteImage(target, ColourPicture(in.colour, in.codes, frame.blurred, in.outputBits),
+                 o.writeFault);
     } catch (const ApplyError& e) {
       throw e.Within("frame " + std::to_string(in.number) + ": ");
     }

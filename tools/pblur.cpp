@@ -5,7 +5,7 @@
 #include "project_version.h"
 #include "tools/apply_command.h"
 #include "tools/demo_command.h"
-#include "tools/options.h"
+#include "tools/command_line.h"
 #include "apply/apply_error.h"
 
 namespace qxv::tool {

@@ -1,4 +1,4 @@
-#include "tools/options.h"
+#include "tools/command_line.h"
 
 #include <algorithm>
 

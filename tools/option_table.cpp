@@ -116,7 +116,7 @@ const OptionSpec kSettings[] = {
      [](Options& o, const std::string& f, const std::string& v) {
        o.tile = Dimensions(f, v, 8, 512);
      }},
-    {"--module", "FILE", kBoth, "the module to load (libQXVpblur.so next to or above pblur)",
+    {"--module", "FILE", kBoth, "the module to load (libQXVpblur.so beside pblur, above it, or in ../lib/qxvpblur)",
      [](Options& o, const std::string&, const std::string& v) { o.modulePath = v; }},
     {"--quiet", nullptr, kBoth, "no progress bar and no summary",
      [](Options& o, const std::string&, const std::string&) { o.quiet = true; }},

@@ -55,7 +55,12 @@ std::vector<std::string> ModuleFolders(const char* argv0) {
   const std::string program = ProgramPath(argv0);
   const std::string::size_type slash = program.find_last_of("/\\");
   const std::string folder = slash == std::string::npos ? "." : program.substr(0, slash);
-  return {folder, Parent(folder)};
+  std::vector<std::string> folders = {folder, Parent(folder)};
+#if defined(QXV_INSTALLED_MODULE_FOLDER)
+  folders.push_back(
+      (std::filesystem::path(folder) / QXV_INSTALLED_MODULE_FOLDER).lexically_normal().string());
+#endif
+  return folders;
 }
 
 std::string FindModule(const std::vector<std::string>& folders) {

@@ -13,7 +13,9 @@ namespace qxv::apply {
 sim::ModuleExports LoadModule(const std::string& path);
 
 // Where the module is looked for when --module is not given: the running
-// program's folder, then the one above it (the build tree's layout).
+// program's folder, then the one above it (the build tree's layout), then
+// where `cmake --install` puts it beside an installed program
+// (PREFIX/lib/qxvpblur for PREFIX/bin/pblur).
 std::vector<std::string> ModuleFolders(const char* argv0);
 
 // The module file in the first of the folders that has one. Throws a module

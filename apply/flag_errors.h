@@ -15,7 +15,7 @@ auto ForFlag(const std::string& flag, Work&& work) -> decltype(work()) {
   } catch (const ApplyError& e) {
     const std::string message = e.what();
     if (message.rfind(flag + ": ", 0) == 0) throw;
-    throw ApplyError(e.status, flag + ": " + message);
+    throw e.Within(flag + ": ");
   }
 }
 

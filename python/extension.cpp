@@ -17,7 +17,9 @@
 #include "apply/colour/colour_frame.h"
 #include "apply/output/folders.h"
 #include "apply/blur/frame_blur.h"
+#include "apply/input/image_input.h"
 #include "apply/input/pass_source.h"
+#include "apply/input/pass_table.h"
 #include "apply/blur/module_loader.h"
 #include "apply/blur/object_settings.h"
 #include "python/numpy_images.h"
@@ -39,9 +41,7 @@ const char* const kSettingFlags[] = {
 const tool::OptionSpec& Setting(const std::string& flag) {
   for (const char* allowed : kSettingFlags) {
     if (flag != allowed) continue;
-    for (std::size_t k = 0; k < tool::kOptionCount; ++k) {
-      if (flag == tool::kOptions[k].name) return tool::kOptions[k];
-    }
+    if (const tool::OptionSpec* spec = tool::FindOption(flag)) return *spec;
   }
   apply::UsageError(flag + ": not a setting of pblur.Blur");
 }
@@ -115,11 +115,7 @@ class Blur {
 
   // One source of match values, and depth where the depth test needs it.
   void CheckSources(bool uv, bool vector, bool match, bool depth) const {
-    const int given = int{uv} + int{vector} + int{match};
-    if (given != 1) {
-      apply::UsageError(std::string(given == 0 ? "missing" : "more than one") +
-                        " source of match values: give match, uv or vector");
-    }
+    apply::CheckOneMatchSource(int{uv} + int{vector} + int{match}, "match, uv or vector");
     if (settings_.edits.depthTest.value_or(false) && !depth) {
       apply::UsageError("depth_test: needs depth, the depth pass");
     }

@@ -24,12 +24,15 @@ std::string FramePath(const std::string& folder, const char* stem, int frame) {
   return folder + "/" + apply::FrameName(std::string(stem) + "_%03d.png", frame);
 }
 
-void WritePasses(const std::string& folder, int frame, const sim::PassImages& p) {
-  apply::WriteImage(FramePath(folder, "index", frame), apply::ValueImage(p.index, p.width, p.height));
-  apply::WriteImage(FramePath(folder, "match1", frame), apply::ValueImage(p.match1, p.width, p.height));
-  apply::WriteImage(FramePath(folder, "match2", frame), apply::ValueImage(p.match2, p.width, p.height));
-  apply::WriteImage(FramePath(folder, "depth", frame), apply::ValueImage(p.depth, p.width, p.height));
-  apply::WriteImage(FramePath(folder, "alternate", frame), apply::ValueImage(p.alternate, p.width, p.height));
+void WritePasses(const std::string& folder, int frame, const sim::PassImages& p,
+                 apply::WriteFault* fault) {
+  const std::pair<const char*, const std::vector<std::uint32_t>*> passes[] = {
+      {"index", &p.index}, {"match1", &p.match1}, {"match2", &p.match2},
+      {"depth", &p.depth}, {"alternate", &p.alternate}};
+  for (const auto& [stem, values] : passes) {
+    apply::WriteImage(FramePath(folder, stem, frame), apply::ValueImage(*values, p.width, p.height),
+                      fault);
+  }
 }
 
 }  // namespace
@@ -61,25 +64,27 @@ int RunDemo(const Options& o, const sim::ModuleExports& module, std::ostream& ou
     for (; f <= o.frames; ++f) {
       scene.Render(f, o.frames, &passes);
       frame.Load(passes);
-      if (o.writePasses) WritePasses(o.outDir, f, passes);
+      if (o.writePasses) WritePasses(o.outDir, f, passes, o.writeFault);
       if (f > 0 || o.writePasses) {
         apply::WriteImage(FramePath(o.outDir, "rendered", f),
-                          apply::ColourImage(passes.colour, {}, o.size.width, o.size.height, false));
+                          apply::ColourImage(passes.colour, {}, o.size.width, o.size.height, false),
+                          o.writeFault);
       }
       session.Render(scene.List(), frame, f);
       if (f == 0) continue;  // the lead-in only gives frame 1 its previous frame
       const ColourFrame blurred = frame.Colour();
       sheet.Add(f, passes.colour, blurred);
       apply::WriteImage(FramePath(o.outDir, "blurred", f),
-                        apply::ColourImage(blurred, {}, o.size.width, o.size.height, false));
+                        apply::ColourImage(blurred, {}, o.size.width, o.size.height, false),
+                        o.writeFault);
       bar.Update(f);
     }
-    apply::WriteImage(sheetPath, sheet.Picture());
+    apply::WriteImage(sheetPath, sheet.Picture(), o.writeFault);
   } catch (const apply::ApplyError& e) {
     // The message starts a line of its own and says which picture failed.
     bar.Finish();
     const std::string what = f > o.frames ? "contact sheet" : "frame " + std::to_string(f);
-    throw apply::ApplyError(e.status, "--out: " + what + ": " + e.what());
+    throw e.Within("--out: " + what + ": ");
   }
   const double seconds = bar.Finish();
   if (!o.quiet) {

@@ -1,14 +1,15 @@
 #include "tools/option_table.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <iterator>
 
 #include "host/parameter_block.h"
 #include "apply/input/frame_pattern.h"
 #include "apply/blur/object_settings.h"
 #include "apply/input/pass_source.h"
+#include "apply/input/pass_table.h"
 #include "apply/apply_error.h"
 
 namespace qxv::tool {
@@ -67,9 +68,9 @@ std::string Pattern(const std::string& flag, const std::string& value) {
   return value;
 }
 
-}  // namespace
 
-const OptionSpec kOptions[] = {
+// Every option but the passes', which come from the pass table.
+const OptionSpec kSettings[] = {
     {"--streak-length", "X", kBoth, "streak length in tenths of each pixel's motion (5; demo 10)",
      [](Options& o, const std::string& f, const std::string& v) {
        o.edits.streakLength = Number(f, v);
@@ -115,7 +116,7 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string& f, const std::string& v) {
        o.tile = Dimensions(f, v, 8, 512);
      }},
-    {"--module", "FILE", kBoth, "the module to load (libQXVpblur.so next to or above pblur)",
+    {"--module", "FILE", kBoth, "the module to load (libQXVpblur.so beside pblur, above it, or in ../lib/qxvpblur)",
      [](Options& o, const std::string&, const std::string& v) { o.modulePath = v; }},
     {"--quiet", nullptr, kBoth, "no progress bar and no summary",
      [](Options& o, const std::string&, const std::string&) { o.quiet = true; }},
@@ -131,42 +132,12 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string&, const std::string& v) { o.outDir = v; }},
     {"--passes", nullptr, kDemo, "also write the render passes, ready for pblur apply",
      [](Options& o, const std::string&, const std::string&) { o.writePasses = true; }},
-    {"--colour", "PAT", kApply, "colour frames, RGB or RGBA (required)",
-     [](Options& o, const std::string& f, const std::string& v) {
-       o.colour = apply::ParsePassSource(f, v);
-     }},
-    {"--index", "PAT", kApply, "object index frames, 0 = background (required)",
-     [](Options& o, const std::string& f, const std::string& v) {
-       o.index = apply::ParsePassSource(f, v);
-     }},
-    {"--uv", "PAT", kApply, "UV frames, two channels: both match values",
-     [](Options& o, const std::string& f, const std::string& v) { o.uv = apply::ParsePassSource(f, v); }},
-    {"--vector", "PAT", kApply, "motion vector frames, two channels: match values derived",
-     [](Options& o, const std::string& f, const std::string& v) {
-       o.vector = apply::ParsePassSource(f, v);
-     }},
     {"--vector-scale", "S[,SY]", kApply, "multiplies the vectors' x and y first (1,1)",
      [](Options& o, const std::string& f, const std::string& v) {
        const std::string::size_type comma = v.find(',');
        o.vectorScaleX = Signed(f, v.substr(0, comma));
        o.vectorScaleY =
            comma == std::string::npos ? o.vectorScaleX : Signed(f, v.substr(comma + 1));
-     }},
-    {"--match1", "PAT", kApply, "first match value frames, with --match2",
-     [](Options& o, const std::string& f, const std::string& v) {
-       o.match1 = apply::ParsePassSource(f, v);
-     }},
-    {"--match2", "PAT", kApply, "second match value frames, with --match1",
-     [](Options& o, const std::string& f, const std::string& v) {
-       o.match2 = apply::ParsePassSource(f, v);
-     }},
-    {"--depth", "PAT", kApply, "depth frames, larger is farther (needed by --depth-test)",
-     [](Options& o, const std::string& f, const std::string& v) {
-       o.depth = apply::ParsePassSource(f, v);
-     }},
-    {"--alternate", "PAT", kApply, "alternate-set masks, non-zero = alternate",
-     [](Options& o, const std::string& f, const std::string& v) {
-       o.alternate = apply::ParsePassSource(f, v);
      }},
     {"--objects", "FILE", kApply,
      "per-object settings, JSON keyed by object index: blur, reverse, group (none)",
@@ -190,7 +161,70 @@ const OptionSpec kOptions[] = {
      }},
 };
 
-const std::size_t kOptionCount = std::size(kOptions);
+// A pass's files, as the pass table names the pass.
+void SetPass(Options& o, const std::string& flag, const std::string& value) {
+  for (const apply::PassRow& row : apply::kPasses) {
+    if (flag == row.flag) o.*row.source = apply::ParsePassSource(flag, value);
+  }
+}
+
+// The edits that turn one text into the other, one character at a time.
+std::size_t Distance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+const std::vector<OptionSpec>& AllOptions() {
+  static const std::vector<OptionSpec> all = [] {
+    std::vector<OptionSpec> options;
+    for (const OptionSpec& s : kSettings) {
+      if (s.commands != kApply) options.push_back(s);
+    }
+    for (const apply::PassRow& row : apply::kPasses) {
+      options.push_back(OptionSpec{row.flag, "PAT", kApply, row.help, &SetPass});
+    }
+    for (const OptionSpec& s : kSettings) {
+      if (s.commands == kApply) options.push_back(s);
+    }
+    return options;
+  }();
+  return all;
+}
+
+const OptionSpec* FindOption(const std::string& flag) {
+  for (const OptionSpec& s : AllOptions()) {
+    if (flag == s.name) return &s;
+  }
+  return nullptr;
+}
+
+std::string NearestOption(const std::string& flag, unsigned commands) {
+  const OptionSpec* nearest = nullptr;
+  std::size_t best = 0;
+  for (const OptionSpec& s : AllOptions()) {
+    if (!(s.commands & commands)) continue;
+    const std::size_t d = Distance(flag, s.name);
+    if (!nearest || d < best) {
+      nearest = &s;
+      best = d;
+    }
+  }
+  // Near enough to be a slip: a letter or two, more in a long name.
+  const std::size_t slip = std::max<std::size_t>(1, (flag.size() - 2) / 3);
+  return nearest && best <= slip ? nearest->name : "";
+}
 
 const char kApplyNotes[] =
     "How pblur apply reads the passes (one channel each unless said; any\n"

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "tools/options.h"
 
@@ -18,8 +19,15 @@ struct OptionSpec {
   void (*apply)(Options& o, const std::string& flag, const std::string& value);
 };
 
-extern const OptionSpec kOptions[];
-extern const std::size_t kOptionCount;
+// Every option, in the order --help lists them; each pass of the pass
+// table is an option of pblur apply.
+const std::vector<OptionSpec>& AllOptions();
+// The option called `flag`, or null.
+const OptionSpec* FindOption(const std::string& flag);
+// The option of the commands (a mask of kDemo and kApply) whose name is
+// nearest `flag`, when it is near enough to be a slip of the keyboard
+// ("--colour" for "--color"); else empty.
+std::string NearestOption(const std::string& flag, unsigned commands);
 // How apply turns each pass into the module's values, for --help.
 extern const char kApplyNotes[];
 

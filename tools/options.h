@@ -1,11 +1,8 @@
-// The command line: which command, the parameter-block edits the user asked
-// for, and the run settings of each command.
+// What the command line asks for: which command, the parameter-block edits,
+// and the run settings of each command.
 #pragma once
-#include <cstdint>
 #include <optional>
-#include <ostream>
 #include <string>
-#include <vector>
 
 #include "apply/run/apply_settings.h"
 
@@ -31,10 +28,5 @@ struct Options : apply::ApplySettings {
   std::string outDir = "out/demo";
   bool writePasses = false;
 };
-
-// Throws a usage error naming the flag and the reason.
-Options ParseCommandLine(const std::vector<std::string>& args);
-// The help of one command (Demo, Apply) or of both (anything else).
-void PrintHelp(std::ostream& out, Command topic = Command::Help);
 
 }  // namespace qxv::tool

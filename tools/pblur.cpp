@@ -5,7 +5,7 @@
 #include "project_version.h"
 #include "tools/apply_command.h"
 #include "tools/demo_command.h"
-#include "tools/options.h"
+#include "tools/command_line.h"
 #include "apply/apply_error.h"
 
 namespace qxv::tool {
@@ -34,9 +34,10 @@ class LoadedModule {
 }  // namespace
 
 int RunPblur(const std::vector<std::string>& args, const sim::ModuleExports* linked, const char* argv0,
-             std::ostream& out, std::ostream& err) {
+             std::ostream& out, std::ostream& err, apply::WriteFault* writeFault) {
   try {
-    const Options options = ParseCommandLine(args);
+    Options options = ParseCommandLine(args);
+    options.writeFault = writeFault;
     if (options.command == Command::Help) {
       PrintHelp(out, options.helpTopic);
       return 0;
@@ -50,7 +51,7 @@ int RunPblur(const std::vector<std::string>& args, const sim::ModuleExports* lin
                                             : RunApply(options, module.entry(), out, err);
   } catch (const apply::ApplyError& e) {
     err << "pblur: " << e.what() << "\n";
-    return e.status;
+    return e.ExitStatus();
   } catch (const std::exception& e) {
     err << "pblur: " << e.what() << "\n";
     return apply::kExitInput;

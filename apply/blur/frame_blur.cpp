@@ -1,64 +1,38 @@
 #include "apply/blur/frame_blur.h"
 
-#include <string>
 #include <utility>
 
-#include "apply/apply_error.h"
 #include "apply/colour/colour_frame.h"
+#include "apply/input/pass_table.h"
 
 namespace qxv::apply {
-namespace {
-
-std::string SizeText(std::uint32_t w, std::uint32_t h) {
-  return std::to_string(w) + "x" + std::to_string(h);
-}
-
-}  // namespace
 
 FrameBlur::FrameBlur(const sim::ModuleExports& module, const ApplySettings& settings)
     : converter_(settings), blur_(module, settings) {}
 
 void FrameBlur::CheckShape(const FrameInputs& in) const {
   const ChannelImage& c = in.colour;
-  const bool hasAlpha = c.names.size() == 4;
-  if (frames_ > 0 && (c.width != width_ || c.height != height_)) {
-    InputError("colour: " + SizeText(c.width, c.height) + ", but the first frame is " +
-               SizeText(width_, height_));
+  const bool alpha = c.names.size() == 4;
+  if (first_.Known()) {
+    first_.CheckSize("colour", c.width, c.height);
+    first_.CheckAlpha("colour", alpha);
   }
-  if (frames_ > 0 && hasAlpha != hasAlpha_) {
-    InputError(std::string("colour: ") + (hasAlpha ? "has alpha, but the first frame has none"
-                                                   : "has no alpha, but the first frame has"));
+  const FrameShape colour("the colour", c.width, c.height, alpha);
+  for (const PassRow& row : kPasses) {
+    const ChannelImage* pass = row.In(in);
+    if (pass && pass != &c) colour.CheckSize(row.Name(), pass->width, pass->height);
   }
-  const std::pair<const char*, const ChannelImage*> passes[] = {
-      {"index", &in.index},
-      {"uv", in.uv ? &*in.uv : nullptr},
-      {"vector", in.vector ? &*in.vector : nullptr},
-      {"match1", in.match1 ? &*in.match1 : nullptr},
-      {"match2", in.match2 ? &*in.match2 : nullptr},
-      {"depth", in.depth ? &*in.depth : nullptr},
-      {"alternate", in.alternate ? &*in.alternate : nullptr}};
-  for (const auto& [name, pass] : passes) {
-    if (pass && (pass->width != c.width || pass->height != c.height)) {
-      InputError(std::string(name) + ": " + SizeText(pass->width, pass->height) +
-                 ", but the colour is " + SizeText(c.width, c.height));
-    }
-  }
-  const int sources = int{in.uv.has_value()} + int{in.vector.has_value()} +
-                      int{in.match1.has_value() && in.match2.has_value()};
-  if (sources != 1) {
-    UsageError(std::string(sources == 0 ? "missing" : "more than one") +
-               " source of match values: give match values, uv or vector");
-  }
+  CheckOneMatchSource(MatchSources([&in](const PassRow& row) { return row.In(in) != nullptr; }),
+                      "match values, uv or vector");
 }
 
 OutputImage FrameBlur::Frame(FrameInputs&& in, int outputBits) {
   CheckShape(in);
-  if (frames_ == 0) {
-    width_ = in.colour.width;
-    height_ = in.colour.height;
-    hasAlpha_ = in.colour.names.size() == 4;
+  if (!first_.Known()) {
+    first_ = FrameShape("the first frame", in.colour.width, in.colour.height,
+                        in.colour.names.size() == 4);
   }
-  FrameInput frame;
+  ConvertedFrame frame;
   converter_.Convert(std::move(in), frames_, outputBits, &frame);
   const ColourCodes blurred = blur_.Blur(frame);
   ++frames_;

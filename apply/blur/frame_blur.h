@@ -4,21 +4,20 @@
 // apply does with the frames it reads from files. The Python package
 // blurs through it.
 #pragma once
-#include <cstdint>
-
-#include "sim/module_exports.h"
-#include "apply/run/apply_settings.h"
-#include "apply/input/frame_inputs.h"
-#include "apply/input/image_file.h"
 #include "apply/blur/module_blur.h"
+#include "apply/input/frame_inputs.h"
+#include "apply/input/frame_shape.h"
+#include "apply/output/image_output.h"
 #include "apply/passes/pass_converter.h"
+#include "apply/run/apply_settings.h"
+#include "sim/module_exports.h"
 
 namespace qxv::apply {
 
 class FrameBlur {
  public:
   // Uses the settings' edits, tile, vector scale and objects (the patterns
-  // are the caller's, who keeps the settings alive). Throws an input error
+  // are the caller's, who keeps the settings alive). Throws a module error
   // when the module will not make its objects.
   FrameBlur(const sim::ModuleExports& module, const ApplySettings& settings);
 
@@ -37,8 +36,7 @@ class FrameBlur {
   PassConverter converter_;
   ModuleBlur blur_;
   int frames_ = 0;
-  std::uint32_t width_ = 0, height_ = 0;
-  bool hasAlpha_ = false;
+  FrameShape first_;
 };
 
 }  // namespace qxv::apply

@@ -18,7 +18,7 @@ std::string Hex(Result r) {
 
 template <typename Object>
 Object* Made(Object* object, Result r, const char* what) {
-  if (!object) InputError(std::string("module: cannot create ") + what + " (" + Hex(r) + ")");
+  if (!object) ModuleError(std::string("module: cannot create ") + what + " (" + Hex(r) + ")");
   return object;
 }
 
@@ -76,10 +76,10 @@ void Session::Render(SceneObjectList* scene, sim::RenderedFrame& frame, int fram
   sim::ClearShownRegions(view_);
   const std::string where = "frame " + std::to_string(frameNumber) + ": ";
   if (!outcome.completed) {
-    InputError(where + "the module raised a host failure (error " +
+    ModuleError(where + "the module raised a host failure (error " +
                std::to_string(outcome.error) + ", detail " + std::to_string(outcome.detail) + ")");
   }
-  if (outcome.result != S_OK) InputError(where + "PostRender answered " + Hex(outcome.result));
+  if (outcome.result != S_OK) ModuleError(where + "PostRender answered " + Hex(outcome.result));
 }
 
 }  // namespace qxv::apply

@@ -22,7 +22,7 @@ struct WeightValues {
 
 class Session {
  public:
-  // Throws an input error when the module will not make its objects.
+  // Throws a module error when the module will not make its objects.
   explicit Session(const sim::ModuleExports& module);
   ~Session();
   Session(const Session&) = delete;
@@ -39,7 +39,7 @@ class Session {
   // caller, who attaches it to a scene node and releases it.
   Unknown* NewWeight(const WeightValues& values) const;
 
-  // One PostRender over the frame; throws an input error naming the frame
+  // One PostRender over the frame; throws a module error naming the frame
   // when the module fails it.
   void Render(SceneObjectList* scene, sim::RenderedFrame& frame, int frameNumber);
 

@@ -49,7 +49,7 @@ ModuleBlur::ModuleBlur(const sim::ModuleExports& module, const ApplySettings& se
 
 ModuleBlur::~ModuleBlur() = default;
 
-ColourCodes ModuleBlur::Blur(FrameInput& in) {
+ColourCodes ModuleBlur::Blur(ConvertedFrame& in) {
   sim::PassImages& passes = in.passes;
   if (!frame_) {
     frame_ = std::make_unique<sim::RenderedFrame>(passes.width, passes.height, o_.tile.width,

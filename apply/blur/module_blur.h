@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "apply/run/apply_frames.h"
-#include "apply/run/apply_settings.h"
 #include "apply/colour/colour_frame.h"
+#include "apply/passes/converted_frame.h"
+#include "apply/run/apply_settings.h"
 #include "sim/module_exports.h"
 
 namespace qxv::apply {
@@ -20,16 +20,16 @@ class Session;
 
 class ModuleBlur {
  public:
-  // Throws an input error when the module will not make its objects.
+  // Throws a module error when the module will not make its objects.
   ModuleBlur(const sim::ModuleExports& module, const ApplySettings& settings);
   ~ModuleBlur();
   ModuleBlur(const ModuleBlur&) = delete;
   ModuleBlur& operator=(const ModuleBlur&) = delete;
 
   // Blurs the frame's colour codes, and its alpha when it has one, in
-  // order from frame to frame; throws an input error naming the frame when
+  // order from frame to frame; throws a module error naming the frame when
   // the module fails it.
-  ColourCodes Blur(FrameInput& frame);
+  ColourCodes Blur(ConvertedFrame& frame);
 
  private:
   sim::ModuleExports module_;

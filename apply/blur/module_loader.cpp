@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "apply/apply_error.h"
+#include "apply/message_text.h"
 
 namespace qxv::apply {
 namespace {
@@ -46,7 +47,7 @@ std::string WithSlash(const std::string& folder) {
 sim::ModuleExports LoadModule(const std::string& path) {
   sim::ModuleExports module;
   std::string why;
-  if (!sim::LoadModuleFile(path, &module, &why)) InputError("module " + path + ": " + why);
+  if (!sim::LoadModuleFile(path, &module, &why)) ModuleError("module " + path + ": " + why);
   return module;
 }
 
@@ -54,17 +55,22 @@ std::vector<std::string> ModuleFolders(const char* argv0) {
   const std::string program = ProgramPath(argv0);
   const std::string::size_type slash = program.find_last_of("/\\");
   const std::string folder = slash == std::string::npos ? "." : program.substr(0, slash);
-  return {folder, Parent(folder)};
+  std::vector<std::string> folders = {folder, Parent(folder)};
+#if defined(QXV_INSTALLED_MODULE_FOLDER)
+  folders.push_back(
+      (std::filesystem::path(folder) / QXV_INSTALLED_MODULE_FOLDER).lexically_normal().string());
+#endif
+  return folders;
 }
 
 std::string FindModule(const std::vector<std::string>& folders) {
-  std::string lookedIn;
+  std::vector<std::string> lookedIn;
   for (const std::string& folder : folders) {
     const std::string candidate = WithSlash(folder) + kModuleFile;
     if (Exists(candidate)) return candidate;
-    lookedIn += (lookedIn.empty() ? "" : ", ") + WithSlash(folder);
+    lookedIn.push_back(WithSlash(folder));
   }
-  InputError(std::string("module ") + kModuleFile + " not found in " + lookedIn +
+  ModuleError(std::string("module ") + kModuleFile + " not found in " + Joined(lookedIn) +
              "; give its path with --module FILE");
 }
 

@@ -8,15 +8,17 @@
 
 namespace qxv::apply {
 
-// Throws an input error naming the file when it cannot be loaded or lacks
+// Throws a module error naming the file when it cannot be loaded or lacks
 // an export.
 sim::ModuleExports LoadModule(const std::string& path);
 
 // Where the module is looked for when --module is not given: the running
-// program's folder, then the one above it (the build tree's layout).
+// program's folder, then the one above it (the build tree's layout), then
+// where `cmake --install` puts it beside an installed program
+// (PREFIX/lib/qxvpblur for PREFIX/bin/pblur).
 std::vector<std::string> ModuleFolders(const char* argv0);
 
-// The module file in the first of the folders that has one. Throws an input
+// The module file in the first of the folders that has one. Throws a module
 // error naming every folder looked in, and --module, when none has it.
 std::string FindModule(const std::vector<std::string>& folders);
 

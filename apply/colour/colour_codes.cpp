@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "apply/passes/pass_values.h"
+#include "apply/colour/srgb.h"
 
 namespace qxv::apply {
 namespace {
@@ -65,15 +65,6 @@ std::uint8_t TableEncode(double linear) {
 }
 
 }  // namespace
-
-double SrgbToLinear(double e) {
-  return e <= 0.04045 ? e / 12.92 : std::pow((e + 0.055) / 1.055, 2.4);
-}
-
-double LinearToSrgb(double linear) {
-  const double v = linear > 0.0 ? (linear < 1.0 ? linear : 1.0) : 0.0;  // NaN: 0
-  return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1.0 / 2.4) - 0.055;
-}
 
 std::uint8_t EncodeLinear(double linear, CodeRange range) {
   return TableEncode(range == CodeRange::Extended ? Fold(linear) : linear);

@@ -18,11 +18,6 @@ enum class CodeRange {
 // Linear light where the extended range starts to fold.
 constexpr double kKnee = 0.5;
 
-// Linear light from an sRGB-encoded fraction of 0..1, and back (clamped to
-// 0..1, NaN as 0).
-double SrgbToLinear(double encoded);
-double LinearToSrgb(double linear);
-
 // The code of a linear value: NaN and negative values are 0, +infinity
 // the brightest code.
 std::uint8_t EncodeLinear(double linear, CodeRange range);

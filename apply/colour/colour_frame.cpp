@@ -1,29 +1,22 @@
 #include "apply/colour/colour_frame.h"
 
-#include <cmath>
 
-#include "apply/passes/pass_values.h"
+#include "apply/colour/srgb.h"
 
 namespace qxv::apply {
 namespace {
-
-double Unit01(double v) { return v > 0.0 ? (v < 1.0 ? v : 1.0) : 0.0; }  // NaN: 0
-
-std::uint32_t Byte(double fraction) {
-  return static_cast<std::uint32_t>(Unit01(fraction) * 255.0 + 0.5);
-}
 
 bool HasAlpha(const ChannelImage& s) { return s.names.size() == 4; }
 
 // The pixel's alpha as a fraction, 1 without alpha.
 double AlphaOf(const ChannelImage& s, std::size_t i) {
-  return HasAlpha(s) ? Unit01(s.At(i, 3) / s.unit[3]) : 1.0;
+  return HasAlpha(s) ? ClampUnit(s.At(i, 3) / s.unit[3]) : 1.0;
 }
 
 // A stored colour sample as linear light, premultiplied.
 double Premultiplied(const ChannelImage& s, std::size_t i, std::size_t c, double alpha) {
   const double v = s.At(i, c);
-  const double linear = s.integral[c] ? SrgbToLinear(Unit01(v / s.unit[c])) : v;
+  const double linear = s.integral[c] ? SrgbToLinear(ClampUnit(v / s.unit[c])) : v;
   return s.associatedAlpha ? linear : linear * alpha;
 }
 
@@ -55,12 +48,12 @@ ColourCodes CodesOf(const ChannelImage& s, CodeRange range) {
     std::uint32_t rgb = 0;
     for (std::size_t c = 0; c < 3; ++c) {
       const std::uint32_t code = s.integral[c] && asEncoded
-                                     ? Byte(s.At(i, c) / s.unit[c])
+                                     ? Level(s.At(i, c) / s.unit[c], 255.0)
                                      : EncodeLinear(Premultiplied(s, i, c, alpha), range);
       rgb = rgb << 8 | code;
     }
     codes.colour[i] = rgb;
-    if (!codes.alpha.empty()) codes.alpha[i] = Byte(alpha);
+    if (!codes.alpha.empty()) codes.alpha[i] = Level(alpha, 255.0);
   }
   return codes;
 }
@@ -119,10 +112,10 @@ OutputImage ColourPicture(const ChannelImage& s, const ColourCodes& input,
         // Straight colour: the premultiplied value over its coverage.
         const double straight = a > 0.0 ? p[c] / a : 0.0;
         out[c] = bits == 8 ? static_cast<float>(EncodeLinear(straight, CodeRange::Display))
-                           : static_cast<float>(std::floor(LinearToSrgb(straight) * unit + 0.5));
+                           : static_cast<float>(Level(LinearToSrgb(straight), unit));
       }
     }
-    if (alpha) out[3] = bits == 32 ? static_cast<float>(a) : static_cast<float>(std::floor(a * unit + 0.5));
+    if (alpha) out[3] = bits == 32 ? static_cast<float>(a) : static_cast<float>(Level(a, unit));
   }
   return image;
 }

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "apply/colour/colour_codes.h"
-#include "apply/input/image_file.h"
+#include "apply/input/channel_image.h"
+#include "apply/output/image_output.h"
 
 namespace qxv::apply {
 

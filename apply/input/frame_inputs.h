@@ -4,7 +4,7 @@
 #pragma once
 #include <optional>
 
-#include "apply/input/image_file.h"
+#include "apply/input/channel_image.h"
 
 namespace qxv::apply {
 

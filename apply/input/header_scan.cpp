@@ -10,35 +10,15 @@
 
 #include "apply/apply_error.h"
 #include "apply/flag_errors.h"
+#include "apply/message_text.h"
 #include "apply/input/frame_pattern.h"
-#include "apply/input/image_file.h"
-#include "apply/input/pass_source.h"
+#include "apply/input/frame_shape.h"
+#include "apply/input/image_input.h"
+#include "apply/input/pass_table.h"
 #include "host/parameter_block.h"
 
 namespace qxv::apply {
 namespace {
-
-struct Pass {
-  const char* flag;
-  const PassSource* source;
-  PassShape shape;
-};
-
-std::vector<Pass> PassesOf(const ApplySettings& o) {
-  const Pass all[] = {{"--colour", &o.colour, PassShape::Colour},
-                      {"--index", &o.index, PassShape::Value},
-                      {"--match1", &o.match1, PassShape::Value},
-                      {"--match2", &o.match2, PassShape::Value},
-                      {"--uv", &o.uv, PassShape::Pair},
-                      {"--vector", &o.vector, PassShape::Pair},
-                      {"--depth", &o.depth, PassShape::Value},
-                      {"--alternate", &o.alternate, PassShape::Value}};
-  std::vector<Pass> passes;
-  for (const Pass& p : all) {
-    if (!p.source->pattern.empty()) passes.push_back(p);
-  }
-  return passes;
-}
 
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -59,49 +39,35 @@ bool NamedAsUv(const std::vector<std::string>& channels) {
   return false;
 }
 
-std::string Joined(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
-  return out;
-}
-
 }  // namespace
 
-ScannedFrames ScanHeaders(const ApplySettings& o, const RunPlan& plan, const Warning& warn) {
-  ScannedFrames scanned;
-  std::string sizeSource;
+FrameShape ScanHeaders(const ApplySettings& o, const RunPlan& plan, const Warning& warn) {
+  FrameShape shape;
   std::vector<std::string> vectorChannels;
-  const std::vector<Pass> passes = PassesOf(o);
+  const std::vector<const PassRow*> passes = PassesGiven(o);
   for (int f = plan.trackFrom; f <= plan.written.last; ++f) {
     // A multilayer file holding several passes is opened once.
     std::map<std::string, std::unique_ptr<InputFile>> files;
-    for (const Pass& pass : passes) {
-      const std::string path = FrameName(pass.source->pattern, f);
-      ForFlag(pass.flag, [&] {
+    for (const PassRow* pass : passes) {
+      const std::string path = FrameName((o.*pass->source).pattern, f);
+      ForFlag(pass->flag, [&] {
         std::unique_ptr<InputFile>& file = files[path];
         if (!file) file = std::make_unique<InputFile>(path);
         const std::vector<std::string> chosen =
-            ChooseChannels(path, file->Names(), pass.source->channels, pass.shape);
-        if (sizeSource.empty()) {
-          sizeSource = path;
-          scanned.width = file->Width();
-          scanned.height = file->Height();
-          scanned.alpha = pass.shape == PassShape::Colour && chosen.size() == 4;
+            ChooseChannels(path, file->Names(), (o.*pass->source).channels, pass->shape);
+        const bool colour = pass->shape == PassShape::Colour;
+        if (!shape.Known()) {
+          shape = FrameShape(path, file->Width(), file->Height(), colour && chosen.size() == 4);
         }
-        if (file->Width() != scanned.width || file->Height() != scanned.height) {
-          InputError(path + ": " + std::to_string(file->Width()) + "x" +
-                     std::to_string(file->Height()) + ", but " + sizeSource + " is " +
-                     std::to_string(scanned.width) + "x" + std::to_string(scanned.height));
+        shape.CheckSize(path, file->Width(), file->Height());
+        if (colour) shape.CheckAlpha(path, chosen.size() == 4);
+        if (pass->source == &ApplySettings::vector && vectorChannels.empty()) {
+          vectorChannels = chosen;
         }
-        if (pass.shape == PassShape::Colour && (chosen.size() == 4) != scanned.alpha) {
-          InputError(path + (scanned.alpha ? ": has no alpha, but " : ": has alpha, but ") +
-                     sizeSource + (scanned.alpha ? " has" : " has none"));
-        }
-        if (pass.source == &o.vector && vectorChannels.empty()) vectorChannels = chosen;
       });
     }
   }
-  if (!warn) return scanned;
+  if (!warn) return shape;
   const bool anyOptedIn = std::any_of(o.objects.begin(), o.objects.end(), [](const auto& entry) {
     return entry.second.blur == std::optional<bool>(true);
   });
@@ -109,7 +75,7 @@ ScannedFrames ScanHeaders(const ApplySettings& o, const RunPlan& plan, const War
     warn("--mode opt-in: no object is opted in (--objects gives none \"blur\": true), so "
          "nothing is blurred; the frames are written as rendered");
   }
-  if (scanned.alpha) {
+  if (shape.Alpha()) {
     const std::string target = FrameName(o.output, plan.written.first);
     const auto output = OIIO::ImageOutput::create(target);
     if (output && !output->supports("alpha")) {
@@ -122,7 +88,7 @@ ScannedFrames ScanHeaders(const ApplySettings& o, const RunPlan& plan, const War
          Joined(vectorChannels) + ", named as texture coordinates, not motion vectors; give them "
          "as --uv, or name the vector pass as PATTERN:CHANNELS");
   }
-  return scanned;
+  return shape;
 }
 
 }  // namespace qxv::apply

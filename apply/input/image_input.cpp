@@ -1,4 +1,4 @@
-#include "apply/input/image_file.h"
+#include "apply/input/image_input.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,18 +7,12 @@
 
 #include "apply/input/png_check.h"
 #include "apply/apply_error.h"
+#include "apply/message_text.h"
 
 namespace qxv::apply {
 namespace {
 
 constexpr int kMaxSide = 32000;
-
-// OpenImageIO's messages may span lines; the tool reports one.
-std::string FirstLine(std::string message) {
-  const std::string::size_type end = message.find('\n');
-  if (end != std::string::npos) message.erase(end);
-  return message.empty() ? "unknown error" : message;
-}
 
 std::unique_ptr<OIIO::ImageInput> Open(const std::string& path) {
   std::error_code ignored;

@@ -5,14 +5,13 @@
 
 #include "apply/input/frame_pattern.h"
 #include "apply/apply_error.h"
+#include "apply/message_text.h"
 
 namespace qxv::apply {
 namespace {
 
-std::string Joined(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
-  return out.empty() ? "none" : out;
+std::string Listed(const std::vector<std::string>& names) {
+  return names.empty() ? "none" : Joined(names);
 }
 
 std::vector<std::string> Split(const std::string& list) {
@@ -82,7 +81,7 @@ std::vector<std::string> ChooseChannels(const std::string& path,
                                         const std::vector<std::string>& available,
                                         const std::string& request, PassShape shape) {
   const std::string where = path + (request.empty() ? "" : ":" + request);
-  const std::string listing = "; its channels: " + Joined(available);
+  const std::string listing = "; its channels: " + Listed(available);
   std::vector<std::string> candidates;
   if (request.find(',') != std::string::npos || Contains(available, request)) {
     candidates = Split(request);
@@ -112,7 +111,7 @@ std::vector<std::string> ChooseChannels(const std::string& path,
   if (fitting.size() > 1) {
     std::vector<std::string> names;
     for (const auto& layer : fitting) names.push_back(layer.first + "*");
-    InputError(where + ": more than one layer fits (" + Joined(names) +
+    InputError(where + ": more than one layer fits (" + Listed(names) +
                "); name one as PATTERN:LAYER");
   }
   if (fitting.size() == 1) {
@@ -122,7 +121,7 @@ std::vector<std::string> ChooseChannels(const std::string& path,
     return chosen;
   }
   if (!CountFits(shape, candidates.size())) {
-    InputError(where + ": " + Count(candidates.size()) + " (" + Joined(candidates) +
+    InputError(where + ": " + Count(candidates.size()) + " (" + Listed(candidates) +
                "), expected " + Expected(shape) + "; name them as PATTERN:CHANNELS");
   }
   return candidates;

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "apply/input/image_file.h"
-
 namespace qxv::apply {
 
 // How many channels a pass takes, and which names it looks for first.

@@ -10,29 +10,23 @@
 namespace qxv::apply {
 namespace {
 
-struct Fault {
-  int error = 0;
-  std::size_t budget = 0;
-};
-Fault fault;
-
-int OpenNew(const std::string& path) {
-  if (fault.error && fault.budget == 0 && (fault.error == EROFS || fault.error == EACCES)) {
-    errno = fault.error;
+int OpenNew(const std::string& path, const WriteFault* fault) {
+  if (fault && fault->budget == 0 && (fault->error == EROFS || fault->error == EACCES)) {
+    errno = fault->error;
     return -1;
   }
   return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
 
-ssize_t WriteSome(int fd, const unsigned char* bytes, std::size_t count) {
-  if (fault.error) {
-    if (fault.budget == 0) {
-      errno = fault.error;
+ssize_t WriteSome(int fd, const unsigned char* bytes, std::size_t count, WriteFault* fault) {
+  if (fault && fault->error) {
+    if (fault->budget == 0) {
+      errno = fault->error;
       return -1;
     }
-    if (count > fault.budget) count = fault.budget;
+    if (count > fault->budget) count = fault->budget;
     const ssize_t written = ::write(fd, bytes, count);
-    if (written > 0) fault.budget -= static_cast<std::size_t>(written);
+    if (written > 0) fault->budget -= static_cast<std::size_t>(written);
     return written;
   }
   return ::write(fd, bytes, count);
@@ -42,13 +36,14 @@ std::string Reason(int error) { return std::strerror(error); }
 
 }  // namespace
 
-std::string WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+std::string WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes,
+                           WriteFault* fault) {
   const std::string temporary = path + ".part";
-  const int fd = OpenNew(temporary);
+  const int fd = OpenNew(temporary, fault);
   if (fd < 0) return Reason(errno);
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t written = WriteSome(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t written = WriteSome(fd, bytes.data() + done, bytes.size() - done, fault);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
       // A write that takes nothing without an error is a full disk too.
@@ -72,7 +67,5 @@ std::string WriteWholeFile(const std::string& path, const std::vector<unsigned c
   }
   return "";
 }
-
-void InjectWriteFault(int error, std::size_t budget) { fault = Fault{error, budget}; }
 
 }  // namespace qxv::apply

@@ -9,14 +9,19 @@
 
 namespace qxv::apply {
 
-// Empty when the file is in place; otherwise the reason, as the system
-// gives it ("No space left on device"), with nothing left behind.
-std::string WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+// A disk that fails on purpose, for tests where no small file system can
+// be mounted: writes fail with `error` (an errno value) once `budget` bytes
+// have gone out in all, or at the open when the budget is 0 and the error is
+// EROFS or EACCES. The writes of one run use it, on one thread.
+struct WriteFault {
+  int error = 0;
+  std::size_t budget = 0;
+};
 
-// For tests where no small file system can be mounted: from now on, writes
-// fail with `error` (an errno value) once `budget` bytes have gone out in
-// all, or at the open when the budget is 0 and the error is EROFS or
-// EACCES. An error of 0 ends the fault.
-void InjectWriteFault(int error, std::size_t budget);
+// Empty when the file is in place; otherwise the reason, as the system
+// gives it ("No space left on device"), with nothing left behind. Writes
+// through `fault` when it is not null.
+std::string WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes,
+                           WriteFault* fault = nullptr);
 
 }  // namespace qxv::apply

@@ -10,9 +10,9 @@ namespace qxv::apply {
 void EnsureFolder(const std::string& folder, const std::string& what) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  if (error) InputError(what + ": cannot make folder " + folder + ": " + error.message());
+  if (error) OutputError(what + ": cannot make folder " + folder + ": " + error.message());
   if (!std::filesystem::is_directory(folder, error)) {
-    InputError(what + ": " + folder + " is not a folder");
+    OutputError(what + ": " + folder + " is not a folder");
   }
 }
 

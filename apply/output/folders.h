@@ -4,7 +4,7 @@
 
 namespace qxv::apply {
 
-// Makes the folder and its parents when missing; throws an input error
+// Makes the folder and its parents when missing; throws an output error
 // naming `what` (a flag or file) and the reason when that fails or the path
 // is not a folder.
 void EnsureFolder(const std::string& folder, const std::string& what);

@@ -1,3 +1,7 @@
+#include "apply/output/image_output.h"
+
+#include <OpenImageIO/imageio.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -5,18 +9,12 @@
 #include <filesystem>
 
 #include "apply/apply_error.h"
+#include "apply/message_text.h"
 #include "apply/output/checked_file.h"
-#include "apply/input/image_file.h"
 #include "apply/output/memory_file.h"
 
 namespace qxv::apply {
 namespace {
-
-std::string FirstLine(std::string message) {
-  const std::string::size_type end = message.find('\n');
-  if (end != std::string::npos) message.erase(end);
-  return message.empty() ? "unknown error" : message;
-}
 
 // What the input said that no longer holds for the written file: how it
 // was stored, and OpenImageIO's own notes about it.
@@ -125,9 +123,9 @@ void CheckWritable(const std::string& flag, const std::string& path) {
   }
 }
 
-void WriteImage(const std::string& path, const OutputImage& image) {
+void WriteImage(const std::string& path, const OutputImage& image, WriteFault* fault) {
   auto output = OIIO::ImageOutput::create(path);
-  if (!output) InputError(path + ": no image format writes this name");
+  if (!output) OutputError(path + ": no image format writes this name");
   const OIIO::TypeDesc type = image.bits == 32   ? OIIO::TypeDesc::FLOAT
                               : image.bits == 16 ? OIIO::TypeDesc::UINT16
                                                  : OIIO::TypeDesc::UINT8;
@@ -140,10 +138,10 @@ void WriteImage(const std::string& path, const OutputImage& image) {
     MemoryFile memory(encoded);
     const bool ok = output->set_ioproxy(&memory) && output->open(path, spec) &&
                     output->write_image(type, stored.data()) && output->close();
-    if (!ok) InputError(path + ": cannot write (" + FirstLine(output->geterror()) + ")");
+    if (!ok) OutputError(path + ": cannot write (" + FirstLine(output->geterror()) + ")");
     output.reset();
-    const std::string failure = WriteWholeFile(path, encoded);
-    if (!failure.empty()) InputError(path + ": cannot write (" + failure + ")");
+    const std::string failure = WriteWholeFile(path, encoded, fault);
+    if (!failure.empty()) OutputError(path + ": cannot write (" + failure + ")");
     return;
   }
   // Other formats write the temporary file themselves; it is read back whole
@@ -164,7 +162,7 @@ void WriteImage(const std::string& path, const OutputImage& image) {
   }
   if (!ok) {
     std::remove(temporary.c_str());
-    InputError(path + ": cannot write (" + why + ")");
+    OutputError(path + ": cannot write (" + why + ")");
   }
 }
 

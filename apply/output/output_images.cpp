@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "apply/passes/pass_values.h"
+#include "apply/colour/srgb.h"
 
 namespace qxv::apply {
 

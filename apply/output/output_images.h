@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "apply/input/image_file.h"
+#include "apply/output/image_output.h"
 
 namespace qxv::apply {
 

@@ -37,7 +37,7 @@ void PassConverter::Matches(const FrameInputs& in, sim::PassImages* p) {
   }
 }
 
-void PassConverter::Convert(FrameInputs&& in, int number, int outputBits, FrameInput* frame) {
+void PassConverter::Convert(FrameInputs&& in, int number, int outputBits, ConvertedFrame* frame) {
   sim::PassImages* p = &frame->passes;
   frame->number = number;
   p->width = in.colour.width;

@@ -4,11 +4,11 @@
 // numbering and the surfaces tracked along the motion vectors. The files'
 // reader and the frames handed over from memory both convert through it.
 #pragma once
-#include "apply/run/apply_frames.h"
-#include "apply/run/apply_settings.h"
 #include "apply/input/frame_inputs.h"
+#include "apply/passes/converted_frame.h"
 #include "apply/passes/pass_values.h"
 #include "apply/passes/surface_tracker.h"
+#include "apply/run/apply_settings.h"
 
 namespace qxv::apply {
 
@@ -19,7 +19,7 @@ class PassConverter {
 
   // `in` has passed its size checks and holds one source of match values;
   // its colour moves into `frame`, to be written at `outputBits`.
-  void Convert(FrameInputs&& in, int number, int outputBits, FrameInput* frame);
+  void Convert(FrameInputs&& in, int number, int outputBits, ConvertedFrame* frame);
   // A frame before the module's lead-in: only what carries on to later
   // frames, the object numbers and the surfaces tracked along `vector`.
   void Track(const ChannelImage& index, const ChannelImage& vector);

@@ -8,12 +8,6 @@
 namespace qxv::apply {
 namespace {
 
-double Clamp01(double v) { return v > 0.0 ? (v < 1.0 ? v : 1.0) : 0.0; }  // NaN: 0
-
-std::uint32_t Byte(double unitValue) {
-  return static_cast<std::uint32_t>(Clamp01(unitValue) * 255.0 + 0.5);
-}
-
 std::uint32_t Saturate(double v, double high) {
   if (!(v > 0.0)) return 0;  // NaN too
   return v >= high ? static_cast<std::uint32_t>(high) : static_cast<std::uint32_t>(v);
@@ -26,17 +20,6 @@ std::uint32_t FractionBits(double v) {
 }
 
 }  // namespace
-
-std::uint8_t EncodeSrgb(double linear) {
-  const double v = Clamp01(linear);
-  const double e = v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1.0 / 2.4) - 0.055;
-  return static_cast<std::uint8_t>(Byte(e));
-}
-
-double DecodeSrgb(std::uint8_t encoded) {
-  const double e = encoded / 255.0;
-  return e <= 0.04045 ? e / 12.92 : std::pow((e + 0.055) / 1.055, 2.4);
-}
 
 std::vector<std::uint32_t> ObjectNumbers::Number(const ChannelImage& pass) {
   std::vector<std::uint32_t> out(pass.Pixels(), 0);

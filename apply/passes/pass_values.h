@@ -6,14 +6,9 @@
 #include <map>
 #include <vector>
 
-#include "apply/input/image_file.h"
+#include "apply/input/channel_image.h"
 
 namespace qxv::apply {
-
-// 8-bit sRGB from linear light and back; NaN is 0, values outside 0..1 are
-// clamped.
-std::uint8_t EncodeSrgb(double linear);
-double DecodeSrgb(std::uint8_t encoded);
 
 // Object numbers for the module, the same for the same index in every
 // frame: the renderer's indexes may be any integer or float values, and the

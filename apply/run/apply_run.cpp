@@ -10,28 +10,31 @@
 #include "apply/flag_errors.h"
 #include "apply/run/handoff.h"
 #include "apply/input/header_scan.h"
-#include "apply/input/image_file.h"
+#include "apply/output/image_output.h"
 #include "apply/blur/module_blur.h"
+#include "apply/input/frame_reader.h"
+#include "apply/passes/pass_converter.h"
 
 namespace qxv::apply {
 namespace {
 
 struct BlurredFrame {
-  FrameInput input;
+  ConvertedFrame input;
   ColourCodes blurred;
 };
 
 void Write(const ApplySettings& o, BlurredFrame& frame) {
-  FrameInput& in = frame.input;
+  ConvertedFrame& in = frame.input;
   const std::string target = FrameName(o.output, in.number);
   EnsureFolder(FolderOf(target), "--output");
   // The codes the module was given, to tell which pixels it left alone.
   in.codes.colour = std::move(in.passes.colour);
   ForFlag("--output", [&] {
     try {
-      WriteImage(target, ColourPicture(in.colour, in.codes, frame.blurred, in.outputBits));
+      WriteImage(target, ColourPicture(in.colour, in.codes, frame.blurred, in.outputBits),
+                 o.writeFault);
     } catch (const ApplyError& e) {
-      throw ApplyError(e.status, "frame " + std::to_string(in.number) + ": " + e.what());
+      throw e.Within("frame " + std::to_string(in.number) + ": ");
     }
   });
 }
@@ -44,18 +47,18 @@ constexpr double kBytesPerPixel = 80.0;
 constexpr int kFramesUnderWay = 3;  // one read, one blurred, one written
 
 // Memory running out is the frame's size, said so, not a stray bad_alloc.
-[[noreturn]] void NoMemory(int frame, const ScannedFrames& size) {
-  const double pixels = static_cast<double>(size.width) * size.height;
+[[noreturn]] void NoMemory(int frame, const FrameShape& size) {
+  const double pixels = static_cast<double>(size.Width()) * size.Height();
   const long long megabytes =
       static_cast<long long>(pixels * kBytesPerPixel * kFramesUnderWay / 1.0e6) + 1;
-  InputError("frame " + std::to_string(frame) + ": not enough memory: " +
-             std::to_string(size.width) + "x" + std::to_string(size.height) +
+  MemoryError("frame " + std::to_string(frame) + ": not enough memory: " +
+             std::to_string(size.Width()) + "x" + std::to_string(size.Height()) +
              " frames need about " + std::to_string(megabytes) + " MB");
 }
 
 // Runs one stage's work on frame `frame`, memory running out said as above.
 template <typename Work>
-void NamingMemory(int frame, const ScannedFrames& size, Work&& work) {
+void NamingMemory(int frame, const FrameShape& size, Work&& work) {
   try {
     work();
   } catch (const std::bad_alloc&) {
@@ -81,21 +84,29 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
   CheckWritable("--output", FrameName(o.output, 0));
   const RunPlan plan = PlanFrames(o);
   const FrameRange range = plan.written;
-  const ScannedFrames scanned = ScanHeaders(o, plan, warn);
+  const FrameShape scanned = ScanHeaders(o, plan, warn);
   const int total = range.last - range.first + 1;
   ModuleBlur blur(module, o);
   if (progress) progress(0, total);
 
-  Handoff<FrameInput> toBlur;
+  Handoff<ConvertedFrame> toBlur;
   Handoff<BlurredFrame> toWrite;
   Failure readFailure, blurFailure, writeFailure;
   std::thread reader([&] {
     try {
       FrameReader frames(o);
-      for (int f = plan.trackFrom; f < plan.blurFrom; ++f) frames.Track(f);
+      PassConverter converter(o);
+      for (int f = plan.trackFrom; f < plan.blurFrom; ++f) {
+        const FrameReader::Tracked tracked = frames.ReadTracked(f);
+        converter.Track(tracked.index, tracked.vector);
+      }
       for (int f = plan.blurFrom; f <= range.last; ++f) {
-        FrameInput in;
-        NamingMemory(f, scanned, [&] { frames.Read(f, &in); });
+        ConvertedFrame in;
+        NamingMemory(f, scanned, [&] {
+          FrameInputs read = frames.Read(f);
+          const int bits = OutputBits(FrameName(o.output, f), read.colour);
+          converter.Convert(std::move(read), f, bits, &in);
+        });
         if (!toBlur.Give(std::move(in))) break;
       }
     } catch (...) {
@@ -116,7 +127,7 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
     }
   });
   try {
-    FrameInput in;
+    ConvertedFrame in;
     while (toBlur.Take(&in)) {
       BlurredFrame frame;
       NamingMemory(in.number, scanned, [&] { frame.blurred = blur.Blur(in); });

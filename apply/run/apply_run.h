@@ -3,9 +3,9 @@
 #pragma once
 #include <functional>
 
-#include "apply/run/apply_frames.h"
-#include "apply/run/apply_settings.h"
 #include "apply/input/header_scan.h"
+#include "apply/run/apply_settings.h"
+#include "apply/run/run_plan.h"
 #include "sim/module_exports.h"
 
 namespace qxv::apply {

@@ -8,6 +8,7 @@
 
 #include "apply/blur/object_settings.h"
 #include "apply/input/pass_source.h"
+#include "apply/output/checked_file.h"
 
 namespace qxv::apply {
 
@@ -37,6 +38,7 @@ struct ApplySettings {
   std::optional<int> leadIn;
   double vectorScaleX = 1.0, vectorScaleY = 1.0;
   ObjectTable objects;  // by the renderer's object index
+  WriteFault* writeFault = nullptr;  // tests: the frames' files fail as it says
 };
 
 }  // namespace qxv::apply

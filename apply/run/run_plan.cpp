@@ -1,8 +1,22 @@
 #include "apply/run/run_plan.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "apply/apply_error.h"
+#include "apply/input/frame_pattern.h"
+#include "apply/input/pass_table.h"
 
 namespace qxv::apply {
+namespace {
+
+std::string SamePlace(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::weakly_canonical(path, ignored).string();
+}
+
+}  // namespace
 
 Reach ReachOf(const ApplySettings& o) {
   Reach reach;
@@ -37,6 +51,52 @@ RunPlan PlanRun(const ApplySettings& o, FrameRange written, const std::vector<in
   plan.written = written;
   plan.blurFrom = back(reach.blur);
   plan.trackFrom = std::min(plan.blurFrom, back(reach.track));
+  return plan;
+}
+
+RunPlan PlanFrames(const ApplySettings& o) {
+  FrameRange range;
+  const std::vector<int> present = FramesPresent(o.colour.pattern);
+  if (!o.first || !o.last) {
+    if (present.empty()) {
+      InputError("--colour: no file matches " + o.colour.pattern + " (" +
+                 FrameName(o.colour.pattern, o.first.value_or(1)) + " and the like)");
+    }
+    range.first = o.first.value_or(present.front());
+    range.last = o.last.value_or(present.back());
+  } else {
+    range = FrameRange{*o.first, *o.last};
+  }
+  if (range.last < range.first) {
+    InputError("--colour: no frame from " + std::to_string(range.first) + " on (the last is " +
+               std::to_string(range.last) + ")");
+  }
+  const RunPlan plan = PlanRun(o, range, present);
+  // Every file first: a range given by mistake stops at its first gap
+  // rather than listing millions of names.
+  const std::vector<const PassRow*> inputs = PassesGiven(o);
+  for (int f = plan.trackFrom; f <= range.last; ++f) {
+    for (const PassRow* row : inputs) {
+      const std::string path = FrameName((o.*row->source).pattern, f);
+      std::error_code ignored;
+      if (!std::filesystem::exists(path, ignored)) {
+        InputError(std::string(row->flag) + ": " + path + ": No such file (frame " + std::to_string(f) + ")");
+      }
+    }
+  }
+  std::map<std::string, std::string> inputFiles;  // where, to which flag
+  for (int f = plan.trackFrom; f <= range.last; ++f) {
+    for (const PassRow* row : inputs) {
+      inputFiles.emplace(SamePlace(FrameName((o.*row->source).pattern, f)), row->flag);
+    }
+  }
+  for (int f = range.first; f <= range.last; ++f) {
+    const std::string target = FrameName(o.output, f);
+    const auto hit = inputFiles.find(SamePlace(target));
+    if (hit != inputFiles.end()) {
+      UsageError("--output: " + target + " would overwrite a file of " + hit->second);
+    }
+  }
   return plan;
 }
 

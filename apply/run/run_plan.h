@@ -35,4 +35,11 @@ Reach ReachOf(const ApplySettings& settings);
 // the first written frame.
 RunPlan PlanRun(const ApplySettings& settings, FrameRange written, const std::vector<int>& present);
 
+// The plan of the settings' run: --first and --last, defaulting to the
+// first and last colour frames present, and the lead-in before them.
+// Throws an input error naming the file when any pass misses a frame the
+// run reads, and a usage error when an output file would be one of the
+// input files.
+RunPlan PlanFrames(const ApplySettings& settings);
+
 }  // namespace qxv::apply

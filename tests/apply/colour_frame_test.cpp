@@ -8,7 +8,7 @@
 #include <limits>
 
 #include "apply/colour/colour_frame.h"
-#include "apply/passes/pass_values.h"
+#include "apply/colour/srgb.h"
 
 namespace qxv::apply {
 namespace {

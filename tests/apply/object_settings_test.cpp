@@ -45,7 +45,7 @@ TEST(ApplyObjectSettingsTest, NamesTheFileAndTheFault) {
       ParseObjectTable(c.text, "f");
       ADD_FAILURE() << "no error";
     } catch (const ApplyError& e) {
-      EXPECT_EQ(e.status, kExitInput);
+      EXPECT_EQ(e.kind, ErrorKind::Input);
       EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
     }
   }

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "apply/input/pass_source.h"
+#include "apply/colour/srgb.h"
 #include "apply/passes/pass_values.h"
 #include "apply/apply_error.h"
 
@@ -159,7 +160,7 @@ TEST(ApplyPassSourceTest, ChoosesChannelsByLayerNameOrList) {
       ChooseChannels("f.exr", blender, c.request, c.shape);
       ADD_FAILURE() << "no error";
     } catch (const ApplyError& e) {
-      EXPECT_EQ(e.status, kExitInput);
+      EXPECT_EQ(e.kind, ErrorKind::Input);
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
   }

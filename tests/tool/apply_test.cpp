@@ -12,7 +12,7 @@
 #include "tests/tool/support.h"
 #include "apply/input/frame_pattern.h"
 #include "apply/output/output_images.h"
-#include "apply/passes/pass_values.h"
+#include "apply/colour/srgb.h"
 
 namespace qxv::tool::test {
 namespace {

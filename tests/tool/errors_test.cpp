@@ -96,7 +96,12 @@ TEST_F(ToolErrorsTest, EachBadInputIsNamedWithItsReasonAndStatus) {
   const Case cases[] = {
       {{}, 2, "missing command"},
       {{"render"}, 2, "'render': unknown command"},
-      {{"demo", "--bogus"}, 2, "--bogus: unknown option"},
+      {{"demo", "--bogus"}, 2, "--bogus: unknown option (see pblur --help)"},
+      // A slip of the keyboard is answered with the option meant, among the
+      // command's own.
+      {{"apply", "--color", "c_%d.png"}, 2, "--color: unknown option; did you mean --colour?"},
+      {{"apply", "--vectors", "v_%d.exr"}, 2, "--vectors: unknown option; did you mean --vector?"},
+      {{"demo", "--frame", "3"}, 2, "--frame: unknown option; did you mean --frames?"},
       {{"demo", "--strength"}, 2, "--strength: needs a value"},
       {{"demo", "--strength", "lots"}, 2, "--strength: expected a number of 0 or more, got 'lots'"},
       {{"demo", "--mode", "some"}, 2, "--mode: expected all, opt-in, opt-out or none"},

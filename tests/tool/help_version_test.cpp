@@ -16,7 +16,6 @@ namespace {
 
 using apply::FindModule;
 using apply::ModuleFolders;
-using apply::kExitInput;
 
 struct HelpCase {
   std::vector<std::string> args;
@@ -66,7 +65,7 @@ TEST(ToolModuleTest, AMissingModuleNamesEveryPlaceLookedInAndTheFlag) {
     ADD_FAILURE() << "no error";
   } catch (const apply::ApplyError& e) {
     const std::string message = e.what();
-    EXPECT_EQ(e.status, kExitInput);
+    EXPECT_EQ(e.kind, apply::ErrorKind::Module);
     for (const std::string& folder : folders) {
       EXPECT_NE(message.find(folder + "/"), std::string::npos) << message;
     }
@@ -85,10 +84,13 @@ TEST(ToolModuleTest, AMissingModuleNamesEveryPlaceLookedInAndTheFlag) {
   EXPECT_EQ(FindModule(folders), scratch / "build" + "/" + name);
 }
 
-TEST(ToolModuleTest, LooksInTheProgramsFolderThenTheOneAbove) {
+TEST(ToolModuleTest, LooksInTheProgramsFolderThenTheOneAboveThenWhereItIsInstalled) {
   const std::vector<std::string> folders = ModuleFolders(nullptr);
-  ASSERT_EQ(folders.size(), 2u);
-  EXPECT_EQ(std::filesystem::path(folders[1]), std::filesystem::path(folders[0]).parent_path());
+  ASSERT_EQ(folders.size(), 3u);
+  const std::filesystem::path program(folders[0]);
+  EXPECT_EQ(std::filesystem::path(folders[1]), program.parent_path());
+  // bin/pblur beside lib/qxvpblur/.
+  EXPECT_EQ(std::filesystem::path(folders[2]), program.parent_path() / "lib" / "qxvpblur");
 }
 
 }  // namespace

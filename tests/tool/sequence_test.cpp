@@ -27,7 +27,7 @@ TEST(ToolSequenceTest, PatternsTakeOneFrameNumberPrintfStyleOrAsHashes) {
       apply::CheckPattern("--colour", bad);
       ADD_FAILURE() << bad;
     } catch (const apply::ApplyError& e) {
-      EXPECT_EQ(e.status, apply::kExitUsage) << bad;
+      EXPECT_EQ(e.kind, apply::ErrorKind::Usage) << bad;
     }
   }
 }

@@ -10,10 +10,10 @@
 
 namespace qxv::tool::test {
 
-ToolRun RunTool(const std::vector<std::string>& args) {
+ToolRun RunTool(const std::vector<std::string>& args, apply::WriteFault* writeFault) {
   const sim::ModuleExports module = sim::LinkedModule();
   std::ostringstream out, err;
-  const int status = RunPblur(args, &module, "pblur", out, err);
+  const int status = RunPblur(args, &module, "pblur", out, err, writeFault);
   return ToolRun{status, out.str(), err.str()};
 }
 

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "apply/input/image_file.h"
+#include "apply/input/image_input.h"
+#include "apply/output/checked_file.h"
+#include "apply/output/image_output.h"
 #include "apply/blur/module_loader.h"
 
 namespace qxv::tool::test {
@@ -16,7 +18,8 @@ struct ToolRun {
   int status;
   std::string out, err;
 };
-ToolRun RunTool(const std::vector<std::string>& args);
+// Writes fail as `writeFault` says when it is not null.
+ToolRun RunTool(const std::vector<std::string>& args, apply::WriteFault* writeFault = nullptr);
 
 // A fresh folder, removed with everything in it at the end of the test.
 class ScratchFolder {

@@ -15,25 +15,28 @@ namespace qxv::tool::test {
 namespace {
 
 // A small file system of its own where the test may mount one (as root);
-// elsewhere the same failure injected where the files are written.
+// elsewhere the same failure handed to the run, which writes through it.
 class FailingFolder {
  public:
   FailingFolder(const std::string& path, bool readOnly) : path_(path) {
     std::filesystem::create_directories(path);
     const unsigned long flags = readOnly ? MS_RDONLY : 0;
     mounted_ = mount("tmpfs", path.c_str(), "tmpfs", flags, "size=40k") == 0;
-    if (!mounted_) apply::InjectWriteFault(readOnly ? EROFS : ENOSPC, readOnly ? 0 : 16 * 1024);
+    fault_ = apply::WriteFault{readOnly ? EROFS : ENOSPC, readOnly ? 0u : 16u * 1024u};
   }
   ~FailingFolder() {
     if (mounted_) umount2(path_.c_str(), MNT_DETACH);
-    apply::InjectWriteFault(0, 0);
   }
   FailingFolder(const FailingFolder&) = delete;
   FailingFolder& operator=(const FailingFolder&) = delete;
 
+  // What the run writes through: nothing where the folder itself fails.
+  apply::WriteFault* Fault() { return mounted_ ? nullptr : &fault_; }
+
  private:
   std::string path_;
   bool mounted_ = false;
+  apply::WriteFault fault_;
 };
 
 struct WriteCase {
@@ -61,10 +64,12 @@ TEST(ToolWriteFailuresTest, AFailedWriteStopsTheRunAndLeavesOnlyWholeFiles) {
     ToolRun r;
     {
       FailingFolder failing(out, c.readOnly);
-      r = c.demo ? RunTool({"demo", "--out", out, "--size", "96x54", "--frames", "12", "--quiet"})
+      r = c.demo ? RunTool({"demo", "--out", out, "--size", "96x54", "--frames", "12", "--quiet"},
+                           failing.Fault())
                  : RunTool({"apply", "--quiet", "--colour", in + "/rendered_%03d.png", "--index",
                             in + "/index_%03d.png", "--match1", in + "/match1_%03d.png",
-                            "--match2", in + "/match2_%03d.png", "--output", out + "/b_%03d.png"});
+                            "--match2", in + "/match2_%03d.png", "--output", out + "/b_%03d.png"},
+                           failing.Fault());
       EXPECT_EQ(r.status, 1);
       EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
       EXPECT_NE(r.err.find(c.demo ? "pblur: --out: frame " : "pblur: --output: frame "),

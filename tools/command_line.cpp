@@ -1,9 +1,10 @@
-#include "tools/options.h"
+#include "tools/command_line.h"
 
 #include <algorithm>
 
-#include "tools/option_table.h"
 #include "apply/apply_error.h"
+#include "apply/input/pass_table.h"
+#include "tools/option_table.h"
 
 namespace qxv::tool {
 namespace {
@@ -11,18 +12,23 @@ namespace {
 const char* CommandName(Command c) { return c == Command::Demo ? "demo" : "apply"; }
 
 void CheckApply(const Options& o) {
-  const std::pair<const char*, const std::string*> required[] = {
-      {"--colour", &o.colour.pattern}, {"--index", &o.index.pattern}, {"--output", &o.output}};
-  for (const auto& r : required) {
-    if (r.second->empty()) apply::UsageError(std::string(r.first) + ": required by pblur apply");
+  auto given = [&o](const apply::PassRow& row) { return !(o.*row.source).pattern.empty(); };
+  for (const apply::PassRow& row : apply::kPasses) {
+    if (row.Required() && !given(row)) {
+      apply::UsageError(std::string(row.flag) + ": required by pblur apply");
+    }
   }
-  const bool m1 = !o.match1.pattern.empty(), m2 = !o.match2.pattern.empty();
-  if (m1 != m2) apply::UsageError(m1 ? "--match1: needs --match2" : "--match2: needs --match1");
-  const int sources = int{m1} + int{!o.uv.pattern.empty()} + int{!o.vector.pattern.empty()};
-  if (sources != 1) {
-    apply::UsageError(std::string(sources == 0 ? "missing" : "more than one") +
-               " source of match values: give --match1 and --match2, --uv or --vector");
+  if (o.output.empty()) apply::UsageError("--output: required by pblur apply");
+  // One half of the match values needs the other.
+  for (const apply::PassRow& half : apply::kPasses) {
+    if (half.match != apply::MatchRole::Half || !given(half)) continue;
+    for (const apply::PassRow& other : apply::kPasses) {
+      if (other.match == apply::MatchRole::Half && !given(other)) {
+        apply::UsageError(std::string(half.flag) + ": needs " + other.flag);
+      }
+    }
   }
+  apply::CheckOneMatchSource(apply::MatchSources(given), "--match1 and --match2, --uv or --vector");
   if (o.edits.depthTest.value_or(false) && o.depth.pattern.empty()) {
     apply::UsageError("--depth-test: needs --depth, the depth frames");
   }
@@ -60,12 +66,13 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
       value = flag.substr(eq + 1);
       flag.erase(eq);
     }
-    const OptionSpec* spec = nullptr;
-    for (std::size_t k = 0; k < kOptionCount; ++k) {
-      const OptionSpec& s = kOptions[k];
-      if (flag == s.name) spec = &s;
+    const OptionSpec* spec = FindOption(flag);
+    if (!spec) {
+      const std::string nearest = NearestOption(flag, mask);
+      apply::UsageError(flag + ": unknown option" +
+                        (nearest.empty() ? "" : "; did you mean " + nearest + "?") +
+                        " (see pblur --help)");
     }
-    if (!spec) apply::UsageError(flag + ": unknown option (see pblur --help)");
     if (!(spec->commands & mask)) {
       apply::UsageError(flag + ": not an option of pblur " + CommandName(o.command));
     }
@@ -103,8 +110,7 @@ void PrintHelp(std::ostream& out, Command topic) {
   for (int g = 0; g < 3; ++g) {
     if ((groups[g] == kDemo && !demo) || (groups[g] == kApply && !apply)) continue;
     out << headings[g] << "\n";
-    for (std::size_t k = 0; k < kOptionCount; ++k) {
-      const OptionSpec& s = kOptions[k];
+    for (const OptionSpec& s : AllOptions()) {
       if (s.commands != groups[g]) continue;
       std::string left =
           std::string("  ") + s.name + (s.argument ? std::string(" ") + s.argument : "");

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "apply/input/image_file.h"
+#include "apply/input/channel_image.h"
+#include "apply/output/image_output.h"
 
 namespace qxv::python {
 

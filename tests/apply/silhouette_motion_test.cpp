@@ -40,8 +40,9 @@ struct Frame {
 };
 
 // A still pillar (1) in front of a ball (2) moving 8 px: the pillar's edge
-// column carries 3 px of the ball's motion, and one sample spilt a pixel
-// further in. The ball itself is uniform.
+// column carries 3 px of the ball's motion, one sample spilt a pixel
+// further in and two at the filter's reach, two pixels in. The ball itself
+// is uniform.
 TEST(ApplySilhouetteMotionTest, AStillObjectDropsTheMotionSpiltFromOneBehindIt) {
   Frame f({"222211111000",  //
            "222211111000",  //
@@ -52,6 +53,8 @@ TEST(ApplySilhouetteMotionTest, AStillObjectDropsTheMotionSpiltFromOneBehindIt) 
   f.Fill(2, 8.0);
   for (std::uint32_t y = 0; y < f.height; ++y) f.motion.dx[f.At(4, y)] = 3.0;
   f.motion.dx[f.At(5, 2)] = 0.5;
+  f.motion.dx[f.At(6, 1)] = 0.25;
+  f.motion.dx[f.At(6, 4)] = 0.25;
   f.motion.dy[f.At(5, 3)] = std::numeric_limits<double>::quiet_NaN();
   const Motion m = f.Steadied();
   for (std::uint32_t y = 0; y < f.height; ++y) {

@@ -16,9 +16,11 @@
 namespace qxv::tool::test {
 namespace {
 
-// A region of 120 x 60 placed at +20+10 in a 200 x 100 picture, as a
-// render cropped to a border; a 12-pixel box moves 6 pixels right a frame.
-constexpr int kX = 20, kY = 10, kW = 120, kH = 60, kFullW = 200, kFullH = 100;
+// A region of 120 x 60 placed at +20+10 in a 200 x 100 picture whose own
+// origin is at -8-4 (a render with overscan, cropped to a border); a
+// 12-pixel box moves 6 pixels right a frame.
+constexpr int kX = 20, kY = 10, kW = 120, kH = 60;
+constexpr int kFullX = -8, kFullY = -4, kFullW = 200, kFullH = 100;
 constexpr int kBoxTop = 24, kBoxSide = 12, kStep = 6;
 constexpr int kFrames = 3;
 
@@ -27,7 +29,7 @@ bool InBox(int f, int x, int y) {
   return x >= BoxLeft(f) && x < BoxLeft(f) + kBoxSide && y >= kBoxTop && y < kBoxTop + kBoxSide;
 }
 
-// Colour and passes of frame f: RGBA (background partly covered, above 1
+// Colour and passes of frame f: RGBA (background a third covered, above 1
 // in float), object index, motion vectors back to the previous frame.
 void WriteFrame(const std::string& path, int f, OIIO::TypeDesc type, double unit) {
   const bool floats = type == OIIO::TypeDesc::HALF || type == OIIO::TypeDesc::FLOAT;
@@ -36,7 +38,8 @@ void WriteFrame(const std::string& path, int f, OIIO::TypeDesc type, double unit
   OIIO::ImageSpec spec(kW, kH, static_cast<int>(names.size()), type);
   spec.x = kX;
   spec.y = kY;
-  spec.full_x = spec.full_y = 0;
+  spec.full_x = kFullX;
+  spec.full_y = kFullY;
   spec.full_width = kFullW;
   spec.full_height = kFullH;
   spec.channelnames = names;
@@ -48,12 +51,12 @@ void WriteFrame(const std::string& path, int f, OIIO::TypeDesc type, double unit
   for (int y = 0; y < kH; ++y) {
     for (int x = 0; x < kW; ++x) {
       const bool box = InBox(f, x, y);
-      // Floats: a bright box over a background brighter than 1, 60%
+      // Floats: a bright box over a background brighter than 1, a third
       // covered; integers: the same shapes as stored values.
       std::vector<float> px;
       if (floats) {
         px = box ? std::vector<float>{8.0f, 6.0f, 0.5f, 1.0f}
-                 : std::vector<float>{1.8f + 0.01f * x, 0.12f, 0.03f * (y % 5), 0.6f};
+                 : std::vector<float>{1.8f + 0.01f * x, 0.12f, 0.03f * (y % 5), 0.3f};
         px.push_back(box ? 1.0f : 0.0f);
         px.push_back(box ? -static_cast<float>(kStep) : 0.0f);
         px.push_back(0.0f);
@@ -61,7 +64,7 @@ void WriteFrame(const std::string& path, int f, OIIO::TypeDesc type, double unit
         const float u = static_cast<float>(unit);
         px = box ? std::vector<float>{u, 0.75f * u, 0.2f * u, u}
                  : std::vector<float>{std::floor(u * (0.2f + x / 400.0f)), std::floor(u * 0.3f),
-                                      std::floor(u * 0.01f * (y % 7)), std::floor(u * 0.6f)};
+                                      std::floor(u * 0.01f * (y % 7)), std::floor(u * 0.3f)};
       }
       samples.insert(samples.end(), px.begin(), px.end());
     }
@@ -127,7 +130,7 @@ TEST(ToolApplyLosslessTest, WhatTheBlurLeavesIsWrittenAsStored) {
       if (std::string(c.output) == "exr") {
         EXPECT_EQ(std::vector<int>({spec.x, spec.y, spec.width, spec.height, spec.full_x,
                                     spec.full_y, spec.full_width, spec.full_height}),
-                  std::vector<int>({kX, kY, kW, kH, 0, 0, kFullW, kFullH}));
+                  std::vector<int>({kX, kY, kW, kH, kFullX, kFullY, kFullW, kFullH}));
       }
       // TIFF has no place for names of one's own.
       if (std::string(c.output) != "tif") {
@@ -141,9 +144,14 @@ TEST(ToolApplyLosslessTest, WhatTheBlurLeavesIsWrittenAsStored) {
       ASSERT_EQ(after.Pixels(), before.Pixels());
       // Rows the box never crosses: every sample exactly as stored. In the
       // box's rows the streak behind it is blurred; in a float output it
-      // keeps the brightness above 1.
+      // keeps the brightness above 1. An integer output stores straight
+      // colour: a streak pixel's red and green lie between the box's and
+      // the background's there, however little it covers, not darkened by
+      // its coverage (the blue of the background changes from row to row,
+      // and neighbouring rows blend).
+      const std::size_t boxPixel = static_cast<std::size_t>(kBoxTop + 1) * kW + BoxLeft(f) + 1;
       double brightestStreak = 0.0;
-      int streakPixels = 0;
+      int streakPixels = 0, darkened = 0;
       for (int y = 0; y < kH; ++y) {
         const bool boxRows = y >= kBoxTop - 2 && y < kBoxTop + kBoxSide + 2;
         for (int x = 0; x < kW; ++x) {
@@ -155,10 +163,17 @@ TEST(ToolApplyLosslessTest, WhatTheBlurLeavesIsWrittenAsStored) {
           } else if (!same && !InBox(f, x, y)) {
             ++streakPixels;
             brightestStreak = std::max(brightestStreak, after.At(i, 0) / after.unit[0]);
+            for (std::size_t ch = 0; ch < 2 && !floats; ++ch) {
+              const double was = before.At(i, ch), box = before.At(boxPixel, ch);
+              const double slack = 0.02 * after.unit[ch];
+              const double v = after.At(i, ch);
+              if (v < std::min(was, box) - slack || v > std::max(was, box) + slack) ++darkened;
+            }
           }
         }
       }
       EXPECT_GT(streakPixels, kBoxSide) << "frame " << f;
+      EXPECT_EQ(darkened, 0) << "frame " << f;
       if (floats) {
         EXPECT_GT(brightestStreak, 2.0) << "frame " << f;
       }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "tests/tool/support.h"
 #include "apply/output/output_images.h"
@@ -31,6 +32,12 @@ class ToolErrorsTest : public ::testing::Test {
     std::filesystem::copy_file(in_ + "/rendered_000.png", scratch_ / "mixed_000.png");
     apply::WriteImage(scratch_ / "mixed_001.png",
                apply::ColourImage(std::vector<std::uint32_t>(40 * 20, 0), {}, 40, 20, false));
+    // Frames that differ from the first in one side only.
+    for (const auto& [stem, w, h] : {std::tuple{"wide", 64u, 20u}, std::tuple{"tall", 40u, 36u}}) {
+      std::filesystem::copy_file(in_ + "/rendered_000.png", scratch_ / (stem + std::string("_000.png")));
+      apply::WriteImage(scratch_ / (stem + std::string("_001.png")),
+                        apply::ColourImage(std::vector<std::uint32_t>(w * h, 0), {}, w, h, false));
+    }
     std::filesystem::copy_file(in_ + "/rendered_000.png", scratch_ / "gap_000.png");
     std::filesystem::copy_file(in_ + "/rendered_001.png", scratch_ / "gap_002.png");
     const std::vector<float> ones(64 * 36, 1.0f);
@@ -171,6 +178,8 @@ TEST_F(ToolErrorsTest, AFaultInAnyFramesHeaderStopsTheRunBeforeAnythingIsWritten
   const std::string s = scratch_ / "";
   const std::pair<std::string, std::string> late[] = {
       {"--colour", s + "mixed_%03d.png"},        // another size
+      {"--colour", s + "wide_%03d.png"},         // another height only
+      {"--colour", s + "tall_%03d.png"},         // another width only
       {"--colour", s + "gap_%03d.png"},          // missing
       {"--match1", s + "tail_%03d.png"},         // not an image
   };

@@ -86,18 +86,22 @@ def threads_alike():
         check("arrays", np.array_equal(a, b), "frame %d differs on two threads" % k)
 
 
-def runs_python_meanwhile(call, times=10):
-    """Whether this thread runs Python while another calls `call` `times`
-    times. With a switch interval longer than any test, Python passes from
-    one thread to the other only where one lets it go: this one in its
-    sleeps; the other, between its two marks, only inside `call`."""
+def runs_python_meanwhile(call, most=500):
+    """Whether this thread runs Python while another calls `call` (until
+    this one has run, at most `most` times). With a switch interval longer
+    than any test, Python passes from one thread to the other only where
+    one lets it go: this one in its sleeps; the other, between its two
+    marks, only inside `call`. On a busy machine this thread may not be
+    scheduled during the first calls, so the other goes on until it is."""
     interval = sys.getswitchinterval()
     sys.setswitchinterval(1000.0)
-    marks, seen = [], 0
+    marks, seen = [], threading.Event()
 
     def calls():
         marks.append("in")
-        for _ in range(times):
+        for _ in range(most):
+            if seen.is_set():
+                break
             call()
         marks.append("out")
 
@@ -105,12 +109,13 @@ def runs_python_meanwhile(call, times=10):
         thread = threading.Thread(target=calls)
         thread.start()
         while thread.is_alive():
-            seen += marks == ["in"]
+            if marks == ["in"]:
+                seen.set()
             time.sleep(0.001)
         thread.join()
     finally:
         sys.setswitchinterval(interval)
-    return seen > 0
+    return seen.is_set()
 
 
 def python_released():

@@ -19,23 +19,36 @@
 namespace qxv::apply {
 namespace {
 
+// What writing a blurred frame needs; the module's passes are gone.
 struct BlurredFrame {
-  ConvertedFrame input;
+  int number = 0;
+  ChannelImage stored;  // the colour as read
+  ColourCodes given;    // the codes the module was given, to tell which pixels it left alone
   ColourCodes blurred;
+  int outputBits = 8;
 };
 
-void Write(const ApplySettings& o, BlurredFrame& frame) {
-  ConvertedFrame& in = frame.input;
-  const std::string target = FrameName(o.output, in.number);
+BlurredFrame Blurred(ConvertedFrame&& in, ColourCodes&& blurred) {
+  BlurredFrame frame;
+  frame.number = in.number;
+  frame.stored = std::move(in.colour);
+  frame.given = std::move(in.codes);
+  frame.given.colour = std::move(in.passes.colour);
+  frame.blurred = std::move(blurred);
+  frame.outputBits = in.outputBits;
+  return frame;
+}
+
+void Write(const ApplySettings& o, const BlurredFrame& frame) {
+  const std::string target = FrameName(o.output, frame.number);
   EnsureFolder(FolderOf(target), "--output");
-  // The codes the module was given, to tell which pixels it left alone.
-  in.codes.colour = std::move(in.passes.colour);
   ForFlag("--output", [&] {
     try {
-      WriteImage(target, ColourPicture(in.colour, in.codes, frame.blurred, in.outputBits),
+      WriteImage(target,
+                 ColourPicture(frame.stored, frame.given, frame.blurred, frame.outputBits),
                  o.writeFault);
     } catch (const ApplyError& e) {
-      throw e.Within("frame " + std::to_string(in.number) + ": ");
+      throw e.Within("frame " + std::to_string(frame.number) + ": ");
     }
   });
 }
@@ -133,8 +146,8 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
     try {
       BlurredFrame frame;
       while (toWrite.Take(&frame)) {
-        NamingMemory(frame.input.number, scanned, [&] { Write(o, frame); });
-        if (progress) progress(frame.input.number - range.first + 1, total);
+        NamingMemory(frame.number, scanned, [&] { Write(o, frame); });
+        if (progress) progress(frame.number - range.first + 1, total);
       }
     } catch (...) {
       writeFailure = std::current_exception();
@@ -143,10 +156,11 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
   });
   RunStage(toBlur, toWrite, [&](ConvertedFrame& in) {
     std::optional<BlurredFrame> frame;
-    NamingMemory(in.number, scanned, [&] { frame.emplace().blurred = blur.Blur(in); });
-    // The lead-in only brings the module's state up to date.
-    if (in.number < range.first) return std::optional<BlurredFrame>();
-    frame->input = std::move(in);
+    NamingMemory(in.number, scanned, [&] {
+      ColourCodes blurred = blur.Blur(in);
+      // The lead-in only brings the module's state up to date.
+      if (in.number >= range.first) frame = Blurred(std::move(in), std::move(blurred));
+    });
     return frame;
   }, &blurFailure);
   writer.join();

@@ -17,7 +17,9 @@
 # Blender, start-up left out), processor seconds per frame (user + system),
 # pblur's ratio to the floor, and the bytes pblur read against the input
 # files' size (rchar of /proc/PID/io, sampled until it exits). Run on a
-# quiet machine; QXV_BENCH_BLENDER=0 leaves Blender out.
+# quiet machine; QXV_BENCH_BLENDER=0 leaves Blender out, and
+# QXV_BENCH_PBLUR=PROGRAM times another build's pblur (an earlier commit's,
+# say) against the same floor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${QXV_BENCH_BUILD:-build/bench}
@@ -43,7 +45,7 @@ fi
 measure() {
   local times rchar=0 pid child=""
   times=$(mktemp)
-  /usr/bin/time -f "%e %U %S" -o "$times" "$@" &
+  /usr/bin/time -f "%e %U %S" -o "$times" "$@" >/dev/null &
   pid=$!
   # GNU time's child is the command; sampled with shell builtins only, so
   # the sampling costs next to nothing.
@@ -77,7 +79,7 @@ sequence() {
   rm -rf "$out/$name" && mkdir -p "$out/$name/pblur" "$out/$name/floor"
   floor=$(quicker "$build/bench/io_floor/qxv_io_floor" "$renders/render_####.exr" \
     ViewLayer.Combined "$out/$name/floor/f_####.png" 1 "$frames")
-  pblur=$(quicker "$build/tools/pblur" apply --quiet --colour "$layer.Combined" \
+  pblur=$(quicker "${QXV_BENCH_PBLUR:-$build/tools/pblur}" apply --quiet --colour "$layer.Combined" \
     --index "$layer.IndexOB" --vector "$layer.Vector" --depth "$layer.Depth" --depth-test \
     --output "$out/$name/pblur/blurred_####.png")
   echo "$name sequence ($(awk -v b="$input_bytes" 'BEGIN { printf "%.0f", b / 1e6 }') MB of EXR):"

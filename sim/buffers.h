@@ -50,6 +50,8 @@ std::vector<std::uint32_t> Snapshot(TileBuffer* b);
 std::vector<std::uint32_t> Snapshot(TiledImage* b);
 // Writes as many elements as both the buffer and rowMajor hold.
 void Fill(TileBuffer* b, const std::vector<std::uint32_t>& rowMajor);
+// Every element `value`.
+void FillWith(TileBuffer* b, std::uint32_t value);
 void Fill(TiledImage* b, const std::vector<std::uint32_t>& rowMajor);
 
 }  // namespace qxv::sim

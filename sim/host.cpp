@@ -6,6 +6,7 @@
 #include "sim/frame_jump.h"
 #include "sim/memory_ledger.h"
 #include "sim/objects.h"
+#include "sim/own_host.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" void __asan_handle_no_return();
@@ -43,8 +44,9 @@ struct HostState {
 };
 
 HostState& State() {
-  static HostState state;
-  return state;
+  static HostState shared;
+  thread_local HostState own;
+  return OnOwnHost() ? own : shared;
 }
 
 FailureFrame*& Head() {

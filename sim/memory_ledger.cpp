@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "sim/object_registry.h"
+#include "sim/own_host.h"
 #include "sim/tile_store.h"
 
 namespace qxv::sim {
@@ -22,8 +23,9 @@ struct Ledger {
 };
 
 Ledger& TheLedger() {
-  static Ledger ledger;
-  return ledger;
+  static Ledger shared;
+  thread_local Ledger own;
+  return OnOwnHost() ? own : shared;
 }
 
 // Storage as the tiles hold it: edge tiles count with whatever size the

@@ -20,6 +20,11 @@ struct ModuleExports {
 // Loads the module file and finds its exports by their undecorated names.
 // False, with the reason in *why, when it cannot be loaded or lacks one.
 bool LoadModuleFile(const std::string& path, ModuleExports* module, std::string* why);
+// Loads a second copy of a module loaded from a file, with every module-wide
+// variable of its own: loading the same file again gives the same copy, so
+// this loads a copy of the file under another name. False, with the reason
+// in *why, for a copy linked into the program or where no copy can be made.
+bool LoadModuleCopy(const ModuleExports& loaded, ModuleExports* copy, std::string* why);
 // Unloads a loaded module once it says it may be unloaded; a linked-in copy
 // stays. The exports are forgotten either way.
 void UnloadModuleFile(ModuleExports* module);

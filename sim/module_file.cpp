@@ -4,6 +4,11 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 #endif
 
 namespace qxv::sim {
@@ -41,6 +46,46 @@ bool Bind(void* handle, const char* name, Function* out, std::string* why) {
 }
 
 }  // namespace
+
+#if defined(_WIN32)
+bool LoadModuleCopy(const ModuleExports&, ModuleExports* copy, std::string* why) {
+  *copy = ModuleExports{};
+  *why = "no second copy on Windows";
+  return false;
+}
+#else
+bool LoadModuleCopy(const ModuleExports& loaded, ModuleExports* copy, std::string* why) {
+  *copy = ModuleExports{};
+  Dl_info info{};
+  if (!loaded.handle || !dladdr(reinterpret_cast<void*>(loaded.initRDCom), &info) ||
+      !info.dli_fname) {
+    *why = "not loaded from a file";
+    return false;
+  }
+  const char* folder = std::getenv("TMPDIR");
+  std::string name = std::string(folder && *folder ? folder : "/tmp") + "/qxvpblur-XXXXXX.so";
+  const int fd = mkstemps(name.data(), 3);
+  if (fd < 0) {
+    *why = "cannot make a temporary copy";
+    return false;
+  }
+  ::close(fd);
+  {
+    std::ifstream from(info.dli_fname, std::ios::binary);
+    std::ofstream to(name, std::ios::binary | std::ios::trunc);
+    to << from.rdbuf();
+    if (!from || !to.flush()) {
+      std::remove(name.c_str());
+      *why = "cannot make a temporary copy";
+      return false;
+    }
+  }
+  // Once loaded the copy needs no name: nothing is left behind.
+  const bool loadedCopy = LoadModuleFile(name, copy, why);
+  std::remove(name.c_str());
+  return loadedCopy;
+}
+#endif
 
 bool LoadModuleFile(const std::string& path, ModuleExports* module, std::string* why) {
   *module = ModuleExports{};

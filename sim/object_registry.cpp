@@ -5,6 +5,7 @@
 
 #include "sim/memory_ledger.h"
 #include "sim/objects.h"
+#include "sim/own_host.h"
 #include "sim/tile_store.h"
 
 namespace qxv::sim {
@@ -16,8 +17,9 @@ struct Registry {
 };
 
 Registry& TheRegistry() {
-  static Registry registry;
-  return registry;
+  static Registry shared;
+  thread_local Registry own;
+  return OnOwnHost() ? own : shared;
 }
 
 }  // namespace

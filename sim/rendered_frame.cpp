@@ -93,13 +93,17 @@ void RenderedFrame::DrawRect(std::int32_t left, std::int32_t top, std::int32_t w
 }
 
 void RenderedFrame::Load(const PassImages& p) {
-  const std::vector<std::uint32_t> zeros(static_cast<std::size_t>(p.width) * p.height, 0);
   Fill(image, p.colour);
   Fill(objectIndex, p.index);
   Fill(match1, p.match1);
   Fill(match2, p.match2);
-  Fill(depth, p.depth.empty() ? zeros : p.depth);
-  Fill(alternate, p.alternate.empty() ? zeros : p.alternate);
+  for (const auto& [buffer, values] : {std::pair{depth, &p.depth}, std::pair{alternate, &p.alternate}}) {
+    if (values->empty()) {
+      FillWith(buffer, 0);
+    } else {
+      Fill(buffer, *values);
+    }
+  }
 }
 
 std::uint32_t RenderedFrame::Pixel(std::uint32_t x, std::uint32_t y) const {

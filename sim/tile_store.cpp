@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/own_host.h"
+
 namespace qxv::sim {
 
 bool TileStore::Reset(std::uint32_t width, std::uint32_t height, std::uint32_t tileWidth,
@@ -30,7 +32,9 @@ bool TileStore::Reset(std::uint32_t width, std::uint32_t height, std::uint32_t t
   const bool empty = width == 0 || height == 0 || tileWidth == 0 || tileHeight == 0;
   tilesAcross_ = empty ? 0 : (width + tileWidth - 1) / tileWidth;
   const std::uint32_t tilesDown = empty ? 0 : (height + tileHeight - 1) / tileHeight;
-  static std::uint32_t sizings = 0;
+  static std::uint32_t sharedSizings = 0;
+  thread_local std::uint32_t ownSizings = 0;
+  std::uint32_t& sizings = OnOwnHost() ? ownSizings : sharedSizings;
   idBase_ = 0x100000u * (1u + (sizings++ % 4000u));
   tiles_.clear();
   tiles_.resize(static_cast<std::size_t>(tilesAcross_) * tilesDown);

@@ -1,6 +1,5 @@
 #include "tools/option_table.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include "apply/input/pass_source.h"
 #include "apply/input/pass_table.h"
 #include "apply/apply_error.h"
+#include "tools/nearest_name.h"
 
 namespace qxv::tool {
 namespace {
@@ -168,22 +168,6 @@ void SetPass(Options& o, const std::string& flag, const std::string& value) {
   }
 }
 
-// The edits that turn one text into the other, one character at a time.
-std::size_t Distance(const std::string& a, const std::string& b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
 }  // namespace
 
 const std::vector<OptionSpec>& AllOptions() {
@@ -211,19 +195,11 @@ const OptionSpec* FindOption(const std::string& flag) {
 }
 
 std::string NearestOption(const std::string& flag, unsigned commands) {
-  const OptionSpec* nearest = nullptr;
-  std::size_t best = 0;
+  std::vector<std::string> names;
   for (const OptionSpec& s : AllOptions()) {
-    if (!(s.commands & commands)) continue;
-    const std::size_t d = Distance(flag, s.name);
-    if (!nearest || d < best) {
-      nearest = &s;
-      best = d;
-    }
+    if (s.commands & commands) names.push_back(s.name);
   }
-  // Near enough to be a slip: a letter or two, more in a long name.
-  const std::size_t slip = std::max<std::size_t>(1, (flag.size() - 2) / 3);
-  return nearest && best <= slip ? nearest->name : "";
+  return NearestName(flag, names);
 }
 
 const char kApplyNotes[] =

@@ -15,7 +15,7 @@
 namespace qxv::apply {
 
 class ObjectScene;
-class AlphaPass;
+class AlphaBlur;
 class Session;
 
 class ModuleBlur {
@@ -36,7 +36,7 @@ class ModuleBlur {
   const ApplySettings& o_;
   std::unique_ptr<Session> session_;
   std::unique_ptr<ObjectScene> scene_;
-  std::unique_ptr<AlphaPass> alpha_;
+  std::unique_ptr<AlphaBlur> alpha_;
   std::unique_ptr<sim::RenderedFrame> frame_;
 };
 

@@ -47,7 +47,7 @@ FrameInputs FrameReader::Read(int f) {
   return in;
 }
 
-FrameReader::Tracked FrameReader::ReadTracked(int f) {
+FrameInputs FrameReader::ReadTracked(int f) {
   const std::string indexPath = FrameName(o_.index.pattern, f);
   const std::string vectorPath = FrameName(o_.vector.pattern, f);
   InputFile file(indexPath);
@@ -63,7 +63,10 @@ FrameReader::Tracked FrameReader::ReadTracked(int f) {
                                                          o_.vector.channels, PassShape::Pair)})
                                  .front()));
   }
-  return Tracked{std::move(read[0]), std::move(read[1])};
+  FrameInputs in;
+  in.index = std::move(read[0]);
+  in.vector = std::move(read[1]);
+  return in;
 }
 
 }  // namespace qxv::apply

@@ -4,8 +4,9 @@
 
 namespace qxv::apply {
 
-Motion PassConverter::MotionOf(const ChannelImage& v) const {
-  Motion motion;
+Motion& PassConverter::MotionOf(const ChannelImage& v) {
+  // Written whole: the last frame's arrays serve again.
+  Motion& motion = motion_;
   motion.dx.resize(v.Pixels());
   motion.dy.resize(v.Pixels());
   // The vectors' convention has y up; the module's rows run down.
@@ -18,7 +19,7 @@ Motion PassConverter::MotionOf(const ChannelImage& v) const {
 
 void PassConverter::Track(const ChannelImage& index, const ChannelImage& vector) {
   const std::vector<std::uint32_t> numbers = objects_.Number(index);
-  Motion motion = MotionOf(vector);
+  Motion& motion = MotionOf(vector);
   SteadySilhouetteMotion(vector.width, vector.height, numbers, &motion);
   std::vector<std::uint32_t> match1, match2;
   tracker_.Next(vector.width, vector.height, numbers, motion, &match1, &match2);
@@ -28,7 +29,7 @@ void PassConverter::Matches(const FrameInputs& in, sim::PassImages* p) {
   if (in.uv) {
     UvMatchValues(*in.uv, p->index, &p->match1, &p->match2);
   } else if (in.vector) {
-    Motion motion = MotionOf(*in.vector);
+    Motion& motion = MotionOf(*in.vector);
     SteadySilhouetteMotion(p->width, p->height, p->index, &motion);
     tracker_.Next(p->width, p->height, p->index, motion, &p->match1, &p->match2);
   } else {

@@ -26,11 +26,14 @@ class PassConverter {
 
  private:
   void Matches(const FrameInputs& in, sim::PassImages* passes);
-  Motion MotionOf(const ChannelImage& vector) const;
+  // The vectors as the module's motion, in an array kept from frame to
+  // frame.
+  Motion& MotionOf(const ChannelImage& vector);
 
   const ApplySettings& o_;
   ObjectNumbers objects_;
   SurfaceTracker tracker_;
+  Motion motion_;
 };
 
 }  // namespace qxv::apply

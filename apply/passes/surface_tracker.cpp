@@ -76,7 +76,9 @@ void SurfaceTracker::Next(std::uint32_t width, std::uint32_t height,
                           const std::vector<std::uint32_t>& objects, const Motion& motion,
                           std::vector<std::uint32_t>* match1, std::vector<std::uint32_t>* match2) {
   const bool fresh = width != width_ || height != height_;
-  std::vector<Point> values(static_cast<std::size_t>(width) * height);
+  // Written whole below: the last frame but one's buffer serves again.
+  std::vector<Point>& values = spare_;
+  values.resize(static_cast<std::size_t>(width) * height);
   for (std::uint32_t y = 0; y < height; ++y) {
     for (std::uint32_t x = 0; x < width; ++x) {
       const std::size_t i = static_cast<std::size_t>(y) * width + x;
@@ -91,7 +93,7 @@ void SurfaceTracker::Next(std::uint32_t width, std::uint32_t height,
   width_ = width;
   height_ = height;
   objects_ = objects;
-  values_ = std::move(values);
+  values_.swap(values);
   match1->resize(values_.size());
   match2->resize(values_.size());
   offsetSums_.clear();

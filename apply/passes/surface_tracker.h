@@ -38,7 +38,7 @@ class SurfaceTracker {
 
   std::uint32_t width_ = 0, height_ = 0;
   std::vector<std::uint32_t> objects_;
-  std::vector<Point> values_;
+  std::vector<Point> values_, spare_;
   std::vector<Point> offsetSums_;
   std::vector<std::uint32_t> offsetCounts_;
 };

@@ -9,6 +9,7 @@
 #include "apply/input/frame_pattern.h"
 #include "apply/flag_errors.h"
 #include "apply/run/handoff.h"
+#include "apply/run/stage.h"
 #include "apply/input/header_scan.h"
 #include "apply/output/image_output.h"
 #include "apply/blur/module_blur.h"
@@ -18,23 +19,36 @@
 namespace qxv::apply {
 namespace {
 
+// What writing a blurred frame needs; the module's passes are gone.
 struct BlurredFrame {
-  ConvertedFrame input;
+  int number = 0;
+  ChannelImage stored;  // the colour as read
+  ColourCodes given;    // the codes the module was given, to tell which pixels it left alone
   ColourCodes blurred;
+  int outputBits = 8;
 };
 
-void Write(const ApplySettings& o, BlurredFrame& frame) {
-  ConvertedFrame& in = frame.input;
-  const std::string target = FrameName(o.output, in.number);
+BlurredFrame Blurred(ConvertedFrame&& in, ColourCodes&& blurred) {
+  BlurredFrame frame;
+  frame.number = in.number;
+  frame.stored = std::move(in.colour);
+  frame.given = std::move(in.codes);
+  frame.given.colour = std::move(in.passes.colour);
+  frame.blurred = std::move(blurred);
+  frame.outputBits = in.outputBits;
+  return frame;
+}
+
+void Write(const ApplySettings& o, const BlurredFrame& frame) {
+  const std::string target = FrameName(o.output, frame.number);
   EnsureFolder(FolderOf(target), "--output");
-  // The codes the module was given, to tell which pixels it left alone.
-  in.codes.colour = std::move(in.passes.colour);
   ForFlag("--output", [&] {
     try {
-      WriteImage(target, ColourPicture(in.colour, in.codes, frame.blurred, in.outputBits),
+      WriteImage(target,
+                 ColourPicture(frame.stored, frame.given, frame.blurred, frame.outputBits),
                  o.writeFault);
     } catch (const ApplyError& e) {
-      throw e.Within("frame " + std::to_string(in.number) + ": ");
+      throw e.Within("frame " + std::to_string(frame.number) + ": ");
     }
   });
 }
@@ -42,9 +56,10 @@ void Write(const ApplySettings& o, BlurredFrame& frame) {
 // A frame's share of the peak, in bytes per pixel: the passes as decoded and
 // as the module's values, the simulated host's image and buffers, the
 // module's own whole-image buffers, and the picture going out (a 1080p run
-// peaked at 487 MB).
+// with alpha, libraries and both module copies included, peaked at 0.9 GB
+// resident).
 constexpr double kBytesPerPixel = 80.0;
-constexpr int kFramesUnderWay = 3;  // one read, one blurred, one written
+constexpr int kFramesUnderWay = 4;  // one read, one converted, one blurred, one written
 
 // Memory running out is the frame's size, said so, not a stray bad_alloc.
 [[noreturn]] void NoMemory(int frame, const FrameShape& size) {
@@ -66,19 +81,22 @@ void NamingMemory(int frame, const FrameShape& size, Work&& work) {
   }
 }
 
-// A stage's failure, kept for the host's thread to raise once every stage
-// has stopped.
-struct Failure {
-  std::exception_ptr error;
-  void Keep() { error = std::current_exception(); }
+// A frame as read: its passes, or for a frame before the module's lead-in
+// only its index and vectors, which carry the tracked surfaces on.
+struct ReadFrame {
+  int number = 0;
+  bool trackOnly = false;
+  FrameInputs passes;
 };
 
 }  // namespace
 
-// Three stages, one frame each at a time: frame n+1 is read and frame n-1
-// written while the module blurs frame n on this thread, the host's. Frames
-// are written in order. A failing read or blur still lets every frame
-// before it be written; a failing write stops the others at once.
+// Four stages, one frame each at a time, each on a thread of its own but
+// the module's: frame n+2 is read while frame n+1 is converted into the
+// module's values, the module blurs frame n on this thread, the host's,
+// and frame n-1 is written. Frames are written in order. A failure in any
+// stage still lets every frame before it be written; a failing write stops
+// the others at once.
 RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
                  const FrameProgress& progress, const Warning& warn) {
   CheckWritable("--output", FrameName(o.output, 0));
@@ -89,63 +107,69 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
   ModuleBlur blur(module, o);
   if (progress) progress(0, total);
 
+  Handoff<ReadFrame> toConvert;
   Handoff<ConvertedFrame> toBlur;
   Handoff<BlurredFrame> toWrite;
-  Failure readFailure, blurFailure, writeFailure;
+  std::exception_ptr readFailure, convertFailure, blurFailure, writeFailure;
   std::thread reader([&] {
     try {
-      FrameReader frames(o);
-      PassConverter converter(o);
-      for (int f = plan.trackFrom; f < plan.blurFrom; ++f) {
-        const FrameReader::Tracked tracked = frames.ReadTracked(f);
-        converter.Track(tracked.index, tracked.vector);
-      }
-      for (int f = plan.blurFrom; f <= range.last; ++f) {
-        ConvertedFrame in;
+      FrameReader files(o);
+      for (int f = plan.trackFrom; f <= range.last; ++f) {
+        ReadFrame read;
+        read.number = f;
+        read.trackOnly = f < plan.blurFrom;
         NamingMemory(f, scanned, [&] {
-          FrameInputs read = frames.Read(f);
-          const int bits = OutputBits(FrameName(o.output, f), read.colour);
-          converter.Convert(std::move(read), f, bits, &in);
+          read.passes = read.trackOnly ? files.ReadTracked(f) : files.Read(f);
         });
-        if (!toBlur.Give(std::move(in))) break;
+        if (!toConvert.Give(std::move(read))) break;
       }
     } catch (...) {
-      readFailure.Keep();
+      readFailure = std::current_exception();
     }
-    toBlur.Finish();
+    toConvert.Finish();
+  });
+  std::thread converter([&] {
+    PassConverter passes(o);
+    RunStage(toConvert, toBlur, [&](ReadFrame& read) {
+      std::optional<ConvertedFrame> converted;
+      NamingMemory(read.number, scanned, [&] {
+        if (read.trackOnly) {
+          passes.Track(read.passes.index, *read.passes.vector);
+          return;
+        }
+        const int bits = OutputBits(FrameName(o.output, read.number), read.passes.colour);
+        passes.Convert(std::move(read.passes), read.number, bits, &converted.emplace());
+      });
+      return converted;
+    }, &convertFailure);
   });
   std::thread writer([&] {
     try {
       BlurredFrame frame;
       while (toWrite.Take(&frame)) {
-        NamingMemory(frame.input.number, scanned, [&] { Write(o, frame); });
-        if (progress) progress(frame.input.number - range.first + 1, total);
+        NamingMemory(frame.number, scanned, [&] { Write(o, frame); });
+        if (progress) progress(frame.number - range.first + 1, total);
       }
     } catch (...) {
-      writeFailure.Keep();
-      toWrite.Stop();
+      writeFailure = std::current_exception();
     }
+    toWrite.Stop();
   });
-  try {
-    ConvertedFrame in;
-    while (toBlur.Take(&in)) {
-      BlurredFrame frame;
-      NamingMemory(in.number, scanned, [&] { frame.blurred = blur.Blur(in); });
+  RunStage(toBlur, toWrite, [&](ConvertedFrame& in) {
+    std::optional<BlurredFrame> frame;
+    NamingMemory(in.number, scanned, [&] {
+      ColourCodes blurred = blur.Blur(in);
       // The lead-in only brings the module's state up to date.
-      if (in.number < range.first) continue;
-      frame.input = std::move(in);
-      if (!toWrite.Give(std::move(frame))) break;
-    }
-  } catch (...) {
-    blurFailure.Keep();
-  }
-  toWrite.Finish();
-  toBlur.Stop();
+      if (in.number >= range.first) frame = Blurred(std::move(in), std::move(blurred));
+    });
+    return frame;
+  }, &blurFailure);
   writer.join();
+  converter.join();
   reader.join();
   // The earliest frame's failure: the writer's is the oldest frame.
-  for (const Failure* f : {&writeFailure, &blurFailure, &readFailure}) {
-    if (f->error) std::rethrow_exception(f->error);
+  for (const std::exception_ptr& failure : {writeFailure, blurFailure, convertFailure, readFailure}) {
+    if (failure) std::rethrow_exception(failure);
   }
   return plan;
 }

@@ -1,9 +1,11 @@
 // A hand-off of one item at a time between two threads: the giver waits
-// while the last item is still there, the taker while there is none. So a
-// pipeline of stages joined by hand-offs holds a fixed number of frames
-// however long the sequence.
+// until the taker has its item, the taker while there is none. So a
+// pipeline of stages joined by hand-offs holds one frame a stage however
+// long the sequence: a stage starts its next frame only once the stage
+// after has taken the last.
 #pragma once
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 
@@ -12,15 +14,19 @@ namespace qxv::apply {
 template <typename Item>
 class Handoff {
  public:
-  // Waits for room; false when the hand-off was stopped (the item is
-  // dropped).
+  // Waits until the taker has the item; false when the hand-off was
+  // stopped (the item is dropped).
   bool Give(Item item) {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return stopped_ || !item_; });
     if (stopped_) return false;
     item_ = std::move(item);
+    const std::uint64_t given = ++given_;
     changed_.notify_all();
-    return true;
+    changed_.wait(lock, [this, given] { return stopped_ || taken_ >= given; });
+    if (taken_ >= given) return true;
+    item_.reset();
+    return false;
   }
 
   // Waits for an item; false once the giver has finished and nothing is
@@ -31,6 +37,7 @@ class Handoff {
     if (stopped_ || !item_) return false;
     *out = std::move(*item_);
     item_.reset();
+    ++taken_;
     changed_.notify_all();
     return true;
   }
@@ -54,6 +61,7 @@ class Handoff {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::optional<Item> item_;
+  std::uint64_t given_ = 0, taken_ = 0;
   bool finished_ = false, stopped_ = false;
 };
 

@@ -125,4 +125,6 @@ def main():
     bpy.ops.render.render(animation=True)
 
 
-main()
+# Run as a script; bench/render_heavy_scene.py imports its parts.
+if __name__ == "__main__":
+    main()

@@ -1,16 +1,21 @@
 // A shot split into frame ranges, each run by its own pblur process at the
 // same time as a farm runs them, writes the same files as one run over the
-// whole shot, whatever state the settings carry from frame to frame.
+// whole shot, whatever state the settings carry from frame to frame; and
+// the program, which blurs alpha with a copy of the module beside the
+// colour's, writes what the tool run in-process writes blurring alpha
+// after colour with the one linked-in copy.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
-#include "tests/tool/support.h"
 #include "apply/input/frame_pattern.h"
+#include "apply/output/output_images.h"
+#include "tests/tool/support.h"
 
 extern char** environ;
 
@@ -64,6 +69,24 @@ void WriteVectors(const std::string& in) {
   }
 }
 
+// The demo's colour with alpha: its objects whole, the background partly
+// covered.
+void WriteAlpha(const std::string& in) {
+  for (int f = 0; f <= kLastFrame; ++f) {
+    const apply::ChannelImage rgb = ReadAll(apply::FrameName(in + "/rendered_%03d.png", f));
+    const apply::ChannelImage index = ReadAll(apply::FrameName(in + "/index_%03d.png", f));
+    std::vector<std::uint32_t> colour(rgb.Pixels()), alpha(rgb.Pixels());
+    for (std::size_t i = 0; i < rgb.Pixels(); ++i) {
+      for (std::size_t c = 0; c < 3; ++c) {
+        colour[i] = colour[i] << 8 | static_cast<std::uint32_t>(rgb.At(i, c));
+      }
+      alpha[i] = index.At(i, 0) != 0 ? 255 : 90 + static_cast<std::uint32_t>(i % 7) * 20;
+    }
+    apply::WriteImage(apply::FrameName(in + "/rgba_%03d.png", f),
+                      apply::ColourImage(colour, alpha, rgb.width, rgb.height, false));
+  }
+}
+
 struct ChunkCase {
   const char* what;
   std::vector<std::string> settings;
@@ -76,6 +99,9 @@ TEST(ToolFarmChunksTest, ChunksRunInParallelWriteTheWholeRunsFilesBitForBit) {
                           std::to_string(kLastFrame), "--passes", "--quiet", "--mode", "all"});
   ASSERT_EQ(made.status, 0) << made.err;
   WriteVectors(in);
+  WriteAlpha(in);
+  std::ofstream(in + "/objects.json")
+      << R"({"1": {"blur": false}, "2": {"reverse": true, "group": "g"}, "3": {"group": "g"}})";
   const std::vector<std::string> passes = {
       "--colour", in + "/rendered_%03d.png", "--index",     in + "/index_%03d.png",
       "--depth",  in + "/depth_%03d.png",    "--alternate", in + "/alternate_%03d.png",
@@ -92,6 +118,9 @@ TEST(ToolFarmChunksTest, ChunksRunInParallelWriteTheWholeRunsFilesBitForBit) {
       {"trails and echoes", with(match, {"--trails", "3", "--echoes", "3"})},
       {"jitter and echoes", with(match, {"--jitter", "--echoes", "2"})},
       {"vectors tracked from the shot's first frame", vector},
+      // A later --colour wins; the objects' settings make the scene count.
+      {"colour with alpha", with(match, {"--colour", in + "/rgba_%03d.png", "--trails", "2",
+                                         "--mode", "opt-out", "--objects", in + "/objects.json"})},
   };
   const int chunks[][2] = {{0, 3}, {4, 4}, {5, 7}, {8, kLastFrame}};
   for (const ChunkCase& c : cases) {
@@ -111,6 +140,15 @@ TEST(ToolFarmChunksTest, ChunksRunInParallelWriteTheWholeRunsFilesBitForBit) {
       start("chunks/b_%03d.png",
             {"--first", std::to_string(chunk[0]), "--last", std::to_string(chunk[1])});
     }
+    // The jitter generator is the module's, one per thread, and carries on
+    // from run to run within a process: only a program of its own starts
+    // it afresh.
+    const bool jitter = std::count(shared.begin(), shared.end(), "--jitter") > 0;
+    std::vector<std::string> inProcess = shared;
+    inProcess.insert(inProcess.begin(), "apply");
+    inProcess.insert(inProcess.end(), {"--output", folder + "/linked/b_%03d.png"});
+    const ToolRun linked = jitter ? ToolRun{0, "", ""} : RunTool(inProcess);
+    ASSERT_EQ(linked.status, 0) << c.what << ": " << linked.err;
     for (const auto& [pid, log] : running) {
       ASSERT_EQ(Finish(pid), 0) << c.what << ": " << Contents(log);
     }
@@ -119,6 +157,9 @@ TEST(ToolFarmChunksTest, ChunksRunInParallelWriteTheWholeRunsFilesBitForBit) {
       const std::string whole = Contents(folder + "/whole/" + name);
       EXPECT_FALSE(whole.empty()) << c.what << ", frame " << f;
       EXPECT_TRUE(whole == Contents(folder + "/chunks/" + name)) << c.what << ", frame " << f;
+      if (!jitter) {
+        EXPECT_TRUE(whole == Contents(folder + "/linked/" + name)) << c.what << ", frame " << f;
+      }
     }
   }
 }

@@ -56,7 +56,7 @@ TEST(ToolMemoryTest, AFrameTooLargeForMemorySaysWhatItNeeds) {
   const std::string style = GTEST_FLAG_GET(death_test_style);
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(ApplyWithLittleMemory(in, scratch / "out/b_%03d.png"), ::testing::ExitedWithCode(1),
-              "pblur: frame 0: not enough memory: 1280x720 frames need about 222 MB\n");
+              "pblur: frame 0: not enough memory: 1280x720 frames need about 295 MB\n");
   GTEST_FLAG_SET(death_test_style, style);
 }
 

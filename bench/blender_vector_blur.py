@@ -4,7 +4,10 @@ and vector passes, writing one PNG per frame (the work `pblur apply
 --vector --depth-test` does on the same files).
 
 Run headless:
-    blender -b -P bench/blender_vector_blur.py -- --in DIR --out DIR
+    blender -b -P bench/blender_vector_blur.py -- --in DIR --out DIR [--exr]
+
+--exr writes float OpenEXR (linear light, as rendered) instead, for
+comparing the pictures themselves.
 
 Blender's start-up is left out: each frame is timed inside Blender, from
 loading its file to its PNG written. Prints one line per frame and a last
@@ -25,6 +28,7 @@ def arguments():
     parser = argparse.ArgumentParser(prog="blender_vector_blur.py")
     parser.add_argument("--in", dest="source", required=True)
     parser.add_argument("--out", required=True)
+    parser.add_argument("--exr", action="store_true")
     return parser.parse_args(argv)
 
 
@@ -66,7 +70,11 @@ def main():
     scene = bpy.context.scene
     tree, image_node, blur, out = compositor(scene)
     render = scene.render
-    render.image_settings.file_format = "PNG"
+    if options.exr:
+        render.image_settings.file_format = "OPEN_EXR"
+        render.image_settings.color_depth = "32"
+    else:
+        render.image_settings.file_format = "PNG"
     render.image_settings.color_mode = "RGBA"
     render.resolution_percentage = 100
     render.resolution_x, render.resolution_y = exr_size(files[0])
@@ -83,7 +91,8 @@ def main():
             tree.links.new(image_node.outputs["Vector"], blur.inputs["Speed"])
             tree.links.new(blur.outputs["Image"], out.inputs["Image"])
             linked = True
-        render.filepath = os.path.join(options.out, "blurred_%04d.png" % number)
+        render.filepath = os.path.join(options.out, "blurred_%04d.%s"
+                                       % (number, "exr" if options.exr else "png"))
         bpy.ops.render.render(write_still=True)
         bpy.data.images.remove(picture)
         seconds = time.perf_counter() - start

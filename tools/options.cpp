@@ -14,7 +14,16 @@ void CheckApply(const Options& o) {
   const std::pair<const char*, const std::string*> required[] = {
       {"--colour", &o.colour.pattern}, {"--index", &o.index.pattern}, {"--output", &o.output}};
   for (const auto& r : required) {
+    if (o.look == apply::Look::Shutter && r.second == &o.index.pattern) continue;
     if (r.second->empty()) apply::UsageError(std::string(r.first) + ": required by pblur apply");
+  }
+  CheckLookSettings(o);
+  if (o.look == apply::Look::Shutter) {
+    if (o.vector.pattern.empty()) {
+      apply::UsageError("--look shutter: needs --vector, the motion vector frames");
+    }
+    if (o.first && o.last && *o.last < *o.first) apply::UsageError("--last: comes before --first");
+    return;
   }
   const bool m1 = !o.match1.pattern.empty(), m2 = !o.match2.pattern.empty();
   if (m1 != m2) apply::UsageError(m1 ? "--match1: needs --match2" : "--match2: needs --match1");
@@ -30,6 +39,29 @@ void CheckApply(const Options& o) {
 }
 
 }  // namespace
+
+void CheckLookSettings(const apply::ApplySettings& o) {
+  if (o.look == apply::Look::Streak) {
+    if (o.shutter) apply::UsageError("--shutter: a setting of --look shutter");
+    return;
+  }
+  const ParameterEdits& e = o.edits;
+  const std::pair<const char*, bool> streakOnly[] = {
+      {"--streak-length", e.streakLength.has_value()}, {"--strength", e.mainStrength.has_value()},
+      {"--alt-length", e.altLength.has_value()},       {"--alt-strength", e.altStrength.has_value()},
+      {"--echoes", e.echoCount.has_value()},           {"--reverse-length", e.reverseLength.has_value()},
+      {"--trails", e.trailFrames.has_value()},         {"--jitter", e.jitter.has_value()},
+      {"--depth-test", e.depthTest.has_value()},       {"--no-secondary", e.secondaryLayer.has_value()},
+      {"--mode", e.modeCommand.has_value()},           {"--uv", !o.uv.pattern.empty()},
+      {"--match1", !o.match1.pattern.empty()},         {"--match2", !o.match2.pattern.empty()},
+      {"--alternate", !o.alternate.pattern.empty()},   {"--objects", !o.objects.empty()},
+      {"--lead-in", o.leadIn.has_value()}};
+  for (const auto& [flag, given] : streakOnly) {
+    if (given) {
+      apply::UsageError(std::string(flag) + ": a setting of the streak look, not of --look shutter");
+    }
+  }
+}
 
 Options ParseCommandLine(const std::vector<std::string>& args) {
   Options o;

@@ -32,6 +32,11 @@ struct Options : apply::ApplySettings {
   bool writePasses = false;
 };
 
+// Throws a usage error naming the first setting given that the chosen look
+// does not take (--shutter with the streak look; the module's parameters,
+// the streak look's passes, --objects or --lead-in with the shutter look).
+void CheckLookSettings(const apply::ApplySettings& settings);
+
 // Throws a usage error naming the flag and the reason.
 Options ParseCommandLine(const std::vector<std::string>& args);
 // The help of one command (Demo, Apply) or of both (anything else).

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "apply/apply_error.h"
+#include "apply/blur/shutter_frame.h"
 #include "apply/colour/colour_frame.h"
 
 namespace qxv::apply {
@@ -16,7 +17,7 @@ std::string SizeText(std::uint32_t w, std::uint32_t h) {
 }  // namespace
 
 FrameBlur::FrameBlur(const sim::ModuleExports& module, const ApplySettings& settings)
-    : converter_(settings), blur_(module, settings) {}
+    : o_(settings), converter_(settings), blur_(module, settings) {}
 
 void FrameBlur::CheckShape(const FrameInputs& in) const {
   const ChannelImage& c = in.colour;
@@ -29,8 +30,9 @@ void FrameBlur::CheckShape(const FrameInputs& in) const {
     InputError(std::string("colour: ") + (hasAlpha ? "has alpha, but the first frame has none"
                                                    : "has no alpha, but the first frame has"));
   }
+  const bool shutter = o_.look == Look::Shutter;
   const std::pair<const char*, const ChannelImage*> passes[] = {
-      {"index", &in.index},
+      {"index", shutter && in.index.Pixels() == 0 ? nullptr : &in.index},
       {"uv", in.uv ? &*in.uv : nullptr},
       {"vector", in.vector ? &*in.vector : nullptr},
       {"match1", in.match1 ? &*in.match1 : nullptr},
@@ -42,6 +44,11 @@ void FrameBlur::CheckShape(const FrameInputs& in) const {
       InputError(std::string(name) + ": " + SizeText(pass->width, pass->height) +
                  ", but the colour is " + SizeText(c.width, c.height));
     }
+  }
+  if (shutter) {
+    if (!in.vector) UsageError("missing vector: the shutter look follows the motion vectors");
+    if (in.uv || in.match1) UsageError("uv and match: the streak look's, not the shutter look's");
+    return;
   }
   const int sources = int{in.uv.has_value()} + int{in.vector.has_value()} +
                       int{in.match1.has_value() && in.match2.has_value()};
@@ -57,6 +64,10 @@ OutputImage FrameBlur::Frame(FrameInputs&& in, int outputBits) {
     width_ = in.colour.width;
     height_ = in.colour.height;
     hasAlpha_ = in.colour.names.size() == 4;
+  }
+  if (o_.look == Look::Shutter) {
+    ++frames_;
+    return ShutterPicture(o_, in, outputBits);
   }
   FrameInput frame;
   converter_.Convert(std::move(in), frames_, outputBits, &frame);

@@ -30,7 +30,7 @@ std::vector<Pass> PassesOf(const ApplySettings& o) {
                       {"--match1", &o.match1, PassShape::Value},
                       {"--match2", &o.match2, PassShape::Value},
                       {"--uv", &o.uv, PassShape::Pair},
-                      {"--vector", &o.vector, PassShape::Pair},
+                      {"--vector", &o.vector, VectorShape(o)},
                       {"--depth", &o.depth, PassShape::Value},
                       {"--alternate", &o.alternate, PassShape::Value}};
   std::vector<Pass> passes;

@@ -118,7 +118,7 @@ void FrameReader::Read(int f, FrameInput* frame) {
   const PassSource* sources[kSlots] = {&o_.colour, &o_.index, &o_.match1, &o_.match2,
                                        &o_.uv,     &o_.vector, &o_.depth, &o_.alternate};
   const PassShape shapes[kSlots] = {PassShape::Colour, PassShape::Value, PassShape::Value,
-                                    PassShape::Value,  PassShape::Pair,  PassShape::Pair,
+                                    PassShape::Value,  PassShape::Pair,  VectorShape(o_),
                                     PassShape::Value,  PassShape::Value};
   // Each file once, in the order its first pass comes, with every channel
   // any of its passes wants.
@@ -172,6 +172,13 @@ void FrameReader::Read(int f, FrameInput* frame) {
     if (!sources[slot]->pattern.empty()) *optional[slot] = std::move(read[slot]);
   }
   const int outputBits = OutputBits(FrameName(o_.output, f), in.colour);
+  if (o_.look == Look::Shutter) {
+    // The shutter look takes the passes as they are, frame by frame.
+    frame->number = f;
+    frame->outputBits = outputBits;
+    frame->passesRead = std::move(in);
+    return;
+  }
   converter_->Convert(std::move(in), f, outputBits, frame);
 }
 

@@ -3,11 +3,13 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "apply/run/apply_settings.h"
 #include "apply/colour/colour_frame.h"
+#include "apply/input/frame_inputs.h"
 #include "apply/input/image_file.h"
 #include "apply/passes/pass_values.h"
 #include "apply/run/run_plan.h"
@@ -33,6 +35,8 @@ struct FrameInput {
   // The renderer's object index that each object number stands for (from
   // 1), for the scene's per-object settings.
   std::vector<double> objectIndexes;
+  // --look shutter: the passes as read, and nothing above.
+  std::optional<FrameInputs> passesRead;
 };
 
 class PassConverter;

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <thread>
 
 #include "apply/apply_error.h"
@@ -12,6 +13,7 @@
 #include "apply/input/header_scan.h"
 #include "apply/input/image_file.h"
 #include "apply/blur/module_blur.h"
+#include "apply/blur/shutter_frame.h"
 
 namespace qxv::apply {
 namespace {
@@ -19,6 +21,7 @@ namespace {
 struct BlurredFrame {
   FrameInput input;
   ColourCodes blurred;
+  std::optional<OutputImage> picture;  // the shutter look's, made as it blurs
 };
 
 void Write(const ApplySettings& o, BlurredFrame& frame) {
@@ -29,7 +32,9 @@ void Write(const ApplySettings& o, BlurredFrame& frame) {
   in.codes.colour = std::move(in.passes.colour);
   ForFlag("--output", [&] {
     try {
-      WriteImage(target, ColourPicture(in.colour, in.codes, frame.blurred, in.outputBits));
+      WriteImage(target, frame.picture ? *frame.picture
+                                       : ColourPicture(in.colour, in.codes, frame.blurred,
+                                                       in.outputBits));
     } catch (const ApplyError& e) {
       throw ApplyError(e.status, "frame " + std::to_string(in.number) + ": " + e.what());
     }
@@ -83,7 +88,9 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
   const FrameRange range = plan.written;
   const ScannedFrames scanned = ScanHeaders(o, plan, warn);
   const int total = range.last - range.first + 1;
-  ModuleBlur blur(module, o);
+  // The module blurs the streak look; the shutter look needs none of it.
+  std::optional<ModuleBlur> blur;
+  if (o.look == Look::Streak) blur.emplace(module, o);
   if (progress) progress(0, total);
 
   Handoff<FrameInput> toBlur;
@@ -119,7 +126,14 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
     FrameInput in;
     while (toBlur.Take(&in)) {
       BlurredFrame frame;
-      NamingMemory(in.number, scanned, [&] { frame.blurred = blur.Blur(in); });
+      NamingMemory(in.number, scanned, [&] {
+        if (in.passesRead) {
+          frame.picture = ShutterPicture(o, *in.passesRead, in.outputBits);
+          in.passesRead.reset();
+        } else {
+          frame.blurred = blur->Blur(in);
+        }
+      });
       // The lead-in only brings the module's state up to date.
       if (in.number < range.first) continue;
       frame.input = std::move(in);

@@ -1,0 +1,187 @@
+#include "shutter/gather.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "shutter/backdrop.h"
+
+namespace qxv::shutter {
+namespace {
+
+// Sample spacing along the longest path: a point moves at most about this
+// many pixels from one time sample to the next, so that the pixel-wide
+// footprints of consecutive samples overlap into a smooth streak.
+constexpr float kStep = 1.0f;
+constexpr int kMostSamples = 32;
+// The paths looked along: the pixel's own and the fastest of up to four
+// tiles around it.
+constexpr int kMostPaths = 5;
+constexpr int kMostFragments = 1 + 4 * kMostPaths;
+
+struct Fragment {
+  std::size_t index;
+  float weight, depth;
+};
+
+float Tent(float d) {
+  d = std::fabs(d);
+  return d < 1.0f ? 1.0f - d : 0.0f;
+}
+
+// A fixed value in [0, 1) per pixel, so that samples start at another
+// moment in each pixel and their steps do not line up into bands.
+float Jitter(std::uint32_t x, std::uint32_t y) {
+  std::uint32_t h = x * 0x9E3779B1u ^ (y + 0x7F4A7C15u) * 0x85EBCA77u;
+  h ^= h >> 15;
+  h *= 0x2C1B3C6Du;
+  h ^= h >> 12;
+  h *= 0x297A2D39u;
+  h ^= h >> 15;
+  return static_cast<float>(h >> 8) * (1.0f / 16777216.0f);
+}
+
+// The chord of the path while the shutter is open, in pixels.
+float Travel(const Texel& t, float half) {
+  return std::hypot(t.Dx(half) - t.Dx(-half), t.Dy(half) - t.Dy(-half));
+}
+
+class PixelGather {
+ public:
+  PixelGather(const Surface& s, const Neighbourhood& near, std::uint32_t x, std::uint32_t y)
+      : s_(s), x_(x), y_(y), q_(std::size_t{y} * s.width + x), self_(s.texels[q_]),
+        backdrop_(s, x, y) {
+    if (!self_.Still()) paths_[paths_count_++] = &self_;
+    // The tiles whose centres surround the pixel.
+    const std::int64_t c0 = (static_cast<std::int64_t>(x) - static_cast<std::int64_t>(kTile / 2)) /
+                            static_cast<std::int64_t>(kTile);
+    const std::int64_t r0 = (static_cast<std::int64_t>(y) - static_cast<std::int64_t>(kTile / 2)) /
+                            static_cast<std::int64_t>(kTile);
+    for (std::int64_t r = r0; r <= r0 + 1; ++r) {
+      for (std::int64_t c = c0; c <= c0 + 1; ++c) AddPath(near.FastestAt(c, r));
+    }
+  }
+
+  bool Run(float* out) {
+    float longest = 0.0f;
+    for (int p = 0; p < paths_count_; ++p) longest = std::max(longest, Travel(*paths_[p], s_.half));
+    const int samples = std::clamp(static_cast<int>(std::ceil(longest / kStep)), 2, kMostSamples);
+    const float jitter = Jitter(x_, y_);
+    double sum[4] = {0.0, 0.0, 0.0, 0.0};
+    bool foreign = false;
+    for (int k = 0; k < samples; ++k) {
+      const float t = s_.half * (2.0f * (static_cast<float>(k) + jitter) / static_cast<float>(samples) - 1.0f);
+      foreign |= Sample(t, sum);
+    }
+    if (!foreign) {
+      std::copy(self_.rgba, self_.rgba + 4, out);
+      return true;
+    }
+    for (int c = 0; c < 4; ++c) out[c] = static_cast<float>(sum[c] / samples);
+    return false;
+  }
+
+ private:
+  void AddPath(std::int64_t index) {
+    if (index < 0 || static_cast<std::size_t>(index) == q_) return;
+    const Texel* t = &s_.texels[static_cast<std::size_t>(index)];
+    for (int p = 0; p < paths_count_; ++p) {
+      const Texel& o = *paths_[p];
+      if (o.bx == t->bx && o.by == t->by && o.cx == t->cx && o.cy == t->cy) return;
+    }
+    paths_[paths_count_++] = t;
+  }
+
+  void Add(std::size_t index, float weight) {
+    if (weight <= 0.0f) return;
+    for (int f = 0; f < count_; ++f) {
+      if (fragments_[f].index == index) return;
+    }
+    fragments_[count_++] = {index, weight, s_.texels[index].depth};
+  }
+
+  // The pixels around where the point over this pixel at time t starts,
+  // following `path` and then the path of the pixel it leads to. Returns
+  // whether a nearer surface hides where it starts.
+  bool Follow(const Texel& path, float t) {
+    float fx = static_cast<float>(x_) - path.Dx(t), fy = static_cast<float>(y_) - path.Dy(t);
+    const long nx = std::lround(fx), ny = std::lround(fy);
+    if (Inside(nx, ny)) {
+      const Texel& n = s_.At(static_cast<std::uint32_t>(nx), static_cast<std::uint32_t>(ny));
+      if (!n.Still()) {
+        fx = static_cast<float>(x_) - n.Dx(t);
+        fy = static_cast<float>(y_) - n.Dy(t);
+      }
+    }
+    const long x0 = static_cast<long>(std::floor(fx)), y0 = static_cast<long>(std::floor(fy));
+    bool hidden = false;
+    for (long py = y0; py <= y0 + 1; ++py) {
+      for (long px = x0; px <= x0 + 1; ++px) {
+        if (!Inside(px, py)) continue;
+        const std::size_t i = static_cast<std::size_t>(py) * s_.width + static_cast<std::size_t>(px);
+        const Texel& c = s_.texels[i];
+        if (Nearer(c.depth, self_.depth)) hidden = true;
+        // A still pixel's colour lands on itself alone.
+        if (c.Still() && i != q_) continue;
+        const float ex = static_cast<float>(px) + c.Dx(t) - static_cast<float>(x_);
+        const float ey = static_cast<float>(py) + c.Dy(t) - static_cast<float>(y_);
+        Add(i, Tent(ex) * Tent(ey));
+      }
+    }
+    return hidden;
+  }
+
+  bool Inside(long x, long y) const {
+    return x >= 0 && y >= 0 && x < static_cast<long>(s_.width) && y < static_cast<long>(s_.height);
+  }
+
+  // One moment: adds the colour over the pixel to `sum`; returns whether
+  // anything but the pixel's own colour, fully, was there.
+  bool Sample(float t, double* sum) {
+    count_ = 0;
+    Add(q_, Tent(self_.Dx(t)) * Tent(self_.Dy(t)));
+    bool hidden = false;
+    for (int p = 0; p < paths_count_; ++p) {
+      const bool h = Follow(*paths_[p], t);
+      if (paths_[p] == &self_) hidden = h;
+    }
+    std::sort(fragments_, fragments_ + count_,
+              [](const Fragment& a, const Fragment& b) { return a.depth < b.depth; });
+    float covered = 0.0f;
+    bool foreign = false;
+    for (int f = 0; f < count_ && covered < 1.0f; ++f) {
+      const float take = std::min(fragments_[f].weight, 1.0f - covered);
+      const float* c = s_.texels[fragments_[f].index].rgba;
+      for (int k = 0; k < 4; ++k) sum[k] += static_cast<double>(take) * c[k];
+      covered += take;
+      foreign |= fragments_[f].index != q_ || take < 1.0f;
+    }
+    if (covered < 1.0f) {
+      // Where the pixel's own surface ran on behind a nearer one, it is
+      // taken to go on as it is here; elsewhere what it uncovered is the
+      // background beside it, on the side it moved away from.
+      const float* c = hidden ? self_.rgba : backdrop_.Behind(self_.Dx(t), self_.Dy(t));
+      for (int k = 0; k < 4; ++k) sum[k] += static_cast<double>(1.0f - covered) * c[k];
+      foreign = true;
+    }
+    return foreign;
+  }
+
+  const Surface& s_;
+  std::uint32_t x_, y_;
+  std::size_t q_;
+  const Texel& self_;
+  Backdrop backdrop_;
+  const Texel* paths_[kMostPaths];
+  int paths_count_ = 0;
+  Fragment fragments_[kMostFragments];
+  int count_ = 0;
+};
+
+}  // namespace
+
+bool GatherPixel(const Surface& surface, const Neighbourhood& near, std::uint32_t x,
+                 std::uint32_t y, float* rgba) {
+  return PixelGather(surface, near, x, y).Run(rgba);
+}
+
+}  // namespace qxv::shutter

@@ -1,0 +1,67 @@
+#include "shutter/neighbourhood.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qxv::shutter {
+namespace {
+
+// Pixels between two tiles (largest of x and y); 0 for touching tiles.
+float Gap(std::int64_t a, std::int64_t b) {
+  const std::int64_t d = a > b ? a - b : b - a;
+  return d > 0 ? static_cast<float>((d - 1) * kTile + 1) : 0.0f;
+}
+
+}  // namespace
+
+std::int64_t Neighbourhood::FastestAt(std::int64_t column, std::int64_t row) const {
+  column = std::clamp<std::int64_t>(column, 0, columns - 1);
+  row = std::clamp<std::int64_t>(row, 0, rows - 1);
+  return fastest[static_cast<std::size_t>(row * columns + column)];
+}
+
+Neighbourhood FindNeighbourhood(const Surface& s) {
+  Neighbourhood n;
+  n.columns = (s.width + kTile - 1) / kTile;
+  n.rows = (s.height + kTile - 1) / kTile;
+  const std::size_t tiles = std::size_t{n.columns} * n.rows;
+  // Each tile's own fastest pixel; the first in scan order among equals.
+  std::vector<std::int64_t> own(tiles, -1);
+  std::vector<float> ownReach(tiles, 0.0f);
+  float longest = 0.0f;
+  for (std::uint32_t y = 0; y < s.height; ++y) {
+    for (std::uint32_t x = 0; x < s.width; ++x) {
+      const std::size_t i = std::size_t{y} * s.width + x;
+      const std::size_t tile = std::size_t{y / kTile} * n.columns + x / kTile;
+      if (s.reach[i] > ownReach[tile]) {
+        ownReach[tile] = s.reach[i];
+        own[tile] = static_cast<std::int64_t>(i);
+      }
+      longest = std::max(longest, s.reach[i]);
+    }
+  }
+  const std::int64_t span = static_cast<std::int64_t>(std::ceil(longest / kTile)) + 1;
+  n.fastest.assign(tiles, -1);
+  for (std::int64_t row = 0; row < n.rows; ++row) {
+    for (std::int64_t column = 0; column < n.columns; ++column) {
+      float best = 0.0f;
+      std::int64_t chosen = -1;
+      for (std::int64_t r = std::max<std::int64_t>(0, row - span);
+           r <= std::min<std::int64_t>(n.rows - 1, row + span); ++r) {
+        for (std::int64_t c = std::max<std::int64_t>(0, column - span);
+             c <= std::min<std::int64_t>(n.columns - 1, column + span); ++c) {
+          const std::size_t other = static_cast<std::size_t>(r * n.columns + c);
+          const float reach = ownReach[other];
+          if (reach > best && std::max(Gap(r, row), Gap(c, column)) <= reach) {
+            best = reach;
+            chosen = own[other];
+          }
+        }
+      }
+      n.fastest[static_cast<std::size_t>(row * n.columns + column)] = chosen;
+    }
+  }
+  return n;
+}
+
+}  // namespace qxv::shutter

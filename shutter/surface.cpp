@@ -1,0 +1,69 @@
+#include "shutter/surface.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace qxv::shutter {
+namespace {
+
+float Finite(float v) { return std::isfinite(v) ? v : 0.0f; }
+
+// Depth as the gather compares it: larger is farther; NaN is farthest and
+// below 0 counts as 0.
+float DepthOf(float z) {
+  if (std::isnan(z)) return std::numeric_limits<float>::infinity();
+  return z > 0.0f ? z : 0.0f;
+}
+
+// The largest displacement (largest of x and y) along the path while the
+// shutter is open: the ends and two points between them bound a parabola
+// this flat closely enough, given the pixel of margin added.
+float Extent(const Texel& t, float half) {
+  float most = 0.0f;
+  for (float at : {-half, -0.5f * half, 0.5f * half, half}) {
+    most = std::max({most, std::fabs(t.Dx(at)), std::fabs(t.Dy(at))});
+  }
+  return most;
+}
+
+}  // namespace
+
+Surface MakeSurface(const Frame& f, double shutter) {
+  Surface s;
+  s.width = f.width;
+  s.height = f.height;
+  s.half = static_cast<float>(shutter * 0.5);
+  const std::size_t n = std::size_t{f.width} * f.height;
+  s.texels.resize(n);
+  s.reach.assign(n, 0.0f);
+  for (std::size_t i = 0; i < n; ++i) {
+    Texel& t = s.texels[i];
+    for (int c = 0; c < 4; ++c) {
+      const float v = f.rgba[i * 4 + c];
+      t.rgba[c] = std::isnan(v) ? 0.0f : v;
+    }
+    const float px = Finite(f.previous[i * 2]), py = Finite(f.previous[i * 2 + 1]);
+    const float nx = f.next ? Finite(f.next[i * 2]) : -px, ny = f.next ? Finite(f.next[i * 2 + 1]) : -py;
+    t.bx = 0.5f * (nx - px);
+    t.by = 0.5f * (ny - py);
+    t.cx = 0.5f * (nx + px);
+    t.cy = 0.5f * (ny + py);
+    float extent = Extent(t, s.half);
+    if (extent > kLongestPath) {
+      const float scale = kLongestPath / extent;
+      t.bx *= scale, t.by *= scale, t.cx *= scale, t.cy *= scale;
+      extent = kLongestPath;
+    }
+    if (extent < 0.005f) {
+      t.bx = t.by = t.cx = t.cy = 0.0f;
+    } else {
+      s.reach[i] = extent + 1.0f;
+    }
+    // Without depth, the faster of two surfaces is taken to be in front.
+    t.depth = f.depth ? DepthOf(f.depth[i]) : -extent;
+  }
+  return s;
+}
+
+}  // namespace qxv::shutter

@@ -13,9 +13,9 @@ namespace {
 // footprints of consecutive samples overlap into a smooth streak.
 constexpr float kStep = 1.0f;
 constexpr int kMostSamples = 32;
-// The paths looked along: the pixel's own and the fastest of up to four
-// tiles around it.
-constexpr int kMostPaths = 5;
+// The paths looked along: the pixel's own, the nearest moving pixel's and
+// the fastest of up to four tiles around it.
+constexpr int kMostPaths = 6;
 constexpr int kMostFragments = 1 + 4 * kMostPaths;
 
 struct Fragment {
@@ -51,17 +51,41 @@ class PixelGather {
       : s_(s), x_(x), y_(y), q_(std::size_t{y} * s.width + x), self_(s.texels[q_]),
         backdrop_(s, x, y) {
     if (!self_.Still()) paths_[paths_count_++] = &self_;
+    nearest_ = near.nearest[q_];
+    AddPath(nearest_);
     // The tiles whose centres surround the pixel.
     const std::int64_t c0 = (static_cast<std::int64_t>(x) - static_cast<std::int64_t>(kTile / 2)) /
                             static_cast<std::int64_t>(kTile);
     const std::int64_t r0 = (static_cast<std::int64_t>(y) - static_cast<std::int64_t>(kTile / 2)) /
                             static_cast<std::int64_t>(kTile);
     for (std::int64_t r = r0; r <= r0 + 1; ++r) {
-      for (std::int64_t c = c0; c <= c0 + 1; ++c) AddPath(near.FastestAt(c, r));
+      for (std::int64_t c = c0; c <= c0 + 1; ++c) {
+        const std::int64_t fastest = near.FastestAt(c, r);
+        if (fastest >= 0) reach_ = std::max(reach_, s.reach[static_cast<std::size_t>(fastest)]);
+        AddPath(fastest);
+      }
     }
   }
 
+  // Whether any moving pixel could bring its colour here: none that can
+  // reaches further than the fastest paths around, and none lies nearer
+  // than the nearest moving pixel.
+  bool Reachable() const {
+    if (!self_.Still()) return true;
+    if (nearest_ < 0) return false;
+    const float dx = static_cast<float>(nearest_ % s_.width) - static_cast<float>(x_);
+    const float dy = static_cast<float>(nearest_ / static_cast<std::int64_t>(s_.width)) -
+                     static_cast<float>(y_);
+    // Largest of x and y is at least the distance over the square root of
+    // two; a pixel of slack for the sweeps' approximation.
+    return std::hypot(dx, dy) <= (reach_ + 1.0f) * 1.4143f;
+  }
+
   bool Run(float* out) {
+    if (!Reachable()) {
+      std::copy(self_.rgba, self_.rgba + 4, out);
+      return true;
+    }
     float longest = 0.0f;
     for (int p = 0; p < paths_count_; ++p) longest = std::max(longest, Travel(*paths_[p], s_.half));
     const int samples = std::clamp(static_cast<int>(std::ceil(longest / kStep)), 2, kMostSamples);
@@ -81,22 +105,34 @@ class PixelGather {
   }
 
  private:
+  // A path to look along, unless one already taken runs within half a
+  // pixel of it all the while the shutter is open.
   void AddPath(std::int64_t index) {
     if (index < 0 || static_cast<std::size_t>(index) == q_) return;
     const Texel* t = &s_.texels[static_cast<std::size_t>(index)];
     for (int p = 0; p < paths_count_; ++p) {
       const Texel& o = *paths_[p];
-      if (o.bx == t->bx && o.by == t->by && o.cx == t->cx && o.cy == t->cy) return;
+      bool close = true;
+      for (float at : {-s_.half, s_.half}) {
+        close = close && std::fabs(o.Dx(at) - t->Dx(at)) < 0.5f && std::fabs(o.Dy(at) - t->Dy(at)) < 0.5f;
+      }
+      if (close) return;
     }
     paths_[paths_count_++] = t;
   }
 
-  void Add(std::size_t index, float weight) {
-    if (weight <= 0.0f) return;
+  // A surface over the pixel at this moment, covering `weight` of it. Over
+  // a still pixel, which covers itself all the while, only nearer ones can
+  // show.
+  void Add(std::size_t index, float weight, float depth) {
+    if (weight <= 0.0f || (index != q_ && self_.Still() && !(depth < self_.depth))) return;
     for (int f = 0; f < count_; ++f) {
       if (fragments_[f].index == index) return;
     }
-    fragments_[count_++] = {index, weight, s_.texels[index].depth};
+    // Kept in order of depth as they come (a handful at most).
+    int at = count_++;
+    for (; at > 0 && fragments_[at - 1].depth > depth; --at) fragments_[at] = fragments_[at - 1];
+    fragments_[at] = {index, weight, depth};
   }
 
   // The pixels around where the point over this pixel at time t starts,
@@ -113,6 +149,10 @@ class PixelGather {
       }
     }
     const long x0 = static_cast<long>(std::floor(fx)), y0 = static_cast<long>(std::floor(fy));
+    // Another path led to the same four pixels: they are in already.
+    for (int b = 0; b < bases_; ++b) {
+      if (base_[b][0] == x0 && base_[b][1] == y0) return hidden_[b];
+    }
     bool hidden = false;
     for (long py = y0; py <= y0 + 1; ++py) {
       for (long px = x0; px <= x0 + 1; ++px) {
@@ -124,9 +164,11 @@ class PixelGather {
         if (c.Still() && i != q_) continue;
         const float ex = static_cast<float>(px) + c.Dx(t) - static_cast<float>(x_);
         const float ey = static_cast<float>(py) + c.Dy(t) - static_cast<float>(y_);
-        Add(i, Tent(ex) * Tent(ey));
+        Add(i, Tent(ex) * Tent(ey), c.depth);
       }
     }
+    base_[bases_][0] = x0, base_[bases_][1] = y0, hidden_[bases_] = hidden;
+    ++bases_;
     return hidden;
   }
 
@@ -138,14 +180,13 @@ class PixelGather {
   // anything but the pixel's own colour, fully, was there.
   bool Sample(float t, double* sum) {
     count_ = 0;
-    Add(q_, Tent(self_.Dx(t)) * Tent(self_.Dy(t)));
+    bases_ = 0;
+    Add(q_, Tent(self_.Dx(t)) * Tent(self_.Dy(t)), self_.depth);
     bool hidden = false;
     for (int p = 0; p < paths_count_; ++p) {
       const bool h = Follow(*paths_[p], t);
       if (paths_[p] == &self_) hidden = h;
     }
-    std::sort(fragments_, fragments_ + count_,
-              [](const Fragment& a, const Fragment& b) { return a.depth < b.depth; });
     float covered = 0.0f;
     bool foreign = false;
     for (int f = 0; f < count_ && covered < 1.0f; ++f) {
@@ -175,6 +216,11 @@ class PixelGather {
   int paths_count_ = 0;
   Fragment fragments_[kMostFragments];
   int count_ = 0;
+  long base_[kMostPaths][2];  // the four pixels' corner, per path followed
+  bool hidden_[kMostPaths];
+  int bases_ = 0;
+  std::int64_t nearest_ = -1;
+  float reach_ = 0.0f;
 };
 
 }  // namespace

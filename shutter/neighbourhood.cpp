@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace qxv::shutter {
 namespace {
@@ -10,6 +11,40 @@ namespace {
 float Gap(std::int64_t a, std::int64_t b) {
   const std::int64_t d = a > b ? a - b : b - a;
   return d > 0 ? static_cast<float>((d - 1) * kTile + 1) : 0.0f;
+}
+
+// Each pixel's nearest moving pixel, by two sweeps that hand every pixel's
+// finding on to its neighbours ahead (the sweeps of a distance transform;
+// within a pixel of the exact nearest, which is all the gather needs).
+std::vector<std::int64_t> NearestMoving(const Surface& s) {
+  const long w = s.width, h = s.height;
+  std::vector<std::int64_t> nearest(s.reach.size(), -1);
+  std::vector<float> distance(s.reach.size(), std::numeric_limits<float>::infinity());
+  for (std::size_t i = 0; i < nearest.size(); ++i) {
+    if (s.reach[i] > 0.0f) nearest[i] = static_cast<std::int64_t>(i), distance[i] = 0.0f;
+  }
+  const auto offer = [&](long x, long y, long fromX, long fromY) {
+    if (fromX < 0 || fromY < 0 || fromX >= w || fromY >= h) return;
+    const std::int64_t found = nearest[static_cast<std::size_t>(fromY * w + fromX)];
+    if (found < 0) return;
+    const float dx = static_cast<float>(found % w - x), dy = static_cast<float>(found / w - y);
+    const float d = dx * dx + dy * dy;
+    const std::size_t i = static_cast<std::size_t>(y * w + x);
+    if (d < distance[i]) distance[i] = d, nearest[i] = found;
+  };
+  for (long y = 0; y < h; ++y) {
+    for (long x = 0; x < w; ++x) {
+      offer(x, y, x - 1, y), offer(x, y, x - 1, y - 1), offer(x, y, x, y - 1), offer(x, y, x + 1, y - 1);
+    }
+    for (long x = w - 1; x >= 0; --x) offer(x, y, x + 1, y);
+  }
+  for (long y = h - 1; y >= 0; --y) {
+    for (long x = w - 1; x >= 0; --x) {
+      offer(x, y, x + 1, y), offer(x, y, x + 1, y + 1), offer(x, y, x, y + 1), offer(x, y, x - 1, y + 1);
+    }
+    for (long x = 0; x < w; ++x) offer(x, y, x - 1, y);
+  }
+  return nearest;
 }
 
 }  // namespace
@@ -61,6 +96,7 @@ Neighbourhood FindNeighbourhood(const Surface& s) {
       n.fastest[static_cast<std::size_t>(row * n.columns + column)] = chosen;
     }
   }
+  n.nearest = NearestMoving(s);
   return n;
 }
 

@@ -41,7 +41,8 @@ def arguments():
 def material(name, colour_a, colour_b, scale, pattern="ShaderNodeTexChecker"):
     """An emission of a checker or bricks (or plain colour where both
     colours are the same), in the object's own coordinates, darkened on
-    faces turned from a fixed direction."""
+    faces turned from a fixed direction. No face may lie on a boundary of
+    the checker's cells: its colour would flip from sample to sample."""
     m = bpy.data.materials.new(name)
     m.use_nodes = True
     nodes, links = m.node_tree.nodes, m.node_tree.links
@@ -122,7 +123,7 @@ def build(frames):
     # Right at about 24 px a frame at 480 px wide, behind the pillar.
     bpy.ops.mesh.primitive_cube_add(size=1.0)
     cube = add(bpy.context.object, "Cube", 3,
-               material("Cube", (0.62, 0.22, 0.12), (0.85, 0.62, 0.42), 2.0))
+               material("Cube", (0.62, 0.22, 0.12), (0.85, 0.62, 0.42), 1.9))
     animate(cube, [(1, (-3.3, 0.0, 0.7), (10, 0, 5)),
                    (frames, (-3.3 + 0.43 * (frames - 1), 0.0, 0.7), (10, 0, 5 + 6 * (frames - 1)))])
 

@@ -16,11 +16,11 @@ const float* Backdrop::Search(float dx, float dy) const {
   const float length = std::hypot(dx, dy);
   if (!(length > 0.0f)) return self.rgba;
   const float ux = -dx / length, uy = -dy / length;
-  // Far enough to cross the whole of the path's extent twice over.
-  const int steps = static_cast<int>(std::ceil(2.0f * s_.reach[std::size_t{y_} * s_.width + x_])) + 2;
+  // The background is as near as the surface moved: no further than its reach.
+  const int steps = static_cast<int>(std::ceil(s_.reach[std::size_t{y_} * s_.width + x_])) + 2;
   const auto at = [&](int k, const Texel** texel) {
-    const long px = std::lround(static_cast<float>(x_) + ux * static_cast<float>(k));
-    const long py = std::lround(static_cast<float>(y_) + uy * static_cast<float>(k));
+    const long px = Nearest(static_cast<float>(x_) + ux * static_cast<float>(k));
+    const long py = Nearest(static_cast<float>(y_) + uy * static_cast<float>(k));
     if (px < 0 || py < 0 || px >= static_cast<long>(s_.width) || py >= static_cast<long>(s_.height)) {
       return false;
     }

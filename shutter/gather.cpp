@@ -12,14 +12,14 @@ namespace {
 // many pixels from one time sample to the next, so that the pixel-wide
 // footprints of consecutive samples overlap into a smooth streak.
 constexpr float kStep = 1.0f;
-constexpr int kMostSamples = 32;
+constexpr int kMostSamples = 16;
 // The paths looked along: the pixel's own, the nearest moving pixel's and
 // the fastest of up to four tiles around it.
 constexpr int kMostPaths = 6;
 constexpr int kMostFragments = 1 + 4 * kMostPaths;
 
 struct Fragment {
-  std::size_t index;
+  const Texel* texel;
   float weight, depth;
 };
 
@@ -52,14 +52,12 @@ class PixelGather {
         backdrop_(s, x, y) {
     if (!self_.Still()) paths_[paths_count_++] = &self_;
     nearest_ = near.nearest[q_];
-    AddPath(nearest_);
+    if (nearest_.x >= 0) AddPath(static_cast<std::int64_t>(nearest_.y) * s.width + nearest_.x);
     // The tiles whose centres surround the pixel.
-    const std::int64_t c0 = (static_cast<std::int64_t>(x) - static_cast<std::int64_t>(kTile / 2)) /
-                            static_cast<std::int64_t>(kTile);
-    const std::int64_t r0 = (static_cast<std::int64_t>(y) - static_cast<std::int64_t>(kTile / 2)) /
-                            static_cast<std::int64_t>(kTile);
-    for (std::int64_t r = r0; r <= r0 + 1; ++r) {
-      for (std::int64_t c = c0; c <= c0 + 1; ++c) {
+    const std::int64_t c0 = static_cast<std::int64_t>(x / kTile);
+    const std::int64_t r0 = static_cast<std::int64_t>(y / kTile);
+    for (std::int64_t r = r0; r <= r0; ++r) {
+      for (std::int64_t c = c0; c <= c0; ++c) {
         const std::int64_t fastest = near.FastestAt(c, r);
         if (fastest >= 0) reach_ = std::max(reach_, s.reach[static_cast<std::size_t>(fastest)]);
         AddPath(fastest);
@@ -72,10 +70,9 @@ class PixelGather {
   // than the nearest moving pixel.
   bool Reachable() const {
     if (!self_.Still()) return true;
-    if (nearest_ < 0) return false;
-    const float dx = static_cast<float>(nearest_ % s_.width) - static_cast<float>(x_);
-    const float dy = static_cast<float>(nearest_ / static_cast<std::int64_t>(s_.width)) -
-                     static_cast<float>(y_);
+    if (nearest_.x < 0) return false;
+    const float dx = static_cast<float>(nearest_.x) - static_cast<float>(x_);
+    const float dy = static_cast<float>(nearest_.y) - static_cast<float>(y_);
     // Largest of x and y is at least the distance over the square root of
     // two; a pixel of slack for the sweeps' approximation.
     return std::hypot(dx, dy) <= (reach_ + 1.0f) * 1.4143f;
@@ -105,16 +102,19 @@ class PixelGather {
   }
 
  private:
-  // A path to look along, unless one already taken runs within half a
-  // pixel of it all the while the shutter is open.
+  // A path to look along, unless one already taken runs close to it all
+  // the while the shutter is open: within half a pixel, or within a
+  // quarter of its length, as the paths of one turning or growing surface
+  // do (following the one leads to the other's pixels too).
   void AddPath(std::int64_t index) {
     if (index < 0 || static_cast<std::size_t>(index) == q_) return;
     const Texel* t = &s_.texels[static_cast<std::size_t>(index)];
     for (int p = 0; p < paths_count_; ++p) {
       const Texel& o = *paths_[p];
+      const float near = std::max(0.5f, 0.25f * Travel(o, s_.half));
       bool close = true;
       for (float at : {-s_.half, s_.half}) {
-        close = close && std::fabs(o.Dx(at) - t->Dx(at)) < 0.5f && std::fabs(o.Dy(at) - t->Dy(at)) < 0.5f;
+        close = close && std::fabs(o.Dx(at) - t->Dx(at)) < near && std::fabs(o.Dy(at) - t->Dy(at)) < near;
       }
       if (close) return;
     }
@@ -124,15 +124,16 @@ class PixelGather {
   // A surface over the pixel at this moment, covering `weight` of it. Over
   // a still pixel, which covers itself all the while, only nearer ones can
   // show.
-  void Add(std::size_t index, float weight, float depth) {
-    if (weight <= 0.0f || (index != q_ && self_.Still() && !(depth < self_.depth))) return;
+  void Add(const Texel* texel, float weight) {
+    const float depth = texel->depth;
+    if (weight <= 0.0f || (texel != &self_ && still_ && !(depth < self_.depth))) return;
     for (int f = 0; f < count_; ++f) {
-      if (fragments_[f].index == index) return;
+      if (fragments_[f].texel == texel) return;
     }
     // Kept in order of depth as they come (a handful at most).
     int at = count_++;
     for (; at > 0 && fragments_[at - 1].depth > depth; --at) fragments_[at] = fragments_[at - 1];
-    fragments_[at] = {index, weight, depth};
+    fragments_[at] = {texel, weight, depth};
   }
 
   // The pixels around where the point over this pixel at time t starts,
@@ -140,14 +141,18 @@ class PixelGather {
   // whether a nearer surface hides where it starts.
   bool Follow(const Texel& path, float t) {
     float fx = static_cast<float>(x_) - path.Dx(t), fy = static_cast<float>(y_) - path.Dy(t);
-    const long nx = std::lround(fx), ny = std::lround(fy);
+    const long nx = Nearest(fx), ny = Nearest(fy);
     if (Inside(nx, ny)) {
       const Texel& n = s_.At(static_cast<std::uint32_t>(nx), static_cast<std::uint32_t>(ny));
       if (!n.Still()) {
         fx = static_cast<float>(x_) - n.Dx(t);
         fy = static_cast<float>(y_) - n.Dy(t);
+      } else if (still_ && s_.calm[static_cast<std::size_t>(ny) * s_.width + static_cast<std::size_t>(nx)]) {
+        // Nothing moves in the four pixels there.
+        return false;
       }
     }
+    const bool own = &path == &self_;
     const long x0 = static_cast<long>(std::floor(fx)), y0 = static_cast<long>(std::floor(fy));
     // Another path led to the same four pixels: they are in already.
     for (int b = 0; b < bases_; ++b) {
@@ -157,14 +162,13 @@ class PixelGather {
     for (long py = y0; py <= y0 + 1; ++py) {
       for (long px = x0; px <= x0 + 1; ++px) {
         if (!Inside(px, py)) continue;
-        const std::size_t i = static_cast<std::size_t>(py) * s_.width + static_cast<std::size_t>(px);
-        const Texel& c = s_.texels[i];
-        if (Nearer(c.depth, self_.depth)) hidden = true;
+        const Texel& c = s_.texels[static_cast<std::size_t>(py) * s_.width + static_cast<std::size_t>(px)];
+        if (own && Nearer(c.depth, self_.depth)) hidden = true;
         // A still pixel's colour lands on itself alone.
-        if (c.Still() && i != q_) continue;
+        if (c.Still() && &c != &self_) continue;
         const float ex = static_cast<float>(px) + c.Dx(t) - static_cast<float>(x_);
         const float ey = static_cast<float>(py) + c.Dy(t) - static_cast<float>(y_);
-        Add(i, Tent(ex) * Tent(ey), c.depth);
+        Add(&c, Tent(ex) * Tent(ey));
       }
     }
     base_[bases_][0] = x0, base_[bases_][1] = y0, hidden_[bases_] = hidden;
@@ -181,7 +185,7 @@ class PixelGather {
   bool Sample(float t, double* sum) {
     count_ = 0;
     bases_ = 0;
-    Add(q_, Tent(self_.Dx(t)) * Tent(self_.Dy(t)), self_.depth);
+    Add(&self_, still_ ? 1.0f : Tent(self_.Dx(t)) * Tent(self_.Dy(t)));
     bool hidden = false;
     for (int p = 0; p < paths_count_; ++p) {
       const bool h = Follow(*paths_[p], t);
@@ -191,10 +195,10 @@ class PixelGather {
     bool foreign = false;
     for (int f = 0; f < count_ && covered < 1.0f; ++f) {
       const float take = std::min(fragments_[f].weight, 1.0f - covered);
-      const float* c = s_.texels[fragments_[f].index].rgba;
+      const float* c = fragments_[f].texel->rgba;
       for (int k = 0; k < 4; ++k) sum[k] += static_cast<double>(take) * c[k];
       covered += take;
-      foreign |= fragments_[f].index != q_ || take < 1.0f;
+      foreign |= fragments_[f].texel != &self_ || take < 1.0f;
     }
     if (covered < 1.0f) {
       // Where the pixel's own surface ran on behind a nearer one, it is
@@ -211,6 +215,7 @@ class PixelGather {
   std::uint32_t x_, y_;
   std::size_t q_;
   const Texel& self_;
+  const bool still_ = self_.Still();
   Backdrop backdrop_;
   const Texel* paths_[kMostPaths];
   int paths_count_ = 0;
@@ -219,7 +224,7 @@ class PixelGather {
   long base_[kMostPaths][2];  // the four pixels' corner, per path followed
   bool hidden_[kMostPaths];
   int bases_ = 0;
-  std::int64_t nearest_ = -1;
+  Neighbourhood::Place nearest_;
   float reach_ = 0.0f;
 };
 

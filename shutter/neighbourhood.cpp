@@ -16,18 +16,24 @@ float Gap(std::int64_t a, std::int64_t b) {
 // Each pixel's nearest moving pixel, by two sweeps that hand every pixel's
 // finding on to its neighbours ahead (the sweeps of a distance transform;
 // within a pixel of the exact nearest, which is all the gather needs).
-std::vector<std::int64_t> NearestMoving(const Surface& s) {
+std::vector<Neighbourhood::Place> NearestMoving(const Surface& s) {
   const long w = s.width, h = s.height;
-  std::vector<std::int64_t> nearest(s.reach.size(), -1);
+  std::vector<Neighbourhood::Place> nearest(s.reach.size());
   std::vector<float> distance(s.reach.size(), std::numeric_limits<float>::infinity());
-  for (std::size_t i = 0; i < nearest.size(); ++i) {
-    if (s.reach[i] > 0.0f) nearest[i] = static_cast<std::int64_t>(i), distance[i] = 0.0f;
+  for (long y = 0; y < h; ++y) {
+    for (long x = 0; x < w; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y * w + x);
+      if (s.reach[i] > 0.0f) {
+        nearest[i] = {static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
+        distance[i] = 0.0f;
+      }
+    }
   }
   const auto offer = [&](long x, long y, long fromX, long fromY) {
     if (fromX < 0 || fromY < 0 || fromX >= w || fromY >= h) return;
-    const std::int64_t found = nearest[static_cast<std::size_t>(fromY * w + fromX)];
-    if (found < 0) return;
-    const float dx = static_cast<float>(found % w - x), dy = static_cast<float>(found / w - y);
+    const Neighbourhood::Place found = nearest[static_cast<std::size_t>(fromY * w + fromX)];
+    if (found.x < 0) return;
+    const float dx = static_cast<float>(found.x - x), dy = static_cast<float>(found.y - y);
     const float d = dx * dx + dy * dy;
     const std::size_t i = static_cast<std::size_t>(y * w + x);
     if (d < distance[i]) distance[i] = d, nearest[i] = found;

@@ -19,11 +19,14 @@ struct Neighbourhood {
   // Per tile: the pixel (index into the surface) with the fastest path
   // that reaches the tile, or -1 when no moving pixel reaches it.
   std::vector<std::int64_t> fastest;
-  // Per pixel: the nearest moving pixel (itself when it moves), or -1. Its
-  // path is the likeliest one to bring colour over the pixel: a silhouette
-  // carries the motion of its own edge, however thin it is and whatever
-  // moves faster nearby.
-  std::vector<std::int64_t> nearest;
+  // Per pixel: where the nearest moving pixel is (itself when it moves),
+  // x -1 when none moves. Its path is the likeliest one to bring colour
+  // over the pixel: a silhouette carries the motion of its own edge,
+  // however thin it is and whatever moves faster nearby.
+  struct Place {
+    std::int32_t x = -1, y = -1;
+  };
+  std::vector<Place> nearest;
 
   std::int64_t FastestAt(std::int64_t column, std::int64_t row) const;
   bool Reached(std::uint32_t x, std::uint32_t y) const {

@@ -1,5 +1,7 @@
 #include "shutter/surface.h"
 
+#include "shutter/silhouette.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -27,6 +29,23 @@ float Extent(const Texel& t, float half) {
   return most;
 }
 
+// Cuts an absurdly long path, makes a path too short to see still, and
+// sets how far the pixel's colour reaches.
+void Settle(Texel* t, float* reach, float half) {
+  float extent = Extent(*t, half);
+  if (extent > kLongestPath) {
+    const float scale = kLongestPath / extent;
+    t->bx *= scale, t->by *= scale, t->cx *= scale, t->cy *= scale;
+    extent = kLongestPath;
+  }
+  if (extent < 0.005f) {
+    t->bx = t->by = t->cx = t->cy = 0.0f;
+    *reach = 0.0f;
+  } else {
+    *reach = extent + 1.0f;
+  }
+}
+
 }  // namespace
 
 Surface MakeSurface(const Frame& f, double shutter) {
@@ -35,7 +54,7 @@ Surface MakeSurface(const Frame& f, double shutter) {
   s.height = f.height;
   s.half = static_cast<float>(shutter * 0.5);
   const std::size_t n = std::size_t{f.width} * f.height;
-  s.texels.resize(n);
+  s.texels.reset(new Texel[n]);
   s.reach.assign(n, 0.0f);
   for (std::size_t i = 0; i < n; ++i) {
     Texel& t = s.texels[i];
@@ -49,19 +68,26 @@ Surface MakeSurface(const Frame& f, double shutter) {
     t.by = 0.5f * (ny - py);
     t.cx = 0.5f * (nx + px);
     t.cy = 0.5f * (ny + py);
-    float extent = Extent(t, s.half);
-    if (extent > kLongestPath) {
-      const float scale = kLongestPath / extent;
-      t.bx *= scale, t.by *= scale, t.cx *= scale, t.cy *= scale;
-      extent = kLongestPath;
-    }
-    if (extent < 0.005f) {
-      t.bx = t.by = t.cx = t.cy = 0.0f;
-    } else {
-      s.reach[i] = extent + 1.0f;
-    }
+    Settle(&t, &s.reach[i], s.half);
     // Without depth, the faster of two surfaces is taken to be in front.
-    t.depth = f.depth ? DepthOf(f.depth[i]) : -extent;
+    t.depth = f.depth ? DepthOf(f.depth[i]) : -s.reach[i];
+  }
+  SteadySilhouettes(&s, f.depth != nullptr);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (s.reach[i] == 0.0f && !s.texels[i].Still()) Settle(&s.texels[i], &s.reach[i], s.half);
+  }
+  s.calm.assign(n, 0);
+  const long w = f.width, h = f.height;
+  for (long y = 0; y < h; ++y) {
+    for (long x = 0; x < w; ++x) {
+      bool calm = true;
+      for (long ny = std::max(0L, y - 1); ny <= std::min(h - 1, y + 1); ++ny) {
+        for (long nx = std::max(0L, x - 1); nx <= std::min(w - 1, x + 1); ++nx) {
+          calm = calm && s.reach[static_cast<std::size_t>(ny * w + nx)] == 0.0f;
+        }
+      }
+      s.calm[static_cast<std::size_t>(y * w + x)] = calm;
+    }
   }
   return s;
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "shutter/shutter_blur.h"
@@ -26,14 +27,19 @@ struct Texel {
 struct Surface {
   std::uint32_t width = 0, height = 0;
   float half = 0.25f;  // half the shutter interval, in frames
-  std::vector<Texel> texels;
+  std::unique_ptr<Texel[]> texels;  // not cleared first: every one is written
   // How far, in pixels (largest of x and y), each pixel's colour travels
   // from it while the shutter is open, its footprint's pixel included;
   // 0 for a still pixel.
   std::vector<float> reach;
+  // 1 where the pixel and its eight neighbours are all still.
+  std::vector<std::uint8_t> calm;
 
   const Texel& At(std::uint32_t x, std::uint32_t y) const { return texels[std::size_t{y} * width + x]; }
 };
+
+// The nearest whole pixel coordinate (inlined, unlike std::lround).
+inline long Nearest(float v) { return static_cast<long>(std::floor(v + 0.5f)); }
 
 // Depths closer than this share one surface (a pixel's neighbours on a
 // slanted face differ a little); an infinite depth is the empty background.

@@ -11,7 +11,7 @@ import bpy
 from bpy.app.handlers import persistent
 
 from . import package
-from .settings import blur_settings
+from .settings import blur_settings, needs_depth
 
 NODE_NAME = "pblur passes"
 RENDERED_TYPES = {"MESH", "CURVE", "SURFACE", "META", "FONT", "CURVES", "POINTCLOUD", "VOLUME",
@@ -136,11 +136,11 @@ def prepare_scene(scene):
         return "no view layer is rendered"
     _set(layer, "use_pass_object_index", True)
     _set(layer, "use_pass_vector", True)
-    if scene.pblur.depth_test:
+    if needs_depth(scene.pblur):
         _set(layer, "use_pass_z", True)
     _assign_indexes(scene)
     _set(scene.render, "use_compositing", True)
-    _passes_node(scene, layer, scene.pblur.depth_test)
+    _passes_node(scene, layer, needs_depth(scene.pblur))
     return ""
 
 
@@ -183,8 +183,9 @@ def on_render_init(scene, *_):
         note("nothing will be written: " + why)
         return
     try:
-        _session.blur = pblur.Blur(objects=_objects(pblur, scene),
-                                   **blur_settings(scene.pblur))
+        # Objects' settings are the streak look's.
+        objects = _objects(pblur, scene) if scene.pblur.look == "STREAK" else None
+        _session.blur = pblur.Blur(objects=objects, **blur_settings(scene.pblur))
     except (pblur.Error, TypeError) as error:
         note("nothing will be written: %s" % error)
         return
@@ -207,7 +208,7 @@ def on_render_write(scene, *_):
     try:
         _session.blur.frame_file(source, target, colour="Image", index="IndexOB",
                                  vector="Vector",
-                                 depth="Depth" if scene.pblur.depth_test else None)
+                                 depth="Depth" if needs_depth(scene.pblur) else None)
     except Exception as error:  # noqa: BLE001 - the render goes on whatever the blur says
         _session.failed = True
         note("frame %d and later are not blurred: %s" % (frame, error))

@@ -13,6 +13,13 @@ passes and settings.
 
 The first frame only gives the second its previous frame and comes back as
 it went in (through the module's 8 bits per channel).
+
+look="shutter" blurs instead as a camera's open shutter would, each frame
+alone, in float, from the colour, the vectors (Blender's four channels:
+to the previous and the next frame) and the depth:
+
+    blur = pblur.Blur(look="shutter", shutter=0.5)
+    out = blur.frame(colour, vector=vector, depth=depth)
 """
 import os as _os
 
@@ -37,6 +44,8 @@ SETTINGS = {
     "mode": "all",
     "tile": (64, 64),
     "vector_scale": (1.0, 1.0),
+    "look": "streak",
+    "shutter": 0.5,
 }
 
 _SWITCHES = {"jitter", "no_secondary"}
@@ -145,6 +154,11 @@ class Blur:
     tile ((64, 64)): tile size of the simulated host's image.
     vector_scale ((1, 1)): multiplies the vectors' x and y (a number for
         both): -1 for vectors to the next frame, (1, -1) for y down.
+    look ("streak"): "streak", the module's streaks, or "shutter", the
+        picture a camera's open shutter records; the shutter look takes
+        none of the settings above but vector_scale.
+    shutter (0.5): with look="shutter", the fraction of the frame interval
+        the shutter is open, centred on the frame (above 0, at most 1).
 
     objects: {object index: pblur.Object(...)}, by the values of the index
     pass. module: the module file (the one installed with the package).
@@ -158,14 +172,14 @@ class Blur:
         self.settings = dict(SETTINGS, **settings)
         self.objects = dict(objects or {})
 
-    def frame(self, colour, index, *, uv=None, vector=None, match=None, depth=None,
+    def frame(self, colour, index=None, *, uv=None, vector=None, match=None, depth=None,
               alternate=None):
         """Blurs the next frame and returns its colour.
 
         colour: H x W x 3 or 4 float array, linear light, alpha
             premultiplied, as a renderer gives it.
         index: H x W object indexes; 0, negative, NaN and infinite are
-            background, floats are rounded.
+            background, floats are rounded (the streak look needs it).
         One of: uv, H x W x 2 (U, V; the fraction of each is matched, so a
         seam at 0/1 wraps); vector, H x W x 2 motion vectors in pixels to
         where each point was in the previous frame, x right and y up (as
@@ -173,6 +187,10 @@ class Blur:
         (integers as stored, floats truncated).
         depth: H x W, larger is farther (needed by depth_test).
         alternate: H x W, non-zero selects the alternate set.
+        With look="shutter": vector, H x W x 2 or 4 (Blender's Vector
+        pass: the third and fourth channels run from where each point is
+        in the next frame to the pixel), and depth where there is one
+        (without, faster surfaces count as nearer).
 
         Returns an H x W x 3 or 4 float32 array in the colour's form. Every
         frame must have the first one's size, and alpha if it had alpha.
@@ -180,7 +198,7 @@ class Blur:
         return self._blur.frame(colour, index, uv=uv, vector=vector, match=match, depth=depth,
                                 alternate=alternate)
 
-    def frame_file(self, path, output, *, colour, index, uv=None, vector=None, match=None,
+    def frame_file(self, path, output, *, colour, index=None, uv=None, vector=None, match=None,
                    depth=None, alternate=None):
         """Blurs the next frame from one image file that holds all its
         passes (a renderer's multilayer EXR) and writes it to ``output``,

@@ -38,11 +38,13 @@ class Blur:
         mode: Literal["all", "opt-in", "opt-out", "none"] = "all",
         tile: Tuple[int, int] = (64, 64),
         vector_scale: Pair = (1.0, 1.0),
+        look: Literal["streak", "shutter"] = "streak",
+        shutter: float = 0.5,
     ) -> None: ...
     def frame(
         self,
         colour: npt.ArrayLike,
-        index: npt.ArrayLike,
+        index: Optional[npt.ArrayLike] = None,
         *,
         uv: Optional[npt.ArrayLike] = None,
         vector: Optional[npt.ArrayLike] = None,
@@ -56,7 +58,7 @@ class Blur:
         output: str,
         *,
         colour: str,
-        index: str,
+        index: Optional[str] = None,
         uv: Optional[str] = None,
         vector: Optional[str] = None,
         match: Optional[Tuple[str, str]] = None,

@@ -2,8 +2,8 @@
 // addon_render.py rendered as animations through the add-on. The box's
 // frames trail behind it, while the ball set to Off and the still cube come
 // out exactly as rendered (the same scene rendered with mode none); two parts
-// in one group let each other's streaks through the depth test; a still
-// render writes nothing and says why.
+// in one group let each other's streaks through the depth test; the Shutter
+// look blurs the box both ways; a still render writes nothing and says why.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -128,6 +128,38 @@ TEST_F(BlenderAddonTest, FramesTrailBehindTheBoxAndLeaveTheRestAsRendered) {
     }
     EXPECT_GT(behind, 20) << "the box leaves no trail";
     EXPECT_EQ(ballOrStill, 0) << "the ball or the still cube changed";
+  }
+}
+
+TEST_F(BlenderAddonTest, TheShutterLookBlursBothWaysAndLeavesTheStillCube) {
+  const int box = IndexOf("box"), still = IndexOf("still");
+  for (int f = 2; f <= 3; ++f) {
+    SCOPED_TRACE("frame " + std::to_string(f));
+    const apply::ChannelImage shutter = Frame("shutter", f), sharp = Frame("sharp", f);
+    const apply::ChannelImage index = Index("index_a", f);
+    ASSERT_EQ(shutter.samples.size(), sharp.samples.size());
+    std::uint32_t left = index.width, right = 0, top = index.height, bottom = 0;
+    for (std::size_t i = 0; i < index.Pixels(); ++i) {
+      if (static_cast<int>(index.At(i, 0)) != box) continue;
+      const auto x = static_cast<std::uint32_t>(i % index.width);
+      const auto y = static_cast<std::uint32_t>(i / index.width);
+      left = std::min(left, x), right = std::max(right, x);
+      top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+    int behind = 0, ahead = 0, cube = 0;
+    for (std::size_t i = 0; i < index.Pixels(); ++i) {
+      const auto x = static_cast<std::uint32_t>(i % index.width);
+      const auto y = static_cast<std::uint32_t>(i / index.width);
+      if (!Differs(shutter, sharp, i)) continue;
+      const bool boxRows = y >= top && y <= bottom;
+      // Beyond the box's filtered edges, the streak look's reach.
+      behind += boxRows && x + 1 < left;
+      ahead += boxRows && x > right + 1;
+      cube += static_cast<int>(index.At(i, 0)) == still;
+    }
+    EXPECT_GE(behind, 8) << "nothing blurred behind the box";
+    EXPECT_GE(ahead, 8) << "nothing blurred ahead of the box";
+    EXPECT_EQ(cube, 0) << "the still cube changed";
   }
 }
 

@@ -76,18 +76,22 @@ Surface MakeSurface(const Frame& f, double shutter) {
   for (std::size_t i = 0; i < n; ++i) {
     if (s.reach[i] == 0.0f && !s.texels[i].Still()) Settle(&s.texels[i], &s.reach[i], s.half);
   }
-  s.calm.assign(n, 0);
+  // Calm: no moving pixel in the row's three, then none in the column's.
   const long w = f.width, h = f.height;
+  std::vector<std::uint8_t> rowCalm(n);
   for (long y = 0; y < h; ++y) {
+    const float* reach = &s.reach[static_cast<std::size_t>(y * w)];
     for (long x = 0; x < w; ++x) {
-      bool calm = true;
-      for (long ny = std::max(0L, y - 1); ny <= std::min(h - 1, y + 1); ++ny) {
-        for (long nx = std::max(0L, x - 1); nx <= std::min(w - 1, x + 1); ++nx) {
-          calm = calm && s.reach[static_cast<std::size_t>(ny * w + nx)] == 0.0f;
-        }
-      }
-      s.calm[static_cast<std::size_t>(y * w + x)] = calm;
+      rowCalm[static_cast<std::size_t>(y * w + x)] =
+          reach[x] == 0.0f && (x == 0 || reach[x - 1] == 0.0f) && (x + 1 == w || reach[x + 1] == 0.0f);
     }
+  }
+  s.calm.resize(n);
+  for (long y = 0; y < h; ++y) {
+    const std::uint8_t* above = &rowCalm[static_cast<std::size_t>(std::max(0L, y - 1) * w)];
+    const std::uint8_t* here = &rowCalm[static_cast<std::size_t>(y * w)];
+    const std::uint8_t* below = &rowCalm[static_cast<std::size_t>(std::min(h - 1, y + 1) * w)];
+    for (long x = 0; x < w; ++x) s.calm[static_cast<std::size_t>(y * w + x)] = above[x] & here[x] & below[x];
   }
   return s;
 }

@@ -7,7 +7,9 @@ Run headless:
     blender -b -P bench/blender_vector_blur.py -- --in DIR --out DIR [--exr]
 
 --exr writes float OpenEXR (linear light, as rendered) instead, for
-comparing the pictures themselves.
+comparing the pictures themselves. --node-alone also times each frame's
+compositing once more with its file already loaded and nothing written,
+and prints "blender: node alone, S s per frame".
 
 Blender's start-up is left out: each frame is timed inside Blender, from
 loading its file to its PNG written. Prints one line per frame and a last
@@ -29,6 +31,7 @@ def arguments():
     parser.add_argument("--in", dest="source", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--exr", action="store_true")
+    parser.add_argument("--node-alone", action="store_true")
     return parser.parse_args(argv)
 
 
@@ -79,7 +82,7 @@ def main():
     render.resolution_percentage = 100
     render.resolution_x, render.resolution_y = exr_size(files[0])
     linked = False
-    total = 0.0
+    total = alone = 0.0
     for number, path in enumerate(files, 1):
         start = time.perf_counter()
         picture = bpy.data.images.load(path)
@@ -94,11 +97,17 @@ def main():
         render.filepath = os.path.join(options.out, "blurred_%04d.%s"
                                        % (number, "exr" if options.exr else "png"))
         bpy.ops.render.render(write_still=True)
-        bpy.data.images.remove(picture)
         seconds = time.perf_counter() - start
+        if options.node_alone:
+            start = time.perf_counter()
+            bpy.ops.render.render(write_still=False)
+            alone += time.perf_counter() - start
+        bpy.data.images.remove(picture)
         total += seconds
         print("blender: frame %d, %.3f s" % (number, seconds), flush=True)
     print("blender: %d frames, %.3f s per frame" % (len(files), total / len(files)), flush=True)
+    if options.node_alone:
+        print("blender: node alone, %.3f s per frame" % (alone / len(files)), flush=True)
 
 
 main()

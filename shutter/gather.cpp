@@ -12,7 +12,7 @@ namespace {
 // many pixels from one time sample to the next, so that the pixel-wide
 // footprints of consecutive samples overlap into a smooth streak.
 constexpr float kStep = 1.0f;
-constexpr int kMostSamples = 16;
+constexpr int kMostSamples = 12;
 // The paths looked along: the pixel's own, the nearest moving pixel's and
 // the fastest of up to four tiles around it.
 constexpr int kMostPaths = 6;
@@ -109,6 +109,8 @@ class PixelGather {
   void AddPath(std::int64_t index) {
     if (index < 0 || static_cast<std::size_t>(index) == q_) return;
     const Texel* t = &s_.texels[static_cast<std::size_t>(index)];
+    // A surface behind a still pixel never shows over it.
+    if (still_ && Farther(t->depth, self_.depth)) return;
     for (int p = 0; p < paths_count_; ++p) {
       const Texel& o = *paths_[p];
       const float near = std::max(0.5f, 0.25f * Travel(o, s_.half));
@@ -187,9 +189,15 @@ class PixelGather {
     bases_ = 0;
     Add(&self_, still_ ? 1.0f : Tent(self_.Dx(t)) * Tent(self_.Dy(t)));
     bool hidden = false;
+    float own = 0.0f;  // how much the surfaces found so far cover
     for (int p = 0; p < paths_count_; ++p) {
+      // A farther surface cannot show where nearer ones cover it all.
+      if (own >= 1.0f && Farther(paths_[p]->depth, self_.depth)) continue;
       const bool h = Follow(*paths_[p], t);
-      if (paths_[p] == &self_) hidden = h;
+      if (paths_[p] == &self_) {
+        hidden = h;
+        for (int f = 0; f < count_; ++f) own += fragments_[f].weight;
+      }
     }
     float covered = 0.0f;
     bool foreign = false;

@@ -1,0 +1,91 @@
+// Seconds per frame of the shutter look alone, on frames already in
+// memory: the passes of each file read once, then the blur timed, the
+// quickest of several runs per frame, on every core. File reading and
+// writing are left out, as look_quality.sh times them with the rest.
+//
+//   look_speed FILE:LAYER ... [--runs N]
+// Each FILE:LAYER names a multilayer render holding LAYER.Combined,
+// LAYER.Vector (four channels) and LAYER.Depth.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include "apply/blur/shutter_frame.h"
+#include "apply/input/image_file.h"
+#include "apply/input/pass_source.h"
+
+namespace {
+
+qxv::apply::FrameInputs Passes(const std::string& source) {
+  const std::string::size_type colon = source.rfind(':');
+  if (colon == std::string::npos) throw std::runtime_error(source + ": expected FILE:LAYER");
+  const std::string path = source.substr(0, colon), layer = source.substr(colon + 1);
+  qxv::apply::InputFile file(path);
+  const auto choose = [&](const std::string& pass, qxv::apply::PassShape shape) {
+    return qxv::apply::ChooseChannels(path, file.Names(), layer + "." + pass, shape);
+  };
+  std::vector<qxv::apply::ChannelImage> read =
+      file.Read({choose("Combined", qxv::apply::PassShape::Colour),
+                 choose("Vector", qxv::apply::PassShape::Motion),
+                 choose("Depth", qxv::apply::PassShape::Value)});
+  qxv::apply::FrameInputs in;
+  in.colour = std::move(read[0]);
+  in.vector = std::move(read[1]);
+  in.depth = std::move(read[2]);
+  return in;
+}
+
+int Run(int argc, char** argv) {
+#if defined(__GLIBC__)
+  // As pblur does: a frame's blocks are reused, not faulted in afresh.
+  mallopt(M_ARENA_MAX, 1);
+  mallopt(M_MMAP_MAX, 0);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+#endif
+  int runs = 5;
+  std::vector<std::string> sources;
+  for (int k = 1; k < argc; ++k) {
+    const std::string a = argv[k];
+    if (a == "--runs" && k + 1 < argc) {
+      runs = std::stoi(argv[++k]);
+    } else {
+      sources.push_back(a);
+    }
+  }
+  if (sources.empty()) throw std::runtime_error("no frames given");
+  qxv::apply::ApplySettings settings;
+  settings.look = qxv::apply::Look::Shutter;
+  double total = 0.0;
+  for (const std::string& source : sources) {
+    const qxv::apply::FrameInputs in = Passes(source);
+    double best = 1e30;
+    for (int r = 0; r < runs; ++r) {
+      const auto start = std::chrono::steady_clock::now();
+      const qxv::apply::OutputImage out = qxv::apply::ShutterPicture(settings, in, 32);
+      const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+      best = std::min(best, took.count());
+    }
+    total += best;
+  }
+  std::printf("shutter look alone: %zu frames, %.3f s per frame\n", sources.size(),
+              total / static_cast<double>(sources.size()));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "look_speed: %s\n", e.what());
+    return 1;
+  }
+}

@@ -13,7 +13,7 @@ const float* Backdrop::Behind(float dx, float dy) {
 
 const float* Backdrop::Search(float dx, float dy) const {
   const Texel& self = s_.At(x_, y_);
-  const float length = std::hypot(dx, dy);
+  const float length = std::sqrt(dx * dx + dy * dy);
   if (!(length > 0.0f)) return self.rgba;
   const float ux = -dx / length, uy = -dy / length;
   // The background is as near as the surface moved: no further than its reach.

@@ -17,6 +17,8 @@ constexpr int kMostSamples = 12;
 // the fastest of up to four tiles around it.
 constexpr int kMostPaths = 6;
 constexpr int kMostFragments = 1 + 4 * kMostPaths;
+// Surfaces covering this much of a pixel cover it all.
+constexpr float kWhole = 0.999f;
 
 struct Fragment {
   const Texel* texel;
@@ -42,7 +44,8 @@ float Jitter(std::uint32_t x, std::uint32_t y) {
 
 // The chord of the path while the shutter is open, in pixels.
 float Travel(const Texel& t, float half) {
-  return std::hypot(t.Dx(half) - t.Dx(-half), t.Dy(half) - t.Dy(-half));
+  const float dx = t.Dx(half) - t.Dx(-half), dy = t.Dy(half) - t.Dy(-half);
+  return std::sqrt(dx * dx + dy * dy);
 }
 
 class PixelGather {
@@ -75,7 +78,8 @@ class PixelGather {
     const float dy = static_cast<float>(nearest_.y) - static_cast<float>(y_);
     // Largest of x and y is at least the distance over the square root of
     // two; a pixel of slack for the sweeps' approximation.
-    return std::hypot(dx, dy) <= (reach_ + 1.0f) * 1.4143f;
+    const float most = (reach_ + 1.0f) * 1.4143f;
+    return dx * dx + dy * dy <= most * most;
   }
 
   bool Run(float* out) {
@@ -87,17 +91,17 @@ class PixelGather {
     for (int p = 0; p < paths_count_; ++p) longest = std::max(longest, Travel(*paths_[p], s_.half));
     const int samples = std::clamp(static_cast<int>(std::ceil(longest / kStep)), 2, kMostSamples);
     const float jitter = Jitter(x_, y_);
-    double sum[4] = {0.0, 0.0, 0.0, 0.0};
+    double sum[4] = {0.0, 0.0, 0.0, 0.0}, weight = 0.0;
     bool foreign = false;
     for (int k = 0; k < samples; ++k) {
       const float t = s_.half * (2.0f * (static_cast<float>(k) + jitter) / static_cast<float>(samples) - 1.0f);
-      foreign |= Sample(t, sum);
+      foreign |= Sample(t, sum, &weight);
     }
     if (!foreign) {
       std::copy(self_.rgba, self_.rgba + 4, out);
       return true;
     }
-    for (int c = 0; c < 4; ++c) out[c] = static_cast<float>(sum[c] / samples);
+    for (int c = 0; c < 4; ++c) out[c] = static_cast<float>(sum[c] / weight);
     return false;
   }
 
@@ -184,15 +188,16 @@ class PixelGather {
 
   // One moment: adds the colour over the pixel to `sum`; returns whether
   // anything but the pixel's own colour, fully, was there.
-  bool Sample(float t, double* sum) {
+  bool Sample(float t, double* sum, double* weight) {
     count_ = 0;
     bases_ = 0;
     Add(&self_, still_ ? 1.0f : Tent(self_.Dx(t)) * Tent(self_.Dy(t)));
     bool hidden = false;
     float own = 0.0f;  // how much the surfaces found so far cover
     for (int p = 0; p < paths_count_; ++p) {
-      // A farther surface cannot show where nearer ones cover it all.
-      if (own >= 1.0f && Farther(paths_[p]->depth, self_.depth)) continue;
+      // Where the pixel's own surface covers it all, only a nearer one can
+      // show.
+      if (own >= kWhole && !Nearer(paths_[p]->depth, self_.depth)) continue;
       const bool h = Follow(*paths_[p], t);
       if (paths_[p] == &self_) {
         hidden = h;
@@ -208,12 +213,16 @@ class PixelGather {
       covered += take;
       foreign |= fragments_[f].texel != &self_ || take < 1.0f;
     }
-    if (covered < 1.0f) {
+    *weight += covered;
+    // Four neighbours' shares of one surface add up to 1 but for rounding:
+    // what little is left then is no uncovered background.
+    if (covered < kWhole) {
       // Where the pixel's own surface ran on behind a nearer one, it is
       // taken to go on as it is here; elsewhere what it uncovered is the
       // background beside it, on the side it moved away from.
       const float* c = hidden ? self_.rgba : backdrop_.Behind(self_.Dx(t), self_.Dy(t));
       for (int k = 0; k < 4; ++k) sum[k] += static_cast<double>(1.0f - covered) * c[k];
+      *weight += 1.0f - covered;
       foreign = true;
     }
     return foreign;

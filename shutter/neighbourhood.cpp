@@ -16,21 +16,29 @@ float Gap(std::int64_t a, std::int64_t b) {
 // Each pixel's nearest moving pixel, by two sweeps that hand every pixel's
 // finding on to its neighbours ahead (the sweeps of a distance transform;
 // within a pixel of the exact nearest, which is all the gather needs).
-std::vector<Neighbourhood::Place> NearestMoving(const Surface& s) {
+std::vector<Neighbourhood::Place> NearestMoving(const Surface& s, float longest) {
   const long w = s.width, h = s.height;
   std::vector<Neighbourhood::Place> nearest(s.reach.size());
   std::vector<float> distance(s.reach.size(), std::numeric_limits<float>::infinity());
+  // Only around the moving pixels, as far as the longest reach: nothing
+  // beyond is reached, and its pixels keep no nearest.
+  long x0 = w, y0 = h, x1 = -1, y1 = -1;
   for (long y = 0; y < h; ++y) {
     for (long x = 0; x < w; ++x) {
       const std::size_t i = static_cast<std::size_t>(y * w + x);
       if (s.reach[i] > 0.0f) {
         nearest[i] = {static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
         distance[i] = 0.0f;
+        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
       }
     }
   }
+  if (x1 < 0) return nearest;
+  const long margin = static_cast<long>(std::ceil(longest)) + 2;
+  x0 = std::max(0L, x0 - margin), y0 = std::max(0L, y0 - margin);
+  x1 = std::min(w - 1, x1 + margin), y1 = std::min(h - 1, y1 + margin);
   const auto offer = [&](long x, long y, long fromX, long fromY) {
-    if (fromX < 0 || fromY < 0 || fromX >= w || fromY >= h) return;
+    if (fromX < x0 || fromY < y0 || fromX > x1 || fromY > y1) return;
     const Neighbourhood::Place found = nearest[static_cast<std::size_t>(fromY * w + fromX)];
     if (found.x < 0) return;
     const float dx = static_cast<float>(found.x - x), dy = static_cast<float>(found.y - y);
@@ -38,17 +46,17 @@ std::vector<Neighbourhood::Place> NearestMoving(const Surface& s) {
     const std::size_t i = static_cast<std::size_t>(y * w + x);
     if (d < distance[i]) distance[i] = d, nearest[i] = found;
   };
-  for (long y = 0; y < h; ++y) {
-    for (long x = 0; x < w; ++x) {
+  for (long y = y0; y <= y1; ++y) {
+    for (long x = x0; x <= x1; ++x) {
       offer(x, y, x - 1, y), offer(x, y, x - 1, y - 1), offer(x, y, x, y - 1), offer(x, y, x + 1, y - 1);
     }
-    for (long x = w - 1; x >= 0; --x) offer(x, y, x + 1, y);
+    for (long x = x1; x >= x0; --x) offer(x, y, x + 1, y);
   }
-  for (long y = h - 1; y >= 0; --y) {
-    for (long x = w - 1; x >= 0; --x) {
+  for (long y = y1; y >= y0; --y) {
+    for (long x = x1; x >= x0; --x) {
       offer(x, y, x + 1, y), offer(x, y, x + 1, y + 1), offer(x, y, x, y + 1), offer(x, y, x - 1, y + 1);
     }
-    for (long x = 0; x < w; ++x) offer(x, y, x - 1, y);
+    for (long x = x0; x <= x1; ++x) offer(x, y, x - 1, y);
   }
   return nearest;
 }
@@ -102,7 +110,7 @@ Neighbourhood FindNeighbourhood(const Surface& s) {
       n.fastest[static_cast<std::size_t>(row * n.columns + column)] = chosen;
     }
   }
-  n.nearest = NearestMoving(s);
+  n.nearest = NearestMoving(s, longest);
   return n;
 }
 

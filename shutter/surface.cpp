@@ -32,6 +32,10 @@ float Extent(const Texel& t, float half) {
 // Cuts an absurdly long path, makes a path too short to see still, and
 // sets how far the pixel's colour reaches.
 void Settle(Texel* t, float* reach, float half) {
+  if (t->Still()) {  // most pixels: no need to look along the path
+    *reach = 0.0f;
+    return;
+  }
   float extent = Extent(*t, half);
   if (extent > kLongestPath) {
     const float scale = kLongestPath / extent;

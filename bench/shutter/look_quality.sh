@@ -15,10 +15,14 @@
 # the unblurred render's by more than 0.01) for: the unblurred frames,
 # Blender 3.4's Vector Blur node with its defaults, `pblur apply --look
 # streak` (--vector --depth-test, defaults) and `pblur apply --look shutter`
-# (defaults: shutter 0.5). And seconds per frame, all writing float EXR, at
-# both sizes: the node's inside Blender from loading each file to its
-# picture written (Blender's start-up left out); pblur's whole run divided
-# by the frames (start-up included); the quicker of two runs each.
+# (defaults: shutter 0.5). And seconds per frame at both sizes, the quicker
+# of two runs each: file to file, writing float EXR (the node's inside
+# Blender from loading each file to its picture written; pblur's a run of
+# all frames less a run of the first, so both leave start-up out); and the
+# blur alone, on frames already in memory (the node composited again with
+# its file loaded; the shutter look by look_speed), also in processor
+# seconds (all threads together), which other work on the machine changes
+# less than wall-clock time.
 #
 #   bash bench/shutter/look_quality.sh [--picture]
 # --picture also writes docs/shutter_look.png: frame 3 four ways (ground
@@ -34,7 +38,7 @@ frames=5
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQXV_BUILD_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" -j2 --target pblur QXVpblur look_quality look_strip >/dev/null
+cmake --build "$build" -j2 --target pblur QXVpblur look_quality look_strip look_speed >/dev/null
 
 scene() {  # folder size samples kind
   local last
@@ -49,43 +53,82 @@ scene "$renders/480" 480x270 256 passes
 scene "$renders/480" 480x270 256 truth
 scene "$renders/1080" 1920x1080 16 passes
 
-# Seconds per frame of one run of each, the quicker of two.
+# Seconds per frame, the quicker of two runs each.
+quicker() { printf '%s\n%s\n' "$1" "$2" | sort -g | head -1; }
+# The node: "file to file" inside Blender, from loading each file to its
+# picture written; "alone" compositing once more with the file loaded and
+# nothing written (wall-clock, then processor seconds).
 node_seconds() {  # renders output
-  blender -b -P bench/blender_vector_blur.py -- --in "$1" --out "$2" --exr 2>&1 |
-    sed -n 's/^blender: [0-9]* frames, \([0-9.]*\) s per frame$/\1/p'
+  blender -b -P bench/blender_vector_blur.py -- --in "$1" --out "$2" --exr --node-alone 2>&1 |
+    sed -n -e 's/^blender: [0-9]* frames, \([0-9.]*\) s per frame$/file \1/p' \
+      -e 's/^blender: node alone, \([0-9.]*\) s per frame, \([0-9.]*\) s of processor time$/alone \1 \2/p'
 }
-pblur_seconds() {  # renders output look
+# pblur: a run of all frames less a run of the first alone, over the frames
+# between, so that its start-up is left out as Blender's is.
+pblur_run() {  # renders output look last
   local layer="$1/render_####.exr:ViewLayer" start end
   local args=(--colour "$layer.Combined" --vector "$layer.Vector" --depth "$layer.Depth")
   [ "$3" = streak ] && args+=(--index "$layer.IndexOB" --depth-test)
   start=$(date +%s.%N)
-  "$build/tools/pblur" apply --quiet --look "$3" "${args[@]}" --output "$2/####.exr"
+  "$build/tools/pblur" apply --quiet --look "$3" "${args[@]}" --output "$2/####.exr" --last "$4"
   end=$(date +%s.%N)
-  awk -v s="$start" -v e="$end" -v n=$frames 'BEGIN { printf "%.3f\n", (e - s) / n }'
+  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f\n", e - s }'
 }
-quicker() { printf '%s\n%s\n' "$1" "$2" | sort -g | head -1; }
+pblur_seconds() {  # renders output
+  local all one
+  all=$(pblur_run "$1" "$2" shutter $frames)
+  one=$(pblur_run "$1" "$2" shutter 1)
+  awk -v a="$all" -v o="$one" -v n=$frames 'BEGIN { printf "%.3f\n", (a - o) / (n - 1) }'
+}
 
 rm -rf "$out" && mkdir -p "$out"
 declare -A seconds
 for size in 480 1080; do
-  seconds[node$size]=$(quicker "$(node_seconds "$renders/$size" "$out/node$size")" \
-                               "$(node_seconds "$renders/$size" "$out/node$size")")
-  seconds[shutter$size]=$(quicker "$(pblur_seconds "$renders/$size" "$out/shutter$size" shutter)" \
-                                  "$(pblur_seconds "$renders/$size" "$out/shutter$size" shutter)")
+  first=$(node_seconds "$renders/$size" "$out/node$size")
+  second=$(node_seconds "$renders/$size" "$out/node$size")
+  seconds[node$size]=$(quicker "$(echo "$first" | awk '/^file/ {print $2}')" \
+                               "$(echo "$second" | awk '/^file/ {print $2}')")
+  seconds[nodealone$size]=$(quicker "$(echo "$first" | awk '/^alone/ {print $2}')" \
+                                    "$(echo "$second" | awk '/^alone/ {print $2}')")
+  seconds[nodecpu$size]=$(quicker "$(echo "$first" | awk '/^alone/ {print $3}')" \
+                                  "$(echo "$second" | awk '/^alone/ {print $3}')")
+  seconds[shutter$size]=$(quicker "$(pblur_seconds "$renders/$size" "$out/shutter$size")" \
+                                  "$(pblur_seconds "$renders/$size" "$out/shutter$size")")
+  layers=()
+  for file in "$renders/$size"/render_*.exr; do layers+=("$file:ViewLayer"); done
+  alone=$("$build/bench/shutter/look_speed" "${layers[@]}")
+  seconds[shutteralone$size]=$(echo "$alone" | awk '{print $(NF-8)}')
+  seconds[shuttercpu$size]=$(echo "$alone" | awk '{print $(NF-4)}')
 done
-pblur_seconds "$renders/480" "$out/streak480" streak >/dev/null
+pblur_run "$renders/480" "$out/streak480" streak $frames >/dev/null
 
 sharp="$renders/480/render_####.exr:ViewLayer.Combined"
 "$build/bench/shutter/look_quality" --truth "$renders/480/truth_####.exr" --sharp "$sharp" \
   --frames 2-$frames unblurred="$sharp" "Blender's Vector Blur node=$out/node480/blurred_####.exr" \
   "--look streak=$out/streak480/####.exr" "--look shutter=$out/shutter480/####.exr"
 echo
+row() {  # label key
+  awk -v l="$1" -v a="${seconds[${2}480]}" -v b="${seconds[${2}1080]}" \
+      'BEGIN { printf "| %s | %.3f | %.3f |\n", l, a, b }'
+}
+ratio() {  # label key key
+  awk -v l="$1" -v a="${seconds[${2}480]}" -v b="${seconds[${3}480]}" \
+      -v c="${seconds[${2}1080]}" -v d="${seconds[${3}1080]}" \
+      'BEGIN { printf "| %s | %.1fx | %.1fx |\n", l, a / b, c / d }'
+}
 echo "| s per frame | 480x270 | 1920x1080 |"
 echo "|---|---|---|"
-echo "| Blender's Vector Blur node | ${seconds[node480]} | ${seconds[node1080]} |"
-echo "| \`--look shutter\` | ${seconds[shutter480]} | ${seconds[shutter1080]} |"
-awk -v a="${seconds[node480]}" -v b="${seconds[shutter480]}" -v c="${seconds[node1080]}" \
-    -v d="${seconds[shutter1080]}" 'BEGIN { printf "| node / shutter | %.1fx | %.1fx |\n", a / b, c / d }'
+row "Blender's Vector Blur node, file to file" node
+row "\`--look shutter\`, file to file" shutter
+ratio "node / shutter, file to file" node shutter
+row "node alone" nodealone
+row "\`--look shutter\` alone" shutteralone
+ratio "node / shutter, alone" nodealone shutteralone
+row "node alone, processor s" nodecpu
+row "\`--look shutter\` alone, processor s" shuttercpu
+ratio "node / shutter, alone, processor time" nodecpu shuttercpu
+uptime
+echo
 
 if [ "${1:-}" = --picture ]; then
   "$build/bench/shutter/look_strip" --frame 3 --crop 40,20,420,230 --columns 2 \

@@ -1,7 +1,9 @@
 // Seconds per frame of the shutter look alone, on frames already in
 // memory: the passes of each file read once, then the blur timed, the
-// quickest of several runs per frame, on every core. File reading and
-// writing are left out, as look_quality.sh times them with the rest.
+// quickest of several runs per frame, on every core; and the processor
+// time it took, all cores together, which other programs on the machine
+// change less. File reading and writing are left out: look_quality.sh
+// times them with the rest.
 //
 //   look_speed FILE:LAYER ... [--runs N]
 // Each FILE:LAYER names a multilayer render holding LAYER.Combined,
@@ -9,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,6 +25,12 @@
 #include "apply/input/pass_source.h"
 
 namespace {
+
+double ProcessorSeconds() {
+  timespec t;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
 
 qxv::apply::FrameInputs Passes(const std::string& source) {
   const std::string::size_type colon = source.rfind(':');
@@ -62,20 +71,24 @@ int Run(int argc, char** argv) {
   if (sources.empty()) throw std::runtime_error("no frames given");
   qxv::apply::ApplySettings settings;
   settings.look = qxv::apply::Look::Shutter;
-  double total = 0.0;
+  double total = 0.0, processor = 0.0;
   for (const std::string& source : sources) {
     const qxv::apply::FrameInputs in = Passes(source);
-    double best = 1e30;
+    double best = 1e30, leastProcessor = 1e30;
     for (int r = 0; r < runs; ++r) {
       const auto start = std::chrono::steady_clock::now();
+      const double startProcessor = ProcessorSeconds();
       const qxv::apply::OutputImage out = qxv::apply::ShutterPicture(settings, in, 32);
       const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
       best = std::min(best, took.count());
+      leastProcessor = std::min(leastProcessor, ProcessorSeconds() - startProcessor);
     }
     total += best;
+    processor += leastProcessor;
   }
-  std::printf("shutter look alone: %zu frames, %.3f s per frame\n", sources.size(),
-              total / static_cast<double>(sources.size()));
+  const double frames = static_cast<double>(sources.size());
+  std::printf("shutter look alone: %zu frames, %.3f s per frame, %.3f s of processor time\n",
+              sources.size(), total / frames, processor / frames);
   return 0;
 }
 

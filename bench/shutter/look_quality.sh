@@ -131,7 +131,7 @@ uptime
 echo
 
 if [ "${1:-}" = --picture ]; then
-  "$build/bench/shutter/look_strip" --frame 3 --crop 40,20,420,230 --columns 2 \
+  "$build/bench/shutter/look_strip" --frame 3 --crop 20,10,400,250 --columns 2 \
     --out docs/shutter_look.png "$renders/480/truth_####.exr" "$out/node480/blurred_####.exr" \
     "$out/streak480/####.exr" "$out/shutter480/####.exr"
   echo "docs/shutter_look.png: frame 3: ground truth, node / streak, shutter"

@@ -14,23 +14,14 @@
 #include <vector>
 
 #include "apply/apply_error.h"
-#include "apply/input/frame_pattern.h"
 #include "bench/shutter/look_image.h"
+#include "bench/shutter/program.h"
 #include "bench/shutter/ssim.h"
 
 namespace {
 
 using qxv::bench::DisplayLuma;
 using qxv::bench::ReadRgb;
-
-std::string Frame(const std::string& pattern, int f) {
-  const std::string::size_type colon = pattern.rfind(':');
-  if (colon != std::string::npos && pattern.find('#', colon) == std::string::npos &&
-      pattern.find('/', colon) == std::string::npos) {
-    return qxv::apply::FrameName(pattern.substr(0, colon), f) + pattern.substr(colon);
-  }
-  return qxv::apply::FrameName(pattern, f);
-}
 
 struct Score {
   double squared = 0.0, ssim = 0.0;
@@ -68,9 +59,9 @@ int Run(int argc, char** argv) {
   std::vector<Score> scores(candidates.size());
   std::size_t region = 0, pixels = 0;
   for (int f = first; f <= last; ++f) {
-    const qxv::bench::Rgb truthImage = ReadRgb(Frame(truth, f));
+    const qxv::bench::Rgb truthImage = ReadRgb(qxv::bench::FrameSource(truth, f));
     const std::vector<float> truthLuma = DisplayLuma(truthImage);
-    const std::vector<float> sharpLuma = DisplayLuma(ReadRgb(Frame(sharp, f)));
+    const std::vector<float> sharpLuma = DisplayLuma(ReadRgb(qxv::bench::FrameSource(sharp, f)));
     std::vector<std::uint8_t> moving(truthLuma.size());
     for (std::size_t i = 0; i < moving.size(); ++i) {
       moving[i] = std::fabs(truthLuma[i] - sharpLuma[i]) > threshold;
@@ -78,7 +69,7 @@ int Run(int argc, char** argv) {
     }
     pixels += moving.size();
     for (std::size_t c = 0; c < candidates.size(); ++c) {
-      const std::vector<float> luma = DisplayLuma(ReadRgb(Frame(candidates[c].second, f)));
+      const std::vector<float> luma = DisplayLuma(ReadRgb(qxv::bench::FrameSource(candidates[c].second, f)));
       if (luma.size() != truthLuma.size()) {
         throw std::runtime_error(candidates[c].first + ": frame " + std::to_string(f) +
                                  " is not the ground truth's size");
@@ -109,11 +100,4 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    return Run(argc, argv);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "look_quality: %s\n", e.what());
-    return 1;
-  }
-}
+int main(int argc, char** argv) { return qxv::bench::Guarded("look_quality", Run, argc, argv); }

@@ -23,6 +23,7 @@
 #include "apply/blur/shutter_frame.h"
 #include "apply/input/image_file.h"
 #include "apply/input/pass_source.h"
+#include "bench/shutter/program.h"
 
 namespace {
 
@@ -94,11 +95,4 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    return Run(argc, argv);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "look_speed: %s\n", e.what());
-    return 1;
-  }
-}
+int main(int argc, char** argv) { return qxv::bench::Guarded("look_speed", Run, argc, argv); }

@@ -13,22 +13,13 @@
 #include <vector>
 
 #include "apply/colour/colour_codes.h"
-#include "apply/input/frame_pattern.h"
 #include "apply/input/image_file.h"
 #include "bench/shutter/look_image.h"
+#include "bench/shutter/program.h"
 
 namespace {
 
 constexpr int kGap = 2;
-
-std::string Frame(const std::string& pattern, int f) {
-  const std::string::size_type colon = pattern.rfind(':');
-  if (colon != std::string::npos && pattern.find('#', colon) == std::string::npos &&
-      pattern.find('/', colon) == std::string::npos) {
-    return qxv::apply::FrameName(pattern.substr(0, colon), f) + pattern.substr(colon);
-  }
-  return qxv::apply::FrameName(pattern, f);
-}
 
 int Run(int argc, char** argv) {
   int frame = 1, scale = 1, columns = 0;
@@ -61,7 +52,7 @@ int Run(int argc, char** argv) {
   if (columns <= 0) columns = static_cast<int>(sources.size());
   const int rows = (static_cast<int>(sources.size()) + columns - 1) / columns;
   std::vector<qxv::bench::Rgb> images;
-  for (const std::string& s : sources) images.push_back(qxv::bench::ReadRgb(Frame(s, frame)));
+  for (const std::string& s : sources) images.push_back(qxv::bench::ReadRgb(qxv::bench::FrameSource(s, frame)));
   if (cw == 0) cw = images[0].width, ch = images[0].height;
   qxv::apply::OutputImage strip;
   strip.width = static_cast<std::uint32_t>(columns * (cw * scale + kGap) - kGap);
@@ -92,11 +83,4 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    return Run(argc, argv);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "look_strip: %s\n", e.what());
-    return 1;
-  }
-}
+int main(int argc, char** argv) { return qxv::bench::Guarded("look_strip", Run, argc, argv); }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -87,6 +88,18 @@ bool Touches(const apply::ChannelImage& index, std::size_t i, int object) {
   return false;
 }
 
+// The object's bounds in the index pass: left, right, top, bottom.
+std::array<std::uint32_t, 4> Bounds(const apply::ChannelImage& index, int object) {
+  std::array<std::uint32_t, 4> b = {index.width, 0, index.height, 0};
+  for (std::size_t i = 0; i < index.Pixels(); ++i) {
+    if (static_cast<int>(index.At(i, 0)) != object) continue;
+    const auto x = static_cast<std::uint32_t>(i % index.width);
+    const auto y = static_cast<std::uint32_t>(i / index.width);
+    b = {std::min(b[0], x), std::max(b[1], x), std::min(b[2], y), std::max(b[3], y)};
+  }
+  return b;
+}
+
 bool Differs(const apply::ChannelImage& a, const apply::ChannelImage& b, std::size_t i) {
   for (std::size_t c = 0; c < a.names.size(); ++c) {
     if (a.At(i, c) != b.At(i, c)) return true;
@@ -104,15 +117,7 @@ TEST_F(BlenderAddonTest, FramesTrailBehindTheBoxAndLeaveTheRestAsRendered) {
     const apply::ChannelImage blurred = Frame("blurred", f), sharp = Frame("sharp", f);
     const apply::ChannelImage index = Index("index_a", f);
     ASSERT_EQ(blurred.samples.size(), sharp.samples.size());
-    // The box's bounds in this frame.
-    std::uint32_t left = index.width, right = 0, top = index.height, bottom = 0;
-    for (std::size_t i = 0; i < index.Pixels(); ++i) {
-      if (static_cast<int>(index.At(i, 0)) != box) continue;
-      const auto x = static_cast<std::uint32_t>(i % index.width);
-      const auto y = static_cast<std::uint32_t>(i / index.width);
-      left = std::min(left, x), right = std::max(right, x);
-      top = std::min(top, y), bottom = std::max(bottom, y);
-    }
+    const auto [left, right, top, bottom] = Bounds(index, box);
     int behind = 0, ballOrStill = 0;
     for (std::size_t i = 0; i < index.Pixels(); ++i) {
       if (!Differs(blurred, sharp, i)) continue;
@@ -138,14 +143,7 @@ TEST_F(BlenderAddonTest, TheShutterLookBlursBothWaysAndLeavesTheStillCube) {
     const apply::ChannelImage shutter = Frame("shutter", f), sharp = Frame("sharp", f);
     const apply::ChannelImage index = Index("index_a", f);
     ASSERT_EQ(shutter.samples.size(), sharp.samples.size());
-    std::uint32_t left = index.width, right = 0, top = index.height, bottom = 0;
-    for (std::size_t i = 0; i < index.Pixels(); ++i) {
-      if (static_cast<int>(index.At(i, 0)) != box) continue;
-      const auto x = static_cast<std::uint32_t>(i % index.width);
-      const auto y = static_cast<std::uint32_t>(i / index.width);
-      left = std::min(left, x), right = std::max(right, x);
-      top = std::min(top, y), bottom = std::max(bottom, y);
-    }
+    const auto [left, right, top, bottom] = Bounds(index, box);
     int behind = 0, ahead = 0, cube = 0;
     for (std::size_t i = 0; i < index.Pixels(); ++i) {
       const auto x = static_cast<std::uint32_t>(i % index.width);

@@ -1,5 +1,6 @@
 #include "shutter/backdrop.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qxv::shutter {
@@ -7,14 +8,16 @@ namespace qxv::shutter {
 const float* Backdrop::Behind(float dx, float dy) {
   const Texel& self = s_.At(x_, y_);
   const int side = dx * self.bx + dy * self.by >= 0.0f ? 0 : 1;
-  if (!found_[side]) found_[side] = Search(dx, dy);
-  return found_[side];
+  if (!found_[side]) Search(dx, dy, colour_[side]);
+  found_[side] = true;
+  return colour_[side];
 }
 
-const float* Backdrop::Search(float dx, float dy) const {
+void Backdrop::Search(float dx, float dy, float* rgba) const {
   const Texel& self = s_.At(x_, y_);
+  std::copy(self.rgba, self.rgba + 4, rgba);
   const float length = std::sqrt(dx * dx + dy * dy);
-  if (!(length > 0.0f)) return self.rgba;
+  if (!(length > 0.0f)) return;
   const float ux = -dx / length, uy = -dy / length;
   // The background is as near as the surface moved: no further than its reach.
   const int steps = static_cast<int>(std::ceil(s_.reach[std::size_t{y_} * s_.width + x_])) + 2;
@@ -31,13 +34,21 @@ const float* Backdrop::Search(float dx, float dy) const {
     const Texel* t = nullptr;
     if (!at(k, &t)) break;
     if (!Farther(t->depth, self.depth)) continue;
-    // One pixel further when it is background too: the first one often
-    // blends the silhouette's edge into it.
-    const Texel* beyond = nullptr;
-    if (at(k + 1, &beyond) && Farther(beyond->depth, self.depth)) return beyond->rgba;
-    return t->rgba;
+    // The mean of the background pixels past the first one (which often
+    // blends the silhouette's edge in; it alone when none follows), as far
+    // again as twice the reach: the hidden background is unknown, and the
+    // mean of what lies beside it errs least.
+    float sum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    int taken = 0;
+    for (int j = k + 1; j <= k + 2 * steps; ++j) {
+      const Texel* beyond = nullptr;
+      if (!at(j, &beyond) || !Farther(beyond->depth, self.depth)) break;
+      for (int c = 0; c < 4; ++c) sum[c] += beyond->rgba[c];
+      ++taken;
+    }
+    for (int c = 0; c < 4; ++c) rgba[c] = taken ? sum[c] / static_cast<float>(taken) : t->rgba[c];
+    return;
   }
-  return self.rgba;
 }
 
 }  // namespace qxv::shutter

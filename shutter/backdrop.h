@@ -1,6 +1,6 @@
 // What a moving pixel's surface uncovers behind it: nothing in the frame
-// shows it, so the nearest background beside the silhouette, on the side
-// the surface moved away from, stands in for it.
+// shows it, so the background beside the silhouette, on the side the
+// surface moved away from, stands in for it: the mean of a run of it.
 #pragma once
 #include <cstdint>
 
@@ -18,11 +18,13 @@ class Backdrop {
   const float* Behind(float dx, float dy);
 
  private:
-  const float* Search(float dx, float dy) const;
+  void Search(float dx, float dy, float* rgba) const;
 
   const Surface& s_;
   std::uint32_t x_, y_;
-  const float* found_[2] = {nullptr, nullptr};  // moving with and against the path's b
+  // Moving with and against the path's b.
+  bool found_[2] = {false, false};
+  float colour_[2][4];
 };
 
 }  // namespace qxv::shutter

@@ -151,7 +151,7 @@ const OptionSpec kOptions[] = {
     {"--passes", nullptr, kDemo, "also write the render passes, ready for pblur apply",
      [](Options& o, const std::string&, const std::string&) { o.writePasses = true; }},
     {"--look", "L", kApply,
-     "streak: the module's streaks; shutter: what a camera's open shutter records (streak)",
+     "streak, the module's streaks, or shutter, a camera shutter's blur (streak)",
      [](Options& o, const std::string& f, const std::string& v) { o.look = LookNamed(f, v); }},
     {"--shutter", "F", kApply,
      "--look shutter: the fraction of the frame interval it is open, centred (0.5)",

@@ -4,7 +4,13 @@ and vector passes, writing one PNG per frame (the work `pblur apply
 --vector --depth-test` does on the same files).
 
 Run headless:
-    blender -b -P bench/blender_vector_blur.py -- --in DIR --out DIR
+    blender -b -P bench/blender_vector_blur.py -- --in DIR --out DIR [--exr]
+
+--exr writes float OpenEXR (linear light, as rendered) instead, for
+comparing the pictures themselves. --node-alone also times each frame's
+compositing once more with its file already loaded and nothing written,
+and prints "blender: node alone, S s per frame, P s of processor time"
+(Blender's threads together).
 
 Blender's start-up is left out: each frame is timed inside Blender, from
 loading its file to its PNG written. Prints one line per frame and a last
@@ -25,6 +31,8 @@ def arguments():
     parser = argparse.ArgumentParser(prog="blender_vector_blur.py")
     parser.add_argument("--in", dest="source", required=True)
     parser.add_argument("--out", required=True)
+    parser.add_argument("--exr", action="store_true")
+    parser.add_argument("--node-alone", action="store_true")
     return parser.parse_args(argv)
 
 
@@ -66,12 +74,16 @@ def main():
     scene = bpy.context.scene
     tree, image_node, blur, out = compositor(scene)
     render = scene.render
-    render.image_settings.file_format = "PNG"
+    if options.exr:
+        render.image_settings.file_format = "OPEN_EXR"
+        render.image_settings.color_depth = "32"
+    else:
+        render.image_settings.file_format = "PNG"
     render.image_settings.color_mode = "RGBA"
     render.resolution_percentage = 100
     render.resolution_x, render.resolution_y = exr_size(files[0])
     linked = False
-    total = 0.0
+    total = alone = processor = 0.0
     for number, path in enumerate(files, 1):
         start = time.perf_counter()
         picture = bpy.data.images.load(path)
@@ -83,13 +95,22 @@ def main():
             tree.links.new(image_node.outputs["Vector"], blur.inputs["Speed"])
             tree.links.new(blur.outputs["Image"], out.inputs["Image"])
             linked = True
-        render.filepath = os.path.join(options.out, "blurred_%04d.png" % number)
+        render.filepath = os.path.join(options.out, "blurred_%04d.%s"
+                                       % (number, "exr" if options.exr else "png"))
         bpy.ops.render.render(write_still=True)
-        bpy.data.images.remove(picture)
         seconds = time.perf_counter() - start
+        if options.node_alone:
+            start, start_processor = time.perf_counter(), time.process_time()
+            bpy.ops.render.render(write_still=False)
+            alone += time.perf_counter() - start
+            processor += time.process_time() - start_processor
+        bpy.data.images.remove(picture)
         total += seconds
         print("blender: frame %d, %.3f s" % (number, seconds), flush=True)
     print("blender: %d frames, %.3f s per frame" % (len(files), total / len(files)), flush=True)
+    if options.node_alone:
+        print("blender: node alone, %.3f s per frame, %.3f s of processor time"
+              % (alone / len(files), processor / len(files)), flush=True)
 
 
 main()

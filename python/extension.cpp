@@ -25,6 +25,7 @@
 #include "python/numpy_images.h"
 #include "sim/module_exports.h"
 #include "tools/option_table.h"
+#include "tools/options.h"
 
 namespace py = pybind11;
 
@@ -36,7 +37,8 @@ namespace {
 const char* const kSettingFlags[] = {
     "--streak-length", "--strength",       "--alt-length", "--alt-strength", "--echoes",
     "--jitter",        "--depth-test",     "--no-depth-test", "--no-secondary",
-    "--reverse-length", "--trails",        "--mode",       "--tile",         "--vector-scale"};
+    "--reverse-length", "--trails",        "--mode",       "--tile",         "--vector-scale",
+    "--look",          "--shutter"};
 
 const tool::OptionSpec& Setting(const std::string& flag) {
   for (const char* allowed : kSettingFlags) {
@@ -70,13 +72,14 @@ class Blur {
     tool::Options o;
     for (const auto& [flag, value] : flags) Setting(flag).apply(o, flag, value);
     o.objects = objects;
+    tool::CheckLookSettings(o);
     settings_ = o;
     ModuleTurn turn;
     module_ = apply::LoadModule(modulePath);
     blur_ = std::make_unique<apply::FrameBlur>(module_, settings_);
   }
 
-  py::array_t<float> Frame(const py::array& colour, const py::array& index,
+  py::array_t<float> Frame(const py::array& colour, const std::optional<py::array>& index,
                            const std::optional<py::array>& uv,
                            const std::optional<py::array>& vector,
                            const std::optional<py::array>& match,
@@ -86,14 +89,17 @@ class Blur {
       apply::UsageError("colour: expected linear float samples, got dtype " +
                         std::string(py::str(colour.dtype())));
     }
-    CheckSources(uv.has_value(), vector.has_value(), match.has_value(), depth.has_value());
+    CheckSources(index.has_value(), uv.has_value(), vector.has_value(), match.has_value(),
+                 depth.has_value());
     apply::FrameInputs in;
     in.colour = Channels("colour", colour, {3, 4}, 0, 0);
     in.colour.associatedAlpha = true;  // premultiplied, as renderers give it
     const std::uint32_t h = in.colour.height, w = in.colour.width;
-    in.index = Channels("index", index, {1}, h, w);
+    if (index) in.index = Channels("index", *index, {1}, h, w);
     if (uv) in.uv = Channels("uv", *uv, {2}, h, w);
-    if (vector) in.vector = Channels("vector", *vector, {2}, h, w);
+    // The shutter look also takes the vectors to the next frame.
+    const std::vector<int> vectorChannels = Shutter() ? std::vector<int>{2, 4} : std::vector<int>{2};
+    if (vector) in.vector = Channels("vector", *vector, vectorChannels, h, w);
     if (match) {
       // Each value from its own channel, a view of the pair (no copy).
       ChannelCount("match", *match, {2}, h, w);
@@ -113,8 +119,17 @@ class Blur {
     return HandedOver(std::move(out));
   }
 
-  // One source of match values, and depth where the depth test needs it.
-  void CheckSources(bool uv, bool vector, bool match, bool depth) const {
+  bool Shutter() const { return settings_.look == apply::Look::Shutter; }
+
+  // The streak look: an index, one source of match values, and depth where
+  // the depth test needs it. The shutter look: the vectors.
+  void CheckSources(bool index, bool uv, bool vector, bool match, bool depth) const {
+    if (Shutter()) {
+      if (!vector) apply::UsageError("vector: needed by the shutter look, which follows it");
+      if (uv || match) apply::UsageError("uv and match: the streak look's, not the shutter look's");
+      return;
+    }
+    if (!index) apply::UsageError("index: needed by the streak look");
     apply::CheckOneMatchSource(int{uv} + int{vector} + int{match}, "match, uv or vector");
     if (settings_.edits.depthTest.value_or(false) && !depth) {
       apply::UsageError("depth_test: needs depth, the depth pass");
@@ -138,14 +153,15 @@ class Blur {
   // EXR), each named by the channels to read as apply names them, written
   // to `output` as apply writes a frame there.
   void FrameFile(const std::string& path, const std::string& output, const std::string& colour,
-                 const std::string& index, const std::optional<std::string>& uv,
+                 const std::optional<std::string>& index, const std::optional<std::string>& uv,
                  const std::optional<std::string>& vector,
                  const std::optional<std::pair<std::string, std::string>>& match,
                  const std::optional<std::string>& depth,
                  const std::optional<std::string>& alternate) {
     py::gil_scoped_release released;  // the files are read and written meanwhile
     apply::CheckWritable("output", output);
-    CheckSources(uv.has_value(), vector.has_value(), match.has_value(), depth.has_value());
+    CheckSources(index.has_value(), uv.has_value(), vector.has_value(), match.has_value(),
+                 depth.has_value());
     // Every pass in one read of the file.
     struct Pass {
       const std::string* request;
@@ -153,14 +169,14 @@ class Blur {
       apply::ChannelImage* target;
     };
     apply::FrameInputs in;
-    std::vector<Pass> passes = {{&colour, apply::PassShape::Colour, &in.colour},
-                                {&index, apply::PassShape::Value, &in.index}};
+    std::vector<Pass> passes = {{&colour, apply::PassShape::Colour, &in.colour}};
+    if (index) passes.push_back({&*index, apply::PassShape::Value, &in.index});
     auto optional = [&passes](const std::optional<std::string>& request, apply::PassShape shape,
                               std::optional<apply::ChannelImage>& target) {
       if (request) passes.push_back({&*request, shape, &target.emplace()});
     };
     optional(uv, apply::PassShape::Pair, in.uv);
-    optional(vector, apply::PassShape::Pair, in.vector);
+    optional(vector, apply::VectorShape(settings_), in.vector);
     optional(depth, apply::PassShape::Value, in.depth);
     optional(alternate, apply::PassShape::Value, in.alternate);
     if (match) {
@@ -217,12 +233,12 @@ PYBIND11_MODULE(_pblur, m) {
       .def(py::init<const std::string&, const std::vector<std::pair<std::string, std::string>>&,
                     const qxv::apply::ObjectTable&>(),
            py::arg("module_path"), py::arg("flags"), py::arg("objects"))
-      .def("frame", &Blur::Frame, py::arg("colour"), py::arg("index"), py::kw_only(),
+      .def("frame", &Blur::Frame, py::arg("colour"), py::arg("index") = py::none(), py::kw_only(),
            py::arg("uv") = py::none(), py::arg("vector") = py::none(),
            py::arg("match") = py::none(), py::arg("depth") = py::none(),
            py::arg("alternate") = py::none())
       .def("frame_file", &Blur::FrameFile, py::arg("path"), py::arg("output"), py::kw_only(),
-           py::arg("colour"), py::arg("index"), py::arg("uv") = py::none(),
+           py::arg("colour"), py::arg("index") = py::none(), py::arg("uv") = py::none(),
            py::arg("vector") = py::none(), py::arg("match") = py::none(),
            py::arg("depth") = py::none(), py::arg("alternate") = py::none())
       .def_property_readonly("frames", &Blur::Frames);

@@ -13,12 +13,22 @@ const char* CommandName(Command c) { return c == Command::Demo ? "demo" : "apply
 
 void CheckApply(const Options& o) {
   auto given = [&o](const apply::PassRow& row) { return !(o.*row.source).pattern.empty(); };
+  CheckLookSettings(o);
+  const bool shutter = o.look == apply::Look::Shutter;
   for (const apply::PassRow& row : apply::kPasses) {
-    if (row.Required() && !given(row)) {
+    // The shutter look follows the vectors alone; it needs no object index.
+    if (row.Required() && !given(row) && !(shutter && row.source == &apply::ApplySettings::index)) {
       apply::UsageError(std::string(row.flag) + ": required by pblur apply");
     }
   }
   if (o.output.empty()) apply::UsageError("--output: required by pblur apply");
+  if (shutter) {
+    if (o.vector.pattern.empty()) {
+      apply::UsageError("--look shutter: needs --vector, the motion vector frames");
+    }
+    if (o.first && o.last && *o.last < *o.first) apply::UsageError("--last: comes before --first");
+    return;
+  }
   // One half of the match values needs the other.
   for (const apply::PassRow& half : apply::kPasses) {
     if (half.match != apply::MatchRole::Half || !given(half)) continue;
@@ -36,6 +46,29 @@ void CheckApply(const Options& o) {
 }
 
 }  // namespace
+
+void CheckLookSettings(const apply::ApplySettings& o) {
+  if (o.look == apply::Look::Streak) {
+    if (o.shutter) apply::UsageError("--shutter: a setting of --look shutter");
+    return;
+  }
+  const ParameterEdits& e = o.edits;
+  const std::pair<const char*, bool> streakOnly[] = {
+      {"--streak-length", e.streakLength.has_value()}, {"--strength", e.mainStrength.has_value()},
+      {"--alt-length", e.altLength.has_value()},       {"--alt-strength", e.altStrength.has_value()},
+      {"--echoes", e.echoCount.has_value()},           {"--reverse-length", e.reverseLength.has_value()},
+      {"--trails", e.trailFrames.has_value()},         {"--jitter", e.jitter.has_value()},
+      {"--depth-test", e.depthTest.has_value()},       {"--no-secondary", e.secondaryLayer.has_value()},
+      {"--mode", e.modeCommand.has_value()},           {"--uv", !o.uv.pattern.empty()},
+      {"--match1", !o.match1.pattern.empty()},         {"--match2", !o.match2.pattern.empty()},
+      {"--alternate", !o.alternate.pattern.empty()},   {"--objects", !o.objects.empty()},
+      {"--lead-in", o.leadIn.has_value()}};
+  for (const auto& [flag, given] : streakOnly) {
+    if (given) {
+      apply::UsageError(std::string(flag) + ": a setting of the streak look, not of --look shutter");
+    }
+  }
+}
 
 Options ParseCommandLine(const std::vector<std::string>& args) {
   Options o;

@@ -63,6 +63,25 @@ std::uint32_t ModeCommand(const std::string& flag, const std::string& value) {
   apply::UsageError(flag + ": expected all, opt-in, opt-out or none, got '" + value + "'");
 }
 
+apply::Look LookNamed(const std::string& flag, const std::string& value) {
+  if (value == "streak") return apply::Look::Streak;
+  if (value == "shutter") return apply::Look::Shutter;
+  apply::UsageError(flag + ": expected streak or shutter, got '" + value + "'");
+}
+
+// Above 0 and at most 1: the vectors reach only to the frames before and
+// after, so a longer shutter would guess where points go beyond them.
+double ShutterFraction(const std::string& flag, const std::string& value) {
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(value.c_str(), &end);
+  if (value.empty() || *end != '\0' || errno == ERANGE || !(v > 0.0 && v <= 1.0)) {
+    apply::UsageError(flag + ": expected a fraction of the frame interval above 0 and at most 1 "
+                      "(the vectors reach only to the frames before and after), got '" + value + "'");
+  }
+  return v;
+}
+
 std::string Pattern(const std::string& flag, const std::string& value) {
   apply::CheckPattern(flag, value);
   return value;
@@ -132,6 +151,14 @@ const OptionSpec kSettings[] = {
      [](Options& o, const std::string&, const std::string& v) { o.outDir = v; }},
     {"--passes", nullptr, kDemo, "also write the render passes, ready for pblur apply",
      [](Options& o, const std::string&, const std::string&) { o.writePasses = true; }},
+    {"--look", "L", kApply,
+     "streak, the module's streaks, or shutter, a camera shutter's blur (streak)",
+     [](Options& o, const std::string& f, const std::string& v) { o.look = LookNamed(f, v); }},
+    {"--shutter", "F", kApply,
+     "--look shutter: the fraction of the frame interval it is open, centred (0.5)",
+     [](Options& o, const std::string& f, const std::string& v) {
+       o.shutter = ShutterFraction(f, v);
+     }},
     {"--vector-scale", "S[,SY]", kApply, "multiplies the vectors' x and y first (1,1)",
      [](Options& o, const std::string& f, const std::string& v) {
        const std::string::size_type comma = v.find(',');
@@ -221,6 +248,12 @@ const char kApplyNotes[] =
     "           next frame, 1,-1 for y down. NaN/inf count as no motion\n"
     "  match1/2 integers as stored; floats truncated, NaN 0, saturating\n"
     "  depth    larger is farther; negative is 0, NaN and infinity farthest\n"
+    "--look shutter blurs each frame alone from its colour (in linear light,\n"
+    "premultiplied, as floats), --vector and --depth where given (else faster\n"
+    "surfaces count as nearer); it takes none of the streak settings. Where the\n"
+    "vector pass has Z and W channels they are the motion to the next frame, as\n"
+    "Blender's Vector pass holds it: from where the point is then to the pixel;\n"
+    "without them the point moves on as it came.\n"
     "  alternate non-zero selects the alternate set (NaN counts as 0)\n"
     "Frames: the first frame of the shot gives the second its previous frame and\n"
     "is written as it was. A range that starts later (--first) first runs the\n"

@@ -29,4 +29,9 @@ struct Options : apply::ApplySettings {
   bool writePasses = false;
 };
 
+// Throws a usage error naming the first setting given that the chosen look
+// does not take (--shutter with the streak look; the module's parameters,
+// the streak look's passes, --objects or --lead-in with the shutter look).
+void CheckLookSettings(const apply::ApplySettings& settings);
+
 }  // namespace qxv::tool

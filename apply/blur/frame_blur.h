@@ -21,7 +21,8 @@ class FrameBlur {
   // when the module will not make its objects.
   FrameBlur(const sim::ModuleExports& module, const ApplySettings& settings);
 
-  // Blurs the next frame. Every pass must have the colour's size, and the
+  // Blurs the next frame (the shutter look: each frame alone, from its
+  // colour, vector and any depth). Every pass must have the colour's size, and the
   // size and whether the colour has alpha must stay those of the first
   // frame (input errors otherwise, and the sequence is as it was). Returns
   // the picture as apply writes it at `outputBits` (8, 16, or 32 for
@@ -33,6 +34,7 @@ class FrameBlur {
  private:
   void CheckShape(const FrameInputs& inputs) const;
 
+  const ApplySettings& o_;
   PassConverter converter_;
   ModuleBlur blur_;
   int frames_ = 0;

@@ -70,13 +70,17 @@ CodeRange RangeFor(int outputBits) {
   return outputBits == 32 ? CodeRange::Extended : CodeRange::Display;
 }
 
-OutputImage ColourPicture(const ChannelImage& s, const ColourCodes& input,
-                          const ColourCodes& blurred, int bits) {
+namespace {
+
+// The picture at `bits` from the stored frame and, per pixel, the blurred
+// premultiplied linear colour: `blurred(i, &alpha, rgb)` fills them and
+// returns true, or returns false where the blur left the pixel as it was.
+template <typename Blurred>
+OutputImage Picture(const ChannelImage& s, bool alpha, int bits, Blurred blurred) {
   OutputImage image;
   image.width = s.width;
   image.height = s.height;
   image.names = {"R", "G", "B"};
-  const bool alpha = !input.alpha.empty();
   if (alpha) image.names.push_back("A");
   image.bits = bits;
   image.associatedAlpha = bits == 32;
@@ -84,26 +88,19 @@ OutputImage ColourPicture(const ChannelImage& s, const ColourCodes& input,
   image.metadata = s.metadata;
   const std::size_t channels = image.Channels();
   image.samples.resize(s.Pixels() * channels);
-  const CodeRange range = RangeFor(bits);
   const bool copies = StoredAsWritten(s, bits);
   const double unit = bits == 16 ? 65535.0 : 255.0;
   for (std::size_t i = 0; i < s.Pixels(); ++i) {
     float* out = &image.samples[i * channels];
-    const bool kept = blurred.colour[i] == input.colour[i] &&
-                      (!alpha || blurred.alpha[i] == input.alpha[i]);
+    double a = 1.0, p[3];
+    const bool kept = !blurred(i, &a, p);
     if (kept && copies) {
       for (std::size_t c = 0; c < channels; ++c) out[c] = static_cast<float>(s.At(i, c));
       continue;
     }
-    double a = 1.0, p[3];
     if (kept) {
       a = AlphaOf(s, i);
       for (std::size_t c = 0; c < 3; ++c) p[c] = Premultiplied(s, i, c, a);
-    } else {
-      if (alpha) a = blurred.alpha[i] / 255.0;
-      for (std::size_t c = 0; c < 3; ++c) {
-        p[c] = DecodeLinear(static_cast<std::uint8_t>(blurred.colour[i] >> (16 - 8 * c)), range);
-      }
     }
     for (std::size_t c = 0; c < 3; ++c) {
       if (bits == 32) {
@@ -118,6 +115,46 @@ OutputImage ColourPicture(const ChannelImage& s, const ColourCodes& input,
     if (alpha) out[3] = bits == 32 ? static_cast<float>(a) : static_cast<float>(Level(a, unit));
   }
   return image;
+}
+
+}  // namespace
+
+OutputImage ColourPicture(const ChannelImage& s, const ColourCodes& input,
+                          const ColourCodes& blurred, int bits) {
+  const bool alpha = !input.alpha.empty();
+  const CodeRange range = RangeFor(bits);
+  return Picture(s, alpha, bits, [&](std::size_t i, double* a, double* p) {
+    if (blurred.colour[i] == input.colour[i] && (!alpha || blurred.alpha[i] == input.alpha[i])) {
+      return false;
+    }
+    if (alpha) *a = blurred.alpha[i] / 255.0;
+    for (std::size_t c = 0; c < 3; ++c) {
+      p[c] = DecodeLinear(static_cast<std::uint8_t>(blurred.colour[i] >> (16 - 8 * c)), range);
+    }
+    return true;
+  });
+}
+
+std::vector<float> LinearRgba(const ChannelImage& s) {
+  std::vector<float> rgba(s.Pixels() * 4);
+  for (std::size_t i = 0; i < s.Pixels(); ++i) {
+    const double alpha = AlphaOf(s, i);
+    for (std::size_t c = 0; c < 3; ++c) {
+      rgba[i * 4 + c] = static_cast<float>(Premultiplied(s, i, c, alpha));
+    }
+    rgba[i * 4 + 3] = static_cast<float>(alpha);
+  }
+  return rgba;
+}
+
+OutputImage LinearPicture(const ChannelImage& s, const std::vector<float>& rgba,
+                          const std::vector<std::uint8_t>& kept, int bits) {
+  return Picture(s, HasAlpha(s), bits, [&](std::size_t i, double* a, double* p) {
+    if (kept[i]) return false;
+    *a = rgba[i * 4 + 3];
+    for (std::size_t c = 0; c < 3; ++c) p[c] = rgba[i * 4 + c];
+    return true;
+  });
 }
 
 }  // namespace qxv::apply

@@ -38,4 +38,14 @@ CodeRange RangeFor(int outputBits);
 OutputImage ColourPicture(const ChannelImage& stored, const ColourCodes& input,
                           const ColourCodes& blurred, int bits);
 
+// The stored colour as linear light premultiplied by alpha, four floats a
+// pixel (alpha 1 without alpha; integer samples decoded from sRGB), as the
+// shutter look blurs it.
+std::vector<float> LinearRgba(const ChannelImage& stored);
+
+// The shutter look's frame as it is written at `bits`, as ColourPicture
+// writes the module's: pixels marked `kept` keep their stored values.
+OutputImage LinearPicture(const ChannelImage& stored, const std::vector<float>& rgba,
+                          const std::vector<std::uint8_t>& kept, int bits);
+
 }  // namespace qxv::apply

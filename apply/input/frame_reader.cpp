@@ -29,7 +29,7 @@ FrameInputs FrameReader::Read(int f) {
       InputFile file(path);
       std::vector<std::vector<std::string>> sets;
       for (const PassRow* row : rows) {
-        sets.push_back(ChooseChannels(path, file.Names(), (o_.*row->source).channels, row->shape));
+        sets.push_back(ChooseChannels(path, file.Names(), (o_.*row->source).channels, ShapeOf(*row, o_)));
       }
       std::vector<ChannelImage> images = file.Read(sets);
       for (std::size_t k = 0; k < rows.size(); ++k) rows[k]->Make(in) = std::move(images[k]);

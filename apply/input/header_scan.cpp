@@ -54,7 +54,7 @@ FrameShape ScanHeaders(const ApplySettings& o, const RunPlan& plan, const Warnin
         std::unique_ptr<InputFile>& file = files[path];
         if (!file) file = std::make_unique<InputFile>(path);
         const std::vector<std::string> chosen =
-            ChooseChannels(path, file->Names(), (o.*pass->source).channels, pass->shape);
+            ChooseChannels(path, file->Names(), (o.*pass->source).channels, ShapeOf(*pass, o));
         const bool colour = pass->shape == PassShape::Colour;
         if (!shape.Known()) {
           shape = FrameShape(path, file->Width(), file->Height(), colour && chosen.size() == 4);

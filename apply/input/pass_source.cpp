@@ -49,16 +49,22 @@ std::map<std::string, std::vector<std::string>> LayersWith(
   return layers;
 }
 
-std::size_t Wanted(PassShape shape) { return shape == PassShape::Pair ? 2 : 1; }
-
 bool CountFits(PassShape shape, std::size_t n) {
-  return shape == PassShape::Colour ? (n == 3 || n == 4) : n == Wanted(shape);
+  switch (shape) {
+    case PassShape::Colour: return n == 3 || n == 4;
+    case PassShape::Pair: return n == 2;
+    case PassShape::Motion: return n == 2 || n == 4;
+    default: return n == 1;
+  }
 }
 
 std::string Expected(PassShape shape) {
-  return shape == PassShape::Colour ? "3 or 4 (R, G, B and an optional A)"
-         : shape == PassShape::Pair ? "2"
-                                    : "1";
+  switch (shape) {
+    case PassShape::Colour: return "3 or 4 (R, G, B and an optional A)";
+    case PassShape::Pair: return "2";
+    case PassShape::Motion: return "2 or 4 (X, Y and an optional Z, W)";
+    default: return "1";
+  }
 }
 
 }  // namespace
@@ -102,6 +108,7 @@ std::vector<std::string> ChooseChannels(const std::string& path,
   std::vector<std::vector<std::string>> suffixSets;
   if (shape == PassShape::Colour) suffixSets = {{"R", "G", "B"}};
   if (shape == PassShape::Pair) suffixSets = {{"U", "V"}, {"X", "Y"}};
+  if (shape == PassShape::Motion) suffixSets = {{"X", "Y"}};
   // Every layer that fits any of the pass's name sets: one is the answer,
   // more than one is for the user to choose from.
   std::map<std::string, std::vector<std::string>> fitting;
@@ -116,8 +123,12 @@ std::vector<std::string> ChooseChannels(const std::string& path,
   }
   if (fitting.size() == 1) {
     std::vector<std::string> chosen = fitting.begin()->second;
-    const std::string alpha = fitting.begin()->first + "A";
-    if (shape == PassShape::Colour && Contains(candidates, alpha)) chosen.push_back(alpha);
+    const std::string layer = fitting.begin()->first;
+    if (shape == PassShape::Colour && Contains(candidates, layer + "A")) chosen.push_back(layer + "A");
+    if (shape == PassShape::Motion && Contains(candidates, layer + "Z") &&
+        Contains(candidates, layer + "W")) {
+      chosen.insert(chosen.end(), {layer + "Z", layer + "W"});
+    }
     return chosen;
   }
   if (!CountFits(shape, candidates.size())) {

@@ -12,6 +12,7 @@ enum class PassShape {
   Colour,  // R, G, B and an optional A
   Value,   // one channel
   Pair,    // U, V or X, Y
+  Motion,  // X, Y and an optional Z, W (Blender's vectors to the next frame)
 };
 
 struct PassSource {

@@ -49,7 +49,7 @@ inline constexpr PassRow kPasses[] = {
     {"--colour", PassShape::Colour, MatchRole::None, &ApplySettings::colour,
      &FrameInputs::colour, nullptr, "colour frames, RGB or RGBA (required)"},
     {"--index", PassShape::Value, MatchRole::None, &ApplySettings::index,
-     &FrameInputs::index, nullptr, "object index frames, 0 = background (required)"},
+     &FrameInputs::index, nullptr, "object index frames, 0 = background (required; --look shutter: unused)"},
     {"--uv", PassShape::Pair, MatchRole::Whole, &ApplySettings::uv, nullptr,
      &FrameInputs::uv, "UV frames, two channels: both match values"},
     {"--vector", PassShape::Pair, MatchRole::Whole, &ApplySettings::vector, nullptr,
@@ -64,6 +64,12 @@ inline constexpr PassRow kPasses[] = {
      &FrameInputs::alternate, "alternate-set masks, non-zero = alternate"},
 };
 inline constexpr std::size_t kPassCount = std::size(kPasses);
+
+// The channels a pass takes under these settings: the shutter look reads
+// the vector pass's vectors to the next frame too.
+inline PassShape ShapeOf(const PassRow& row, const ApplySettings& settings) {
+  return row.source == &ApplySettings::vector ? VectorShape(settings) : row.shape;
+}
 
 // The rows whose files the settings name.
 std::vector<const PassRow*> PassesGiven(const ApplySettings& settings);

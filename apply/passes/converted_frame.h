@@ -2,10 +2,12 @@
 // needs: the module's passes (colour as codes), the colour as stored, its
 // codes, and how the output stores it.
 #pragma once
+#include <optional>
 #include <vector>
 
 #include "apply/colour/colour_frame.h"
 #include "apply/input/channel_image.h"
+#include "apply/input/frame_inputs.h"
 #include "sim/rendered_frame.h"
 
 namespace qxv::apply {
@@ -19,6 +21,8 @@ struct ConvertedFrame {
   // The renderer's object index that each object number stands for (from
   // 1), for the scene's per-object settings.
   std::vector<double> objectIndexes;
+  // --look shutter: the passes as read, and nothing above.
+  std::optional<FrameInputs> passesRead;
 };
 
 }  // namespace qxv::apply

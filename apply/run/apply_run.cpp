@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <thread>
 
 #include "apply/apply_error.h"
@@ -15,6 +16,7 @@
 #include "apply/blur/module_blur.h"
 #include "apply/input/frame_reader.h"
 #include "apply/passes/pass_converter.h"
+#include "apply/blur/shutter_frame.h"
 
 namespace qxv::apply {
 namespace {
@@ -26,6 +28,7 @@ struct BlurredFrame {
   ColourCodes given;    // the codes the module was given, to tell which pixels it left alone
   ColourCodes blurred;
   int outputBits = 8;
+  std::optional<OutputImage> picture;  // the shutter look's, made as it blurs
 };
 
 BlurredFrame Blurred(ConvertedFrame&& in, ColourCodes&& blurred) {
@@ -45,7 +48,9 @@ void Write(const ApplySettings& o, const BlurredFrame& frame) {
   ForFlag("--output", [&] {
     try {
       WriteImage(target,
-                 ColourPicture(frame.stored, frame.given, frame.blurred, frame.outputBits),
+                 frame.picture ? *frame.picture
+                               : ColourPicture(frame.stored, frame.given, frame.blurred,
+                                               frame.outputBits),
                  o.writeFault);
     } catch (const ApplyError& e) {
       throw e.Within("frame " + std::to_string(frame.number) + ": ");
@@ -104,7 +109,9 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
   const FrameRange range = plan.written;
   const FrameShape scanned = ScanHeaders(o, plan, warn);
   const int total = range.last - range.first + 1;
-  ModuleBlur blur(module, o);
+  // The module blurs the streak look; the shutter look needs none of it.
+  std::optional<ModuleBlur> blur;
+  if (o.look == Look::Streak) blur.emplace(module, o);
   if (progress) progress(0, total);
 
   Handoff<ReadFrame> toConvert;
@@ -138,6 +145,14 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
           return;
         }
         const int bits = OutputBits(FrameName(o.output, read.number), read.passes.colour);
+        if (o.look == Look::Shutter) {
+          // The shutter look takes the passes as they are, frame by frame.
+          ConvertedFrame& frame = converted.emplace();
+          frame.number = read.number;
+          frame.outputBits = bits;
+          frame.passesRead = std::move(read.passes);
+          return;
+        }
         passes.Convert(std::move(read.passes), read.number, bits, &converted.emplace());
       });
       return converted;
@@ -158,7 +173,13 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
   RunStage(toBlur, toWrite, [&](ConvertedFrame& in) {
     std::optional<BlurredFrame> frame;
     NamingMemory(in.number, scanned, [&] {
-      ColourCodes blurred = blur.Blur(in);
+      if (in.passesRead) {
+        frame.emplace();
+        frame->number = in.number;
+        frame->picture = ShutterPicture(o, *in.passesRead, in.outputBits);
+        return;
+      }
+      ColourCodes blurred = blur->Blur(in);
       // The lead-in only brings the module's state up to date.
       if (in.number >= range.first) frame = Blurred(std::move(in), std::move(blurred));
     });

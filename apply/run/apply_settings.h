@@ -21,11 +21,19 @@ struct ParameterEdits {
   std::optional<std::uint32_t> modeCommand;  // four-character code
 };
 
+// How the frames are blurred: the module's streaks, or the picture a camera
+// with an open shutter would record (the shutter library).
+enum class Look { Streak, Shutter };
+
 struct Size {
   std::uint32_t width = 0, height = 0;
 };
 
 struct ApplySettings {
+  Look look = Look::Streak;
+  // --look shutter: the fraction of the frame interval the shutter is
+  // open, centred on the frame; unset: 0.5.
+  std::optional<double> shutter;
   ParameterEdits edits;
   Size tile{64, 64};  // how the simulated host tiles its image and buffers
 
@@ -40,5 +48,11 @@ struct ApplySettings {
   ObjectTable objects;  // by the renderer's object index
   WriteFault* writeFault = nullptr;  // tests: the frames' files fail as it says
 };
+
+// The shutter look reads the vectors to the next frame too, where the
+// vector pass has them.
+inline PassShape VectorShape(const ApplySettings& o) {
+  return o.look == Look::Shutter ? PassShape::Motion : PassShape::Pair;
+}
 
 }  // namespace qxv::apply

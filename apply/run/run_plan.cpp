@@ -20,6 +20,8 @@ std::string SamePlace(const std::string& path) {
 
 Reach ReachOf(const ApplySettings& o) {
   Reach reach;
+  // The shutter look blurs each frame from its own passes alone.
+  if (o.look == Look::Shutter) return Reach{0, 0};
   if (o.leadIn) return Reach{*o.leadIn, *o.leadIn};
   // Trails keep the streak layers from frame to frame. A pixel fades out
   // within a few frames, but whether a later streak replaced it or lost to

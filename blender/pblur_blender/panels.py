@@ -39,17 +39,21 @@ class PBLUR_PT_output(PblurPanel, bpy.types.Panel):
             for what in missing:
                 col.label(text=what)
         layout.prop(s, "output")
-        layout.prop(s, "mode")
-        col = layout.column(align=True)
-        col.prop(s, "streak_length")
-        col.prop(s, "strength")
-        col.prop(s, "echoes")
-        col.prop(s, "reverse_length")
-        col.prop(s, "trails")
-        col = layout.column()
-        col.prop(s, "depth_test")
-        col.prop(s, "secondary")
-        col.prop(s, "jitter")
+        layout.prop(s, "look")
+        if s.look == "SHUTTER":
+            layout.prop(s, "shutter")
+        else:
+            layout.prop(s, "mode")
+            col = layout.column(align=True)
+            col.prop(s, "streak_length")
+            col.prop(s, "strength")
+            col.prop(s, "echoes")
+            col.prop(s, "reverse_length")
+            col.prop(s, "trails")
+            col = layout.column()
+            col.prop(s, "depth_test")
+            col.prop(s, "secondary")
+            col.prop(s, "jitter")
         if context.scene.render.engine != "CYCLES":
             layout.label(text="Needs Cycles (the object index pass)", icon="ERROR")
         if render.last_message:

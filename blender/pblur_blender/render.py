@@ -12,7 +12,7 @@ from bpy.app.handlers import persistent
 
 from . import package, scene_setup
 from .scene_setup import NODE_NAME, RENDERED_TYPES
-from .settings import blur_settings
+from .settings import blur_settings, needs_depth
 
 
 class _Session:
@@ -120,8 +120,9 @@ def _start(scene):
         note(_session.set_up)
     scene_setup.point_node_at_passes_folder(scene)
     try:
-        _session.blur = pblur.Blur(objects=_objects(pblur, scene),
-                                   **blur_settings(scene.pblur))
+        # Objects' settings are the streak look's.
+        objects = _objects(pblur, scene) if scene.pblur.look == "STREAK" else None
+        _session.blur = pblur.Blur(objects=objects, **blur_settings(scene.pblur))
     except (pblur.Error, TypeError) as error:
         note("nothing will be written: %s" % error)
         return
@@ -144,7 +145,7 @@ def on_render_write(scene, *_):
     try:
         _session.blur.frame_file(source, target, colour="Image", index="IndexOB",
                                  vector="Vector",
-                                 depth="Depth" if scene.pblur.depth_test else None)
+                                 depth="Depth" if needs_depth(scene.pblur) else None)
     except Exception as error:  # noqa: BLE001 - the render goes on whatever the blur says
         _session.failed = True
         note("frame %d and later are not blurred: %s" % (frame, error))

@@ -6,6 +6,8 @@ only where it was not done, and says so."""
 import os
 import tempfile
 
+from .settings import needs_depth
+
 NODE_NAME = "pblur passes"
 RENDERED_TYPES = {"MESH", "CURVE", "SURFACE", "META", "FONT", "CURVES", "POINTCLOUD", "VOLUME",
                   "GPENCIL"}
@@ -56,7 +58,7 @@ def _assign_indexes(scene, layer):
 
 
 def _wanted_slots(scene):
-    return ["Image", "IndexOB", "Vector"] + (["Depth"] if scene.pblur.depth_test else [])
+    return ["Image", "IndexOB", "Vector"] + (["Depth"] if needs_depth(scene.pblur) else [])
 
 
 def _source(scene, layer):
@@ -112,7 +114,7 @@ _STEPS = [
     ("the Vector pass", lambda scene, layer: layer.use_pass_vector,
      lambda scene, layer: _set(layer, "use_pass_vector", True)),
     ("the Z pass (for the depth test)",
-     lambda scene, layer: layer.use_pass_z or not scene.pblur.depth_test,
+     lambda scene, layer: layer.use_pass_z or not needs_depth(scene.pblur),
      lambda scene, layer: _set(layer, "use_pass_z", True)),
     ("an object index for each object without one", lambda scene, layer: not _unindexed(scene),
      _assign_indexes),

@@ -14,6 +14,15 @@ class PblurSceneSettings(bpy.types.PropertyGroup):
         name="Output", subtype="FILE_PATH", default="//blurred/####.png",
         description="Where the blurred frames go: #### is the frame number; the extension "
                     "sets the format (.png, .tif, .exr, ...)")
+    look: EnumProperty(
+        name="Look", default="STREAK",
+        items=[("STREAK", "Streak", "The plug-in's own fading streaks behind moving objects"),
+               ("SHUTTER", "Shutter", "What a camera's open shutter records, as Cycles' own "
+                                      "motion blur does (renders the Z pass)")])
+    shutter: FloatProperty(
+        name="Shutter", default=0.5, min=0.01, max=1.0,
+        description="The fraction of the frame interval the shutter is open, centred on the "
+                    "frame (the Shutter look)")
     mode: EnumProperty(
         name="Mode", default="OPT_OUT",
         items=[("OPT_OUT", "Opt-out", "Blur every object but those set to Off"),
@@ -72,8 +81,15 @@ def detach():
     del bpy.types.Scene.pblur
 
 
+def needs_depth(s):
+    """Whether the blur reads the Z pass: the depth test, or the shutter look."""
+    return s.depth_test or s.look == "SHUTTER"
+
+
 def blur_settings(s):
-    """The pblur.Blur settings of the scene's settings."""
+    """The pblur.Blur settings of the scene's settings: the chosen look's."""
+    if s.look == "SHUTTER":
+        return {"look": "shutter", "shutter": float(s.shutter)}
     return {
         "mode": s.mode.lower().replace("_", "-"),
         "streak_length": float(s.streak_length),

@@ -13,6 +13,13 @@ passes and settings.
 
 The first frame only gives the second its previous frame and comes back as
 it went in (through the module's 8 bits per channel).
+
+look="shutter" blurs instead as a camera's open shutter would, each frame
+alone, in float, from the colour, the vectors (Blender's four channels:
+to the previous and the next frame) and the depth:
+
+    blur = pblur.Blur(look="shutter", shutter=0.5)
+    out = blur.frame(colour, vector=vector, depth=depth)
 """
 import inspect as _inspect
 import os as _os
@@ -141,6 +148,11 @@ class Blur:
     tile: tile size of the simulated host's image.
     vector_scale: multiplies the vectors' x and y (a number for both): -1
         for vectors to the next frame, (1, -1) for y down.
+    look: "streak", the module's streaks, or "shutter", the picture a
+        camera's open shutter records; the shutter look takes none of the
+        settings above but vector_scale.
+    shutter: with look="shutter", the fraction of the frame interval the
+        shutter is open, centred on the frame (above 0, at most 1).
 
     objects: {object index: pblur.Object(...)}, by the values of the index
     pass. module: the module file (the one installed with the package).
@@ -173,6 +185,8 @@ class Blur:
         mode: Literal["all", "opt-in", "opt-out", "none"] = "all",
         tile: Tuple[int, int] = (64, 64),
         vector_scale: Union[float, Tuple[float, float]] = (1.0, 1.0),
+        look: Literal["streak", "shutter"] = "streak",
+        shutter: float = 0.5,
     ) -> None:
         given = locals()
         self.settings: Dict[str, Any] = {name: given[name] for name in SETTINGS}
@@ -182,7 +196,7 @@ class Blur:
     def frame(
         self,
         colour: _npt.ArrayLike,
-        index: _npt.ArrayLike,
+        index: Optional[_npt.ArrayLike] = None,
         *,
         uv: Optional[_npt.ArrayLike] = None,
         vector: Optional[_npt.ArrayLike] = None,
@@ -195,7 +209,7 @@ class Blur:
         colour: H x W x 3 or 4 float array, linear light, alpha
             premultiplied, as a renderer gives it.
         index: H x W object indexes; 0, negative, NaN and infinite are
-            background, floats are rounded.
+            background, floats are rounded (the streak look needs it).
         One of: uv, H x W x 2 (U, V; the fraction of each is matched, so a
         seam at 0/1 wraps); vector, H x W x 2 motion vectors in pixels to
         where each point was in the previous frame, x right and y up (as
@@ -203,6 +217,10 @@ class Blur:
         (integers as stored, floats truncated).
         depth: H x W, larger is farther (needed by depth_test).
         alternate: H x W, non-zero selects the alternate set.
+        With look="shutter": vector, H x W x 2 or 4 (Blender's Vector
+        pass: the third and fourth channels run from where each point is
+        in the next frame to the pixel), and depth where there is one
+        (without, faster surfaces count as nearer).
 
         Arrays are read as they are, in one copy: float32 as floats,
         integers of 32 bits and float64 exactly (object indexes and match
@@ -221,7 +239,7 @@ class Blur:
         output: str,
         *,
         colour: str,
-        index: str,
+        index: Optional[str] = None,
         uv: Optional[str] = None,
         vector: Optional[str] = None,
         match: Optional[Tuple[str, str]] = None,

@@ -129,6 +129,12 @@ TEST(ApplyPassSourceTest, ChoosesChannelsByLayerNameOrList) {
       {"View.UV", PassShape::Pair, {"View.UV.U", "View.UV.V"}, ""},
       {"View.Vector", PassShape::Pair, {"View.Vector.X", "View.Vector.Y"}, ""},
       {"View.Vector.Z,View.Vector.W", PassShape::Pair, {"View.Vector.Z", "View.Vector.W"}, ""},
+      // The shutter look's vectors: to the next frame too, where the layer has them.
+      {"View.Vector",
+       PassShape::Motion,
+       {"View.Vector.X", "View.Vector.Y", "View.Vector.Z", "View.Vector.W"},
+       ""},
+      {"View.UV", PassShape::Motion, {}, "f.exr:View.UV: 3 channels (View.UV.A, View.UV.U, View.UV.V), expected 2 or 4"},
       {"View.IndexOB", PassShape::Value, {"View.IndexOB.X"}, ""},
       {"View.Depth.Z", PassShape::Value, {"View.Depth.Z"}, ""},
       {"View.Combined.R,View.Combined.G,View.Combined.B",

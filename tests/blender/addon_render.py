@@ -5,7 +5,8 @@ Blender enables an installed add-on, builds a small scene and renders
 animations through it, for addon_test.cpp.
 
 OUT/blurred, OUT/sharp: a box moving right, a ball moving left with its blur
-Off, a still cube; mode opt-out, then mode none. OUT/grouped, OUT/alone: a
+Off, a still cube; mode opt-out, then mode none. OUT/shutter: the same
+with the Shutter look. OUT/grouped, OUT/alone: a
 near still part and a far part moving away from it, with the depth test,
 in one group and in none. OUT/index_a, OUT/index_b: the object index pass
 of each scene; OUT/objects.json: the indexes the add-on gave the objects,
@@ -134,6 +135,8 @@ def animate(name, shown, hidden, index_folder=None, **settings):
 
 animate("blurred", scene_a, scene_b, "index_a", mode="OPT_OUT", streak_length=20.0)
 animate("sharp", scene_a, scene_b, mode="NONE")
+animate("shutter", scene_a, scene_b, look="SHUTTER")
+p.look = "STREAK"
 bpy.ops.render.render()
 messages["still"] = render.last_message
 for ob in scene_b:

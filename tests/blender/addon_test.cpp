@@ -2,12 +2,14 @@
 // addon_render.py rendered as animations through the add-on. The box's
 // frames trail behind it, while the ball set to Off and the still cube come
 // out exactly as rendered (the same scene rendered with mode none); two parts
-// in one group let each other's streaks through the depth test; a still
-// render writes nothing and says why; the scene is changed by Set Up Passes,
-// or by a render that says so, never by ticking the blur on.
+// in one group let each other's streaks through the depth test; the Shutter
+// look blurs the box both ways; a still render writes nothing and says why;
+// the scene is changed by Set Up Passes, or by a render that says so, never
+// by ticking the blur on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -94,6 +96,18 @@ bool Touches(const apply::ChannelImage& index, std::size_t i, int object) {
   return false;
 }
 
+// The object's bounds in the index pass: left, right, top, bottom.
+std::array<std::uint32_t, 4> Bounds(const apply::ChannelImage& index, int object) {
+  std::array<std::uint32_t, 4> b = {index.width, 0, index.height, 0};
+  for (std::size_t i = 0; i < index.Pixels(); ++i) {
+    if (static_cast<int>(index.At(i, 0)) != object) continue;
+    const auto x = static_cast<std::uint32_t>(i % index.width);
+    const auto y = static_cast<std::uint32_t>(i / index.width);
+    b = {std::min(b[0], x), std::max(b[1], x), std::min(b[2], y), std::max(b[3], y)};
+  }
+  return b;
+}
+
 bool Differs(const apply::ChannelImage& a, const apply::ChannelImage& b, std::size_t i) {
   for (std::size_t c = 0; c < a.names.size(); ++c) {
     if (a.At(i, c) != b.At(i, c)) return true;
@@ -111,15 +125,7 @@ TEST_F(BlenderAddonTest, FramesTrailBehindTheBoxAndLeaveTheRestAsRendered) {
     const apply::ChannelImage blurred = Frame("blurred", f), sharp = Frame("sharp", f);
     const apply::ChannelImage index = Index("index_a", f);
     ASSERT_EQ(blurred.samples.size(), sharp.samples.size());
-    // The box's bounds in this frame.
-    std::uint32_t left = index.width, right = 0, top = index.height, bottom = 0;
-    for (std::size_t i = 0; i < index.Pixels(); ++i) {
-      if (static_cast<int>(index.At(i, 0)) != box) continue;
-      const auto x = static_cast<std::uint32_t>(i % index.width);
-      const auto y = static_cast<std::uint32_t>(i / index.width);
-      left = std::min(left, x), right = std::max(right, x);
-      top = std::min(top, y), bottom = std::max(bottom, y);
-    }
+    const auto [left, right, top, bottom] = Bounds(index, box);
     int behind = 0, ballOrStill = 0;
     for (std::size_t i = 0; i < index.Pixels(); ++i) {
       if (!Differs(blurred, sharp, i)) continue;
@@ -135,6 +141,31 @@ TEST_F(BlenderAddonTest, FramesTrailBehindTheBoxAndLeaveTheRestAsRendered) {
     }
     EXPECT_GT(behind, 20) << "the box leaves no trail";
     EXPECT_EQ(ballOrStill, 0) << "the ball or the still cube changed";
+  }
+}
+
+TEST_F(BlenderAddonTest, TheShutterLookBlursBothWaysAndLeavesTheStillCube) {
+  const int box = IndexOf("box"), still = IndexOf("still");
+  for (int f = 2; f <= 3; ++f) {
+    SCOPED_TRACE("frame " + std::to_string(f));
+    const apply::ChannelImage shutter = Frame("shutter", f), sharp = Frame("sharp", f);
+    const apply::ChannelImage index = Index("index_a", f);
+    ASSERT_EQ(shutter.samples.size(), sharp.samples.size());
+    const auto [left, right, top, bottom] = Bounds(index, box);
+    int behind = 0, ahead = 0, cube = 0;
+    for (std::size_t i = 0; i < index.Pixels(); ++i) {
+      const auto x = static_cast<std::uint32_t>(i % index.width);
+      const auto y = static_cast<std::uint32_t>(i / index.width);
+      if (!Differs(shutter, sharp, i)) continue;
+      const bool boxRows = y >= top && y <= bottom;
+      // Beyond the box's filtered edges, the streak look's reach.
+      behind += boxRows && x + 1 < left;
+      ahead += boxRows && x > right + 1;
+      cube += static_cast<int>(index.At(i, 0)) == still;
+    }
+    EXPECT_GE(behind, 8) << "nothing blurred behind the box";
+    EXPECT_GE(ahead, 8) << "nothing blurred ahead of the box";
+    EXPECT_EQ(cube, 0) << "the still cube changed";
   }
 }
 
@@ -178,9 +209,9 @@ TEST_F(BlenderAddonTest, TellsWhatWasWrittenAndWhatWasSetUp) {
   for (const auto& c : cases) {
     EXPECT_EQ(said(c.name).rfind(c.begins, 0), 0u) << c.name << ": " << c.why << "\n" << report;
   }
-  // The depth test, switched on after Set Up Passes, needs the Z pass: the
-  // render set it up and said so, and only then.
-  EXPECT_NE(said("grouped").find("; Set Up Passes had not been run, so the render set up the Z "
+  // The shutter look, chosen after Set Up Passes, needs the Z pass (as the
+  // depth test does): the first render with it set it up and said so.
+  EXPECT_NE(said("shutter").find("; Set Up Passes had not been run, so the render set up the Z "
                                  "pass (for the depth test)"),
             std::string::npos)
       << report;

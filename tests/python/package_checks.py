@@ -139,6 +139,12 @@ def errors_name_the_setting():
                                               vector=vector), pblur.Error, "dtype uint8"),
         ("vector of one channel", lambda: blur.frame(colour, index, vector=vector[..., 0]),
          pblur.Error, "vector: expected an array of H x W x 2, got shape (40, 72)"),
+        ("no index for the streak look", lambda: blur.frame(colour, vector=vector), pblur.Error,
+         "index: needed by the streak look"),
+        ("a streak setting with the shutter look", lambda: pblur.Blur(look="shutter", trails=2),
+         pblur.Error, "--trails: a setting of the streak look, not of --look shutter"),
+        ("the shutter look without vectors", lambda: pblur.Blur(look="shutter").frame(colour),
+         pblur.Error, "vector: needed by the shutter look"),
     ]
     for name, call, kind, text in cases:
         try:

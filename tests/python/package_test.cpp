@@ -151,6 +151,8 @@ TEST(PythonPackageTest, FramesEqualApplyWritingFloatExr) {
        {"--vector-scale", "-1,1", "--mode", "opt-out", "--strength", "7"},
        R"({"vector_scale": [-1, 1], "mode": "opt-out", "strength": 7})",
        R"({"2": {"blur": false}})"},
+      {"shutter look, depth, alpha, a shutter of 0.75", true, {"vector", "depth"},
+       {"--look", "shutter", "--shutter", "0.75"}, R"({"look": "shutter", "shutter": 0.75})", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

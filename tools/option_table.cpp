@@ -9,6 +9,7 @@
 #include "apply/input/frame_pattern.h"
 #include "apply/blur/object_settings.h"
 #include "apply/input/pass_source.h"
+#include "apply/run/run_plan.h"
 #include "apply/apply_error.h"
 
 namespace qxv::tool {
@@ -179,10 +180,10 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string& f, const std::string& v) {
        o.first = Whole(f, v, 0, 9999999);
      }},
-    {"--lead-in", "N", kApply,
-     "frames run unwritten before --first (as many as the whole run's pixels need)",
+    {"--lead-in", "N|shot", kApply,
+     "frames run unwritten before --first; shot: from the shot's first (see Frames)",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.leadIn = Whole(f, v, 0, 9999999);
+       o.leadIn = v == "shot" ? apply::kEveryEarlierFrame : Whole(f, v, 0, 9999999);
      }},
     {"--last", "N", kApply, "last frame number (the last colour frame present)",
      [](Options& o, const std::string& f, const std::string& v) {
@@ -214,9 +215,13 @@ const char kApplyNotes[] =
     "  alternate non-zero selects the alternate set (NaN counts as 0)\n"
     "Frames: the first frame of the shot gives the second its previous frame and\n"
     "is written as it was. A range that starts later (--first) first runs the\n"
-    "frames before it unwritten, so it writes the pixels of a run over the whole\n"
-    "shot: one frame, or, with --trails, --jitter or --vector, every frame from\n"
-    "the shot's first (--lead-in N runs N instead). A frame missing in the range\n"
+    "frames before it unwritten: one frame, or N + 2 with --trails N (trails of 1\n"
+    "never fade: every frame from the shot's first). It then\n"
+    "writes the whole run's files bit for bit; with --trails, within 1 of 255 on\n"
+    "every pixel; with --jitter, frames statistically the same, not the same\n"
+    "bits (its random steps carry from the shot's first frame). --lead-in shot\n"
+    "runs every frame from the shot's first: the same bits for every setting;\n"
+    "--lead-in N runs N. A frame missing in the range\n"
     "is an error; --output may not name an input file. No scene means no\n"
     "Weights: modes all and opt-out blur every object, opt-in none, unless\n"
     "--objects gives objects settings, as in\n"

@@ -4,6 +4,7 @@
 
 #include "apply/blur/host_session.h"
 #include "apply/blur/object_scene.h"
+#include "apply/passes/surface_tracker.h"
 #include "sim/rendered_frame.h"
 #include "sim/scene.h"
 
@@ -34,6 +35,11 @@ class AlphaPass {
     for (std::uint32_t& v : out) v = (v >> 8) & 0xFF;
     return out;
   }
+  // The passes as they are (the image is not read by such a pass).
+  void Reference(const sim::PassImages& passes, const ObjectScene& scene, int f) {
+    frame_->Load(passes);
+    session_.RenderReference(scene.List(), *frame_, f);
+  }
 
  private:
   Session session_;
@@ -62,6 +68,20 @@ ColourCodes ModuleBlur::Blur(FrameInput& in) {
   ColourCodes blurred;
   blurred.colour = frame_->Colour();
   if (alpha_) blurred.alpha = alpha_->Blur(passes, in.codes.alpha, *scene_, in.number, o_.tile);
+  if (in.tracked) {
+    // The next frame's values say where its points lay in this frame, in
+    // this frame's pixel coordinates: the module gets the frame again with
+    // those as its match values.
+    std::vector<std::uint32_t> own1, own2;
+    OwnPositions(passes.width, passes.height, &own1, &own2);
+    passes.match1.swap(own1);
+    passes.match2.swap(own2);
+    frame_->Load(passes);
+    session_->RenderReference(scene_->List(), *frame_, in.number);
+    if (alpha_) alpha_->Reference(passes, *scene_, in.number);
+    passes.match1.swap(own1);
+    passes.match2.swap(own2);
+  }
   return blurred;
 }
 

@@ -72,7 +72,7 @@ ScannedFrames ScanHeaders(const ApplySettings& o, const RunPlan& plan, const War
   std::string sizeSource;
   std::vector<std::string> vectorChannels;
   const std::vector<Pass> passes = PassesOf(o);
-  for (int f = plan.trackFrom; f <= plan.written.last; ++f) {
+  for (int f = plan.blurFrom; f <= plan.written.last; ++f) {
     // A multilayer file holding several passes is opened once.
     std::map<std::string, std::unique_ptr<InputFile>> files;
     for (const Pass& pass : passes) {
@@ -118,7 +118,7 @@ ScannedFrames ScanHeaders(const ApplySettings& o, const RunPlan& plan, const War
     }
   }
   if (NamedAsUv(vectorChannels)) {
-    warn("--vector: " + FrameName(o.vector.pattern, plan.trackFrom) + " gives " +
+    warn("--vector: " + FrameName(o.vector.pattern, plan.blurFrom) + " gives " +
          Joined(vectorChannels) + ", named as texture coordinates, not motion vectors; give them "
          "as --uv, or name the vector pass as PATTERN:CHANNELS");
   }

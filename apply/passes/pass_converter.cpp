@@ -16,25 +16,23 @@ Motion PassConverter::MotionOf(const ChannelImage& v) const {
   return motion;
 }
 
-void PassConverter::Track(const ChannelImage& index, const ChannelImage& vector) {
-  const std::vector<std::uint32_t> numbers = objects_.Number(index);
-  Motion motion = MotionOf(vector);
-  SteadySilhouetteMotion(vector.width, vector.height, numbers, &motion);
-  std::vector<std::uint32_t> match1, match2;
-  tracker_.Next(vector.width, vector.height, numbers, motion, &match1, &match2);
-}
-
-void PassConverter::Matches(const FrameInputs& in, sim::PassImages* p) {
+bool PassConverter::Matches(const FrameInputs& in, sim::PassImages* p) {
   if (in.uv) {
     UvMatchValues(*in.uv, p->index, &p->match1, &p->match2);
   } else if (in.vector) {
     Motion motion = MotionOf(*in.vector);
     SteadySilhouetteMotion(p->width, p->height, p->index, &motion);
     tracker_.Next(p->width, p->height, p->index, motion, &p->match1, &p->match2);
+    // Tracking starts again at every frame: the module is handed the frame
+    // again with its own coordinates (ModuleBlur), so no frame's values
+    // depend on more than the frame before it.
+    tracker_.Restart();
+    return true;
   } else {
     p->match1 = MatchValues(*in.match1);
     p->match2 = MatchValues(*in.match2);
   }
+  return false;
 }
 
 void PassConverter::Convert(FrameInputs&& in, int number, int outputBits, FrameInput* frame) {
@@ -49,7 +47,7 @@ void PassConverter::Convert(FrameInputs&& in, int number, int outputBits, FrameI
   p->index = objects_.Number(in.index);
   frame->objectIndexes.assign(objects_.Count() + 1, 0.0);
   for (const auto& [index, n] : objects_.Numbers()) frame->objectIndexes[n] = index;
-  Matches(in, p);
+  frame->tracked = Matches(in, p);
   p->depth.clear();
   p->alternate.clear();
   if (in.depth) p->depth = DepthValues(*in.depth);

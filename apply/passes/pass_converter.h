@@ -1,8 +1,9 @@
 // One frame's passes as read turned into the module's values, in frame
 // order: the colour as codes, object numbers, match values, depth and the
 // alternate set. It keeps what runs from frame to frame: the object
-// numbering and the surfaces tracked along the motion vectors. The files'
-// reader and the frames handed over from memory both convert through it.
+// numbering and the previous frame's surfaces, which the motion vectors
+// point into. The files' reader and the frames handed over from memory both
+// convert through it.
 #pragma once
 #include "apply/run/apply_frames.h"
 #include "apply/run/apply_settings.h"
@@ -20,12 +21,10 @@ class PassConverter {
   // `in` has passed its size checks and holds one source of match values;
   // its colour moves into `frame`, to be written at `outputBits`.
   void Convert(FrameInputs&& in, int number, int outputBits, FrameInput* frame);
-  // A frame before the module's lead-in: only what carries on to later
-  // frames, the object numbers and the surfaces tracked along `vector`.
-  void Track(const ChannelImage& index, const ChannelImage& vector);
 
  private:
-  void Matches(const FrameInputs& in, sim::PassImages* passes);
+  // True when the values came from the motion vectors.
+  bool Matches(const FrameInputs& in, sim::PassImages* passes);
   Motion MotionOf(const ChannelImage& vector) const;
 
   const ApplySettings& o_;

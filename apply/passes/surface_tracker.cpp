@@ -1,5 +1,6 @@
 #include "apply/passes/surface_tracker.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -24,6 +25,23 @@ std::uint32_t Fixed(double v) {
 }
 
 }  // namespace
+
+void OwnPositions(std::uint32_t width, std::uint32_t height, std::vector<std::uint32_t>* match1,
+                  std::vector<std::uint32_t>* match2) {
+  match1->resize(static_cast<std::size_t>(width) * height);
+  match2->resize(match1->size());
+  for (std::size_t i = 0; i < match1->size(); ++i) {
+    (*match1)[i] = Fixed(static_cast<double>(i % width));
+    (*match2)[i] = Fixed(static_cast<double>(i / width));
+  }
+}
+
+void SurfaceTracker::Restart() {
+  for (std::size_t i = 0; i < values_.size(); ++i) {
+    values_[i] = Point{static_cast<double>(i % width_), static_cast<double>(i / width_)};
+  }
+  std::fill(offsetSums_.begin(), offsetSums_.end(), Point{});
+}
 
 bool SurfaceTracker::Sample(std::uint32_t object, Point q, int reach, Point* value) const {
   const double x0 = std::floor(q.x), y0 = std::floor(q.y);

@@ -14,6 +14,11 @@ struct Motion {
   std::vector<double> dx, dy;
 };
 
+// The match values of a frame that starts tracking: each pixel's own
+// coordinates.
+void OwnPositions(std::uint32_t width, std::uint32_t height, std::vector<std::uint32_t>* match1,
+                  std::vector<std::uint32_t>* match2);
+
 class SurfaceTracker {
  public:
   // The first frame, and any frame after a size change, takes each pixel's
@@ -25,6 +30,12 @@ class SurfaceTracker {
   void Next(std::uint32_t width, std::uint32_t height, const std::vector<std::uint32_t>& objects,
             const Motion& motion, std::vector<std::uint32_t>* match1,
             std::vector<std::uint32_t>* match2);
+  // Tracking starts again at the last frame given: its pixels take their
+  // own coordinates, as a first frame's do, so the next frame's values are
+  // where its points lay in that frame. A run that restarts at every frame
+  // carries nothing further than one frame, so a range of frames needs only
+  // the frame before it.
+  void Restart();
 
  private:
   struct Point {

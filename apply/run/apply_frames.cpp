@@ -57,7 +57,7 @@ RunPlan PlanFrames(const ApplySettings& o) {
   // Every file first: a range given by mistake stops at its first gap
   // rather than listing millions of names.
   const auto inputs = Inputs(o);
-  for (int f = plan.trackFrom; f <= range.last; ++f) {
+  for (int f = plan.blurFrom; f <= range.last; ++f) {
     for (const auto& [flag, source] : inputs) {
       const std::string path = FrameName(source->pattern, f);
       std::error_code ignored;
@@ -67,7 +67,7 @@ RunPlan PlanFrames(const ApplySettings& o) {
     }
   }
   std::map<std::string, std::string> inputFiles;  // where, to which flag
-  for (int f = plan.trackFrom; f <= range.last; ++f) {
+  for (int f = plan.blurFrom; f <= range.last; ++f) {
     for (const auto& [flag, source] : inputs) {
       inputFiles.emplace(SamePlace(FrameName(source->pattern, f)), flag);
     }
@@ -93,26 +93,6 @@ FrameReader::FrameReader(const ApplySettings& options)
     : o_(options), converter_(std::make_unique<PassConverter>(options)) {}
 
 FrameReader::~FrameReader() = default;
-
-void FrameReader::Track(int f) {
-  // Only --vector carries values from frame to frame outside the module.
-  const std::string indexPath = FrameName(o_.index.pattern, f);
-  const std::string vectorPath = FrameName(o_.vector.pattern, f);
-  InputFile file(indexPath);
-  std::vector<std::vector<std::string>> sets = {
-      ChooseChannels(indexPath, file.Names(), o_.index.channels, PassShape::Value)};
-  if (vectorPath == indexPath) {
-    sets.push_back(ChooseChannels(vectorPath, file.Names(), o_.vector.channels, PassShape::Pair));
-  }
-  std::vector<ChannelImage> read = file.Read(sets);
-  if (vectorPath != indexPath) {
-    InputFile vectors(vectorPath);
-    read.push_back(std::move(vectors.Read({ChooseChannels(vectorPath, vectors.Names(),
-                                                         o_.vector.channels, PassShape::Pair)})
-                                 .front()));
-  }
-  converter_->Track(read[0], read[1]);
-}
 
 void FrameReader::Read(int f, FrameInput* frame) {
   const PassSource* sources[kSlots] = {&o_.colour, &o_.index, &o_.match1, &o_.match2,

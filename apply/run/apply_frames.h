@@ -33,6 +33,10 @@ struct FrameInput {
   // The renderer's object index that each object number stands for (from
   // 1), for the scene's per-object settings.
   std::vector<double> objectIndexes;
+  // Match values from motion vectors: where each point lay in the previous
+  // frame, so the module is given the frame again with its own coordinates
+  // before the next one.
+  bool tracked = false;
 };
 
 class PassConverter;
@@ -48,9 +52,6 @@ class FrameReader {
   // however many passes it holds; the first frame read sets the size and
   // whether the colour has alpha, which every later frame must share.
   void Read(int f, FrameInput* frame);
-  // Frame `f` before the module's lead-in: only what carries on to later
-  // frames, the object numbers and the tracked match values.
-  void Track(int f);
 
  private:
   void CheckSize(const std::string& path, const ChannelImage& image) const;

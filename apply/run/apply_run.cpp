@@ -92,7 +92,6 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
   std::thread reader([&] {
     try {
       FrameReader frames(o);
-      for (int f = plan.trackFrom; f < plan.blurFrom; ++f) frames.Track(f);
       for (int f = plan.blurFrom; f <= range.last; ++f) {
         FrameInput in;
         NamingMemory(f, scanned, [&] { frames.Read(f, &in); });

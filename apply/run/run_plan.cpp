@@ -4,20 +4,24 @@
 
 namespace qxv::apply {
 
-Reach ReachOf(const ApplySettings& o) {
-  Reach reach;
-  if (o.leadIn) return Reach{*o.leadIn, *o.leadIn};
-  // Trails keep the streak layers from frame to frame. A pixel fades out
-  // within a few frames, but whether a later streak replaced it or lost to
-  // it was decided against what it held then, and such decisions pass on
-  // from frame to frame without a bound. The jitter generator advances with
-  // every step of every streak since the module was loaded.
-  const bool trails = o.edits.trailFrames.value_or(0.0f) > 0.0f;
-  if (trails || o.edits.jitter.value_or(false)) reach.blur = kEveryEarlierFrame;
-  // Tracked match values are carried from each frame into the next, from
-  // the first frame tracked.
-  if (!o.vector.pattern.empty()) reach.track = kEveryEarlierFrame;
-  return reach;
+int TrailLeadIn(int trailFrames) {
+  // The module fades a layer only for counts above 1: trails of 1 never
+  // fade, and every earlier frame counts.
+  if (trailFrames <= 1) return kEveryEarlierFrame;
+  // A streak pixel fades out within trailFrames passes (128 / N coverage a
+  // pass), but whether a later streak replaced it or lost to it was decided
+  // against what it held, so a difference can outlive it for a while.
+  return trailFrames + 2;
+}
+
+int LeadInOf(const ApplySettings& o) {
+  if (o.leadIn) return *o.leadIn;
+  // Jitter's random steps carry from the module's first frame and are not
+  // reproduced: a range is statistically the same, not the same bits
+  // (--lead-in shot for those). Match values from motion vectors restart at
+  // every frame, so they need only the previous frame too.
+  const int trails = static_cast<int>(o.edits.trailFrames.value_or(0.0f));
+  return trails > 0 ? TrailLeadIn(trails) : 1;
 }
 
 RunPlan PlanRun(const ApplySettings& o, FrameRange written, const std::vector<int>& present) {
@@ -29,14 +33,9 @@ RunPlan PlanRun(const ApplySettings& o, FrameRange written, const std::vector<in
     --at;
     --unbroken;
   }
-  const Reach reach = ReachOf(o);
-  const auto back = [&](int frames) {
-    return written.first - std::min(frames, written.first - unbroken);
-  };
   RunPlan plan;
   plan.written = written;
-  plan.blurFrom = back(reach.blur);
-  plan.trackFrom = std::min(plan.blurFrom, back(reach.track));
+  plan.blurFrom = written.first - std::min(LeadInOf(o), written.first - unbroken);
   return plan;
 }
 

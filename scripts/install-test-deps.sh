@@ -20,4 +20,4 @@ fi
 install_packages libgtest-dev googletest libbenchmark-dev clang libclang-rt-dev \
                  g++-mingw-w64-i686 blender wine wine32:i386 python3-dev python3-venv \
                  python3-setuptools python3-pip python3-wheel pybind11-dev python3-pybind11 \
-                 python3-numpy
+                 python3-numpy slurm-wlm munge

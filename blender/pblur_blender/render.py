@@ -2,9 +2,16 @@
 are switched on and a compositor File Output node writes them per frame to
 a scratch folder; right after each frame is written, the frame is blurred
 from there and written to the scene's pblur output. The blur's state lives
-from the first frame of an animation render to its end."""
+from the first frame of an animation render to its end.
+
+A farm renders a shot by ranges, `blender -b file.blend -s A -e B -a`. A
+range that starts after the shot's first frame (as the file was saved) and
+one frame early, at A - 1, blurs that frame only to lead in and writes
+from A on: the frames the whole render writes, bit for bit (with Trails N,
+lead in N + 2 frames for within 1 of 255)."""
 import os
 import re
+import sys
 import tempfile
 
 import bpy
@@ -26,6 +33,7 @@ class _Session:
         self.written = []
         self.failed = False
         self.output = ""
+        self.first_written = None  # frames before it only lead in
 
 
 _session = _Session()
@@ -71,6 +79,31 @@ def frame_path(pattern, frame):
         return "%s%04d%s" % (root, frame, ext or ".png")
     run = runs[-1]
     return path[:run.start()] + "%0*d" % (len(run.group()), frame) + path[run.end():]
+
+
+# Each scene's first frame as the file was opened, before a command line's
+# -s changed it.
+_shot_starts = {}
+
+
+@persistent
+def on_load(*_):
+    _shot_starts.clear()
+    for scene in bpy.data.scenes:
+        _shot_starts[scene.name] = scene.frame_start
+
+
+def _lead_in(scene):
+    """Frames the render blurs only to lead in: those the settings need
+    before the first written frame, in a range that a farm started on the
+    command line (-s) after the shot's first frame."""
+    blender_args = sys.argv[:sys.argv.index("--")] if "--" in sys.argv else sys.argv
+    start_given = any(arg in ("-s", "--frame-start") for arg in blender_args)
+    shot_start = _shot_starts.get(scene.name, scene.frame_start)
+    if not (bpy.app.background and start_given and shot_start < scene.frame_start):
+        return 0
+    trails = scene.pblur.trails
+    return trails + 2 if trails > 1 else 1
 
 
 def _view_layer(scene):
@@ -189,6 +222,7 @@ def on_render_init(scene, *_):
         note("nothing will be written: %s" % error)
         return
     _session.output = scene.pblur.output
+    _session.first_written = scene.frame_start + _lead_in(scene)
 
 
 @persistent
@@ -203,7 +237,11 @@ def on_render_write(scene, *_):
         note("frame %d and later are not blurred: the passes were not written to %s "
              "(is the %r compositor node connected?)" % (frame, source, NODE_NAME))
         return
+    lead_in = frame < _session.first_written
     target = frame_path(_session.output, frame)
+    if lead_in:
+        # Blurred only for the frames after it; the range before writes it.
+        target = os.path.join(passes_folder(), "lead-in" + os.path.splitext(target)[1])
     try:
         _session.blur.frame_file(source, target, colour="Image", index="IndexOB",
                                  vector="Vector",
@@ -214,6 +252,10 @@ def on_render_write(scene, *_):
         return
     finally:
         _remove(source)
+    if lead_in:
+        _remove(target)
+        print("pblur: frame %d blurred to lead in, not written" % frame)
+        return
     _session.written.append(frame)
     print("pblur: frame %d written to %s" % (frame, target))
 
@@ -263,6 +305,7 @@ def on_render_cancel(scene, *_):
 
 
 _HANDLERS = [
+    (bpy.app.handlers.load_post, on_load),
     (bpy.app.handlers.render_init, on_render_init),
     (bpy.app.handlers.render_write, on_render_write),
     (bpy.app.handlers.render_complete, on_render_complete),
@@ -274,6 +317,9 @@ def register():
     for handlers, handler in _HANDLERS:
         if handler not in handlers:
             handlers.append(handler)
+    # Enabled after a file was opened: its frames are those of the shot.
+    if isinstance(bpy.data, bpy.types.BlendData):
+        on_load()
 
 
 def unregister():

@@ -7,10 +7,14 @@ Off, a still cube; mode opt-out, then mode none. OUT/grouped, OUT/alone: a
 near still part and a far part moving away from it, with the depth test,
 in one group and in none. OUT/index_a, OUT/index_b: the object index pass
 of each scene; OUT/objects.json: the indexes the add-on gave the objects
-and what it told the user after each render."""
+and what it told the user after each render. OUT/ranges (OUT/render_ranges
+raw): the first scene, as OUT/blurred, saved to OUT/shot.blend and rendered
+as a farm renders it, by two Blender processes: -s 1 -e 2, then -s 2 -e 3,
+one frame early to lead in."""
 import json
 import math
 import os
+import subprocess
 import sys
 
 import bpy
@@ -104,7 +108,7 @@ p = scene.pblur
 p.enabled = True
 
 
-def animate(name, shown, hidden, index_folder=None, **settings):
+def setup(name, shown, hidden, index_folder=None, **settings):
     for ob in shown:
         ob.hide_render = False
     for ob in hidden:
@@ -115,6 +119,10 @@ def animate(name, shown, hidden, index_folder=None, **settings):
     r.filepath = os.path.join(out, "render_" + name, "####")
     index_node.mute = index_folder is None
     index_node.base_path = os.path.join(out, index_folder or "unused") + os.sep
+
+
+def animate(name, shown, hidden, index_folder=None, **settings):
+    setup(name, shown, hidden, index_folder, **settings)
     bpy.ops.render.render(animation=True)
     messages[name] = render.last_message
 
@@ -130,6 +138,17 @@ animate("grouped", scene_b, scene_a, "index_b", mode="OPT_OUT", streak_length=30
 for ob in scene_b:
     ob.pblur.group = ""
 animate("alone", scene_b, scene_a)
+
+setup("ranges", scene_a, scene_b, mode="OPT_OUT", streak_length=20.0, depth_test=False)
+shot = os.path.join(out, "shot.blend")
+bpy.ops.wm.save_as_mainfile(filepath=shot)
+enable = "import sys; sys.path[:0] = %r; import pblur_blender; pblur_blender.register()" % [
+    os.path.join(source, "blender"), package_dir]
+for first, last in ((1, 2), (2, 3)):
+    sys.stdout.flush()
+    subprocess.run([bpy.app.binary_path, "-b", "--factory-startup", "--python-exit-code", "1",
+                    "--python-expr", enable, shot, "-s", str(first), "-e", str(last), "-a"],
+                   check=True)
 
 with open(os.path.join(out, "objects.json"), "w") as f:
     json.dump({"indexes": {ob.name: ob.pass_index for ob in scene_a + scene_b},

@@ -3,7 +3,8 @@
 // frames trail behind it, while the ball set to Off and the still cube come
 // out exactly as rendered (the same scene rendered with mode none); two parts
 // in one group let each other's streaks through the depth test; a still
-// render writes nothing and says why.
+// render writes nothing and says why; a farm's ranges, each started one
+// frame early, write the whole render's frames.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -144,6 +145,24 @@ TEST_F(BlenderAddonTest, PartsOfOneGroupLetEachOthersStreaksThrough) {
   }
   EXPECT_GT(nearChanged, 10) << "the far part's streak stays hidden behind the near part";
   EXPECT_EQ(elsewhere, 0) << "pixels away from the near part changed";
+}
+
+TEST_F(BlenderAddonTest, RangesStartedOneFrameEarlyWriteTheWholeRendersPixelsBitForBit) {
+  for (int f = 1; f <= 3; ++f) {
+    const std::string name = apply::FrameName("/####.png", f);
+    // The raw frames' pixels first (Blender stamps each file with the
+    // time): the ranges can equal the whole render only where Cycles
+    // rendered the same pixels.
+    ASSERT_TRUE(Frame("render_blurred", f).samples == Frame("render_ranges", f).samples)
+        << "frame " << f << " rendered differently";
+    // Pixels again: the files carry the render's time from the passes.
+    const apply::ChannelImage whole = Frame("blurred", f);
+    EXPECT_FALSE(whole.samples.empty()) << "frame " << f;
+    EXPECT_TRUE(whole.samples == Frame("ranges", f).samples) << "frame " << f;
+  }
+  EXPECT_NE(Text(At("blender.log")).find("pblur: frame 2 blurred to lead in, not written"),
+            std::string::npos)
+      << Text(At("blender.log"));
 }
 
 TEST_F(BlenderAddonTest, TellsWhatWasWrittenAndWhyAStillRenderWritesNothing) {

@@ -181,7 +181,7 @@ const OptionSpec kOptions[] = {
        o.first = Whole(f, v, 0, 9999999);
      }},
     {"--lead-in", "N|shot", kApply,
-     "frames run unwritten before --first; shot: from the shot's first (see Frames)",
+     "frames run unwritten before --first, or shot: all (see Frames)",
      [](Options& o, const std::string& f, const std::string& v) {
        o.leadIn = v == "shot" ? apply::kEveryEarlierFrame : Whole(f, v, 0, 9999999);
      }},
@@ -216,12 +216,11 @@ const char kApplyNotes[] =
     "Frames: the first frame of the shot gives the second its previous frame and\n"
     "is written as it was. A range that starts later (--first) first runs the\n"
     "frames before it unwritten: one frame, or N + 2 with --trails N (trails of 1\n"
-    "never fade: every frame from the shot's first). It then\n"
-    "writes the whole run's files bit for bit; with --trails, within 1 of 255 on\n"
-    "every pixel; with --jitter, frames statistically the same, not the same\n"
-    "bits (its random steps carry from the shot's first frame). --lead-in shot\n"
-    "runs every frame from the shot's first: the same bits for every setting;\n"
-    "--lead-in N runs N. A frame missing in the range\n"
+    "never fade: every frame from the shot's first). It then writes the whole\n"
+    "run's files bit for bit; with --trails or --jitter, whose state carries from\n"
+    "the shot's first frame, frames statistically the same, not the same bits.\n"
+    "--lead-in shot runs every frame from the shot's first: the same bits for\n"
+    "every setting; --lead-in N runs N. A frame missing in the range\n"
     "is an error; --output may not name an input file. No scene means no\n"
     "Weights: modes all and opt-out blur every object, opt-in none, unless\n"
     "--objects gives objects settings, as in\n"

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # A one-node Slurm cluster on this machine for the farm test, on loopback
 # only, everything (keys, sockets, configuration, state, logs) in DIR:
-#   slurm_cluster.sh start DIR   starts munged, slurmctld and slurmd; prints
-#                                the SLURM_CONF to use; exit 77 and the
-#                                reason when they cannot run here
+#   slurm_cluster.sh start DIR [OWNER]  starts munged, slurmctld and slurmd;
+#                                prints the SLURM_CONF to use; exit 77 and
+#                                the reason when they cannot run here
 #   slurm_cluster.sh stop DIR    stops the daemons started in DIR
 # The daemons run in the foreground of background jobs of this script, so
-# their ids are known and only they are stopped.
+# their ids are known and only they are stopped. A watchdog stops them when
+# the process OWNER ends without stopping them (a test that crashed), and
+# after ten minutes in any case.
 set -uo pipefail
-command=${1:-} dir=${2:-}
+command=${1:-} dir=${2:-} owner=${3:-}
 [ -n "$dir" ] || { echo "usage: slurm_cluster.sh start|stop DIR" >&2; exit 2; }
 
 stop() {
@@ -22,9 +24,16 @@ stop() {
   done
 }
 
+# The daemons and the watchdog over them.
+stop_all() {
+  [ -f "$dir/watchdog.pid" ] && kill "$(cat "$dir/watchdog.pid")" 2>/dev/null
+  rm -f "$dir/watchdog.pid"
+  stop
+}
+
 cannot() {
   echo "Slurm cannot run here: $*" >&2
-  stop
+  stop_all
   exit 77
 }
 
@@ -40,7 +49,7 @@ within() {
 }
 
 if [ "$command" = stop ]; then
-  stop
+  stop_all
   exit 0
 fi
 [ "$command" = start ] || { echo "usage: slurm_cluster.sh start|stop DIR" >&2; exit 2; }
@@ -50,6 +59,14 @@ for program in munged mungekey slurmctld slurmd sbatch sinfo; do
 done
 [ "$(id -u)" = 0 ] || cannot "slurmd runs jobs as their users and must be started as root"
 mkdir -p "$dir/state" "$dir/spool" "$dir/munge"
+(
+  for _ in $(seq 600); do
+    [ -z "$owner" ] || kill -0 "$owner" 2>/dev/null || break
+    sleep 1
+  done
+  stop
+) >/dev/null 2>&1 &
+echo $! >"$dir/watchdog.pid"
 chmod 700 "$dir" "$dir/munge"
 mungekey --create --keyfile="$dir/munge/munge.key" >/dev/null 2>&1 ||
   cannot "mungekey could not make a key"

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -37,7 +38,7 @@ class SlurmFarmTest : public ::testing::Test {
   void SetUp() override {
     const std::string log = scratch_ / "cluster.log";
     const int status = Shell("bash " + kSource + "/tests/tool/slurm_cluster.sh start " +
-                             cluster_ + " >" + log + " 2>&1");
+                             cluster_ + " " + std::to_string(getpid()) + " >" + log + " 2>&1");
     started_ = true;
     if (status == 77) GTEST_SKIP() << Contents(log);
     ASSERT_EQ(status, 0) << Contents(log);

@@ -10,7 +10,9 @@ int TrailLeadIn(int trailFrames) {
   if (trailFrames <= 1) return kEveryEarlierFrame;
   // A streak pixel fades out within trailFrames passes (128 / N coverage a
   // pass), but whether a later streak replaced it or lost to it was decided
-  // against what it held, so a difference can outlive it for a while.
+  // against what it held, and the layers are smoothed in place, so in a few
+  // pixels a difference is handed on without end; two frames more than the
+  // fade leave 0.2 to 0.6% of the samples more than 1 apart on the demo.
   return trailFrames + 2;
 }
 

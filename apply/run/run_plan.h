@@ -23,9 +23,11 @@ struct RunPlan {
 // A lead-in that reaches back to the shot's first frame (--lead-in shot).
 constexpr int kEveryEarlierFrame = 1 << 30;
 
-// Lead-in frames that bring trails fading over `trailFrames` frames within
-// 1 of 255 of the whole run on every pixel (measured on the demo's shot by
-// bench/farm/trail_lead_in). Trails of 1 never fade: every earlier frame.
+// Lead-in frames for trails fading over `trailFrames` frames: by then every
+// streak painted before the range has faded, and its frames are
+// statistically the whole run's. No lead-in brings every pixel within 1 of
+// 255 (bench/farm/trail_lead_in). Trails of 1 never fade: every earlier
+// frame.
 int TrailLeadIn(int trailFrames);
 
 // How many frames before the first written one the settings need: the

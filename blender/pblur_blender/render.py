@@ -7,8 +7,9 @@ from the first frame of an animation render to its end.
 A farm renders a shot by ranges, `blender -b file.blend -s A -e B -a`. A
 range that starts after the shot's first frame (as the file was saved) and
 one frame early, at A - 1, blurs that frame only to lead in and writes
-from A on: the frames the whole render writes, bit for bit (with Trails N,
-lead in N + 2 frames for within 1 of 255)."""
+from A on: the frames the whole render writes, bit for bit (with Trails N
+it leads in N + 2 frames, and with trails or jitter the frames are
+statistically the same)."""
 import os
 import re
 import sys

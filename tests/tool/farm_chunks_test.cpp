@@ -110,10 +110,8 @@ TEST(ToolFarmChunksTest, RangesRunInParallelWriteTheWholeRunsFramesAfterABounded
       {"trails and echoes", with(match, {"--trails", "3", "--echoes", "3"}), false},
       {"vectors and trails", with(vector, {"--trails", "2"}), false},
       {"jitter and echoes", with(match, {"--jitter", "--echoes", "2"}), false},
-      {"trails and echoes from the shot's first frame",
-       with(with(match, {"--trails", "3", "--echoes", "3"}), shot), true},
-      {"jitter and echoes from the shot's first frame",
-       with(with(match, {"--jitter", "--echoes", "2"}), shot), true},
+      {"trails, jitter and echoes from the shot's first frame",
+       with(with(match, {"--trails", "3", "--jitter", "--echoes", "3"}), shot), true},
   };
   // The last range starts past the trails' lead-in, the one before within it.
   const int chunks[][2] = {{0, 3}, {4, 4}, {5, 7}, {8, kLastFrame}};

@@ -4,7 +4,7 @@
 
 #include "apply/blur/host_session.h"
 #include "apply/blur/object_scene.h"
-#include "apply/passes/surface_tracker.h"
+#include "apply/passes/previous_positions.h"
 #include "sim/rendered_frame.h"
 #include "sim/scene.h"
 

@@ -22,11 +22,7 @@ bool PassConverter::Matches(const FrameInputs& in, sim::PassImages* p) {
   } else if (in.vector) {
     Motion motion = MotionOf(*in.vector);
     SteadySilhouetteMotion(p->width, p->height, p->index, &motion);
-    tracker_.Next(p->width, p->height, p->index, motion, &p->match1, &p->match2);
-    // Tracking starts again at every frame: the module is handed the frame
-    // again with its own coordinates (ModuleBlur), so no frame's values
-    // depend on more than the frame before it.
-    tracker_.Restart();
+    PreviousPositions(p->width, p->height, motion, &p->match1, &p->match2);
     return true;
   } else {
     p->match1 = MatchValues(*in.match1);

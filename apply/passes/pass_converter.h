@@ -1,15 +1,14 @@
 // One frame's passes as read turned into the module's values, in frame
 // order: the colour as codes, object numbers, match values, depth and the
 // alternate set. It keeps what runs from frame to frame: the object
-// numbering and the previous frame's surfaces, which the motion vectors
-// point into. The files' reader and the frames handed over from memory both
+// numbering. The files' reader and the frames handed over from memory both
 // convert through it.
 #pragma once
 #include "apply/run/apply_frames.h"
 #include "apply/run/apply_settings.h"
 #include "apply/input/frame_inputs.h"
 #include "apply/passes/pass_values.h"
-#include "apply/passes/surface_tracker.h"
+#include "apply/passes/previous_positions.h"
 
 namespace qxv::apply {
 
@@ -29,7 +28,6 @@ class PassConverter {
 
   const ApplySettings& o_;
   ObjectNumbers objects_;
-  SurfaceTracker tracker_;
 };
 
 }  // namespace qxv::apply

@@ -11,7 +11,6 @@
 #include "apply/input/image_file.h"
 #include "apply/passes/pass_values.h"
 #include "apply/run/run_plan.h"
-#include "apply/passes/surface_tracker.h"
 #include "sim/rendered_frame.h"
 
 namespace qxv::apply {

@@ -3,7 +3,8 @@
 # (the tool, the Python package and Blender, whose renders the tool's tests
 # read and which runs the add-on's), non-interactively: GoogleTest and
 # Google Benchmark, clang for the fuzz targets, the 32-bit Windows cross
-# compiler and wine for the suite across the DLL boundary. Safe to run
+# compiler and wine for the suite across the DLL boundary, Slurm and munge
+# for the farm test. Safe to run
 # again, as root or as a user with sudo (asked for only when something is
 # missing). Where the kernel refuses 32-bit programs it registers Debian
 # trixie's qemu-i386 for them (as root), so that wine still runs the suite.
@@ -20,7 +21,7 @@ if command -v dpkg >/dev/null && ! have_package wine32:i386 &&
     echo "install-test-deps.sh: cannot add the i386 architecture for wine32 (not root)" >&2
 fi
 install_packages libgtest-dev googletest libbenchmark-dev clang libclang-rt-dev \
-                 g++-mingw-w64-i686 wine wine32:i386
+                 g++-mingw-w64-i686 wine wine32:i386 slurm-wlm munge
 
 # wine's 32-bit loader must start: where the kernel has no IA-32 emulation,
 # qemu-i386 runs it (scripts/lib/qemu-i386.sh).

@@ -9,6 +9,7 @@
 #include "apply/blur/object_settings.h"
 #include "apply/input/pass_source.h"
 #include "apply/input/pass_table.h"
+#include "apply/run/run_plan.h"
 #include "apply/apply_error.h"
 #include "tools/nearest_name.h"
 
@@ -177,10 +178,10 @@ const OptionSpec kSettings[] = {
      [](Options& o, const std::string& f, const std::string& v) {
        o.first = Whole(f, v, 0, 9999999);
      }},
-    {"--lead-in", "N", kApply,
-     "frames run unwritten before --first (as many as the whole run's pixels need)",
+    {"--lead-in", "N|shot", kApply,
+     "frames run unwritten before --first, or shot: all (see Frames)",
      [](Options& o, const std::string& f, const std::string& v) {
-       o.leadIn = Whole(f, v, 0, 9999999);
+       o.leadIn = v == "shot" ? apply::kEveryEarlierFrame : Whole(f, v, 0, 9999999);
      }},
     {"--last", "N", kApply, "last frame number (the last colour frame present)",
      [](Options& o, const std::string& f, const std::string& v) {
@@ -257,9 +258,12 @@ const char kApplyNotes[] =
     "  alternate non-zero selects the alternate set (NaN counts as 0)\n"
     "Frames: the first frame of the shot gives the second its previous frame and\n"
     "is written as it was. A range that starts later (--first) first runs the\n"
-    "frames before it unwritten, so it writes the pixels of a run over the whole\n"
-    "shot: one frame, or, with --trails, --jitter or --vector, every frame from\n"
-    "the shot's first (--lead-in N runs N instead). A frame missing in the range\n"
+    "frames before it unwritten: one frame, or N + 2 with --trails N (trails of 1\n"
+    "never fade: every frame from the shot's first). It then writes the whole\n"
+    "run's files bit for bit; with --trails or --jitter, whose state carries from\n"
+    "the shot's first frame, frames statistically the same, not the same bits.\n"
+    "--lead-in shot runs every frame from the shot's first: the same bits for\n"
+    "every setting; --lead-in N runs N. A frame missing in the range\n"
     "is an error; --output may not name an input file. No scene means no\n"
     "Weights: modes all and opt-out blur every object, opt-in none, unless\n"
     "--objects gives objects settings, as in\n"

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "apply/blur/host_session.h"
+#include "apply/blur/reference_pass.h"
 #include "sim/buffers.h"
 #include "sim/own_host.h"
 #include "sim/rendered_frame.h"
@@ -33,6 +34,7 @@ class AlphaPass {
     session_.Render(scene.List(), *frame_, in.number);
     std::vector<std::uint32_t> out = frame_->Colour();
     for (std::uint32_t& v : out) v = (v >> 8) & 0xFF;
+    reference_.Run(session_, scene, *frame_, in);
     return out;
   }
 
@@ -41,6 +43,7 @@ class AlphaPass {
   Session session_;
   std::unique_ptr<sim::RenderedFrame> frame_;
   std::vector<std::uint32_t> gray_;  // kept from frame to frame
+  ReferencePass reference_;
 };
 
 AlphaBlur::AlphaBlur(const sim::ModuleExports& module, const ApplySettings& settings)

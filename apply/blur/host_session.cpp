@@ -82,4 +82,30 @@ void Session::Render(SceneObjectList* scene, sim::RenderedFrame& frame, int fram
   if (outcome.result != S_OK) ModuleError(where + "PostRender answered " + Hex(outcome.result));
 }
 
+void Session::RenderReference(SceneObjectList* scene, sim::RenderedFrame& frame,
+                              int frameNumber) {
+  ParameterBlock& p = sim::ParametersOf(renderer_);
+  if (static_cast<int>(p.trailFrames) == 0) {
+    p.resetPending = 1;
+    Render(scene, frame, frameNumber);
+    return;
+  }
+  const ParameterBlock kept = p;
+  const auto restore = [&] {
+    p.streakLength = kept.streakLength;
+    p.altLength = kept.altLength;
+    p.reverseLength = kept.reverseLength;
+    p.trailFrames = kept.trailFrames;
+  };
+  p.streakLength = p.altLength = p.reverseLength = 0.0f;
+  p.trailFrames = 1.0f;
+  try {
+    Render(scene, frame, frameNumber);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+}
+
 }  // namespace qxv::apply

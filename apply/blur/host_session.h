@@ -42,6 +42,13 @@ class Session {
   // One PostRender over the frame; throws a module error naming the frame
   // when the module fails it.
   void Render(SceneObjectList* scene, sim::RenderedFrame& frame, int frameNumber);
+  // One PostRender that only makes the frame the reference for the next and
+  // leaves the streak layers as they were. Without trails the module's
+  // cached frames are dropped first, so the pass stores the frame and paints
+  // nothing. With trails, whose layers must live on, a full pass with no
+  // streak length paints nothing and a fade count of 1 fades nothing; the
+  // layers are smoothed once more, which is all it changes.
+  void RenderReference(SceneObjectList* scene, sim::RenderedFrame& frame, int frameNumber);
 
  private:
   sim::ModuleExports module_;

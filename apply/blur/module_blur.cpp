@@ -34,6 +34,7 @@ ColourCodes ModuleBlur::Blur(ConvertedFrame& in) {
     frame_->Load(passes);
     session_->Render(scene_->List(), *frame_, in.number);
     blurred.colour = frame_->Colour();
+    reference_.Run(*session_, *scene_, *frame_, in);
   } catch (...) {
     // The alpha's blur holds the frame: it ends before the frame goes.
     if (alpha_) alpha_->Abandon();

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "apply/blur/reference_pass.h"
 #include "apply/colour/colour_frame.h"
 #include "apply/passes/converted_frame.h"
 #include "apply/run/apply_settings.h"
@@ -38,6 +39,7 @@ class ModuleBlur {
   std::unique_ptr<ObjectScene> scene_;
   std::unique_ptr<AlphaBlur> alpha_;
   std::unique_ptr<sim::RenderedFrame> frame_;
+  ReferencePass reference_;
 };
 
 }  // namespace qxv::apply

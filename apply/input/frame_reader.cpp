@@ -47,26 +47,4 @@ FrameInputs FrameReader::Read(int f) {
   return in;
 }
 
-FrameInputs FrameReader::ReadTracked(int f) {
-  const std::string indexPath = FrameName(o_.index.pattern, f);
-  const std::string vectorPath = FrameName(o_.vector.pattern, f);
-  InputFile file(indexPath);
-  std::vector<std::vector<std::string>> sets = {
-      ChooseChannels(indexPath, file.Names(), o_.index.channels, PassShape::Value)};
-  if (vectorPath == indexPath) {
-    sets.push_back(ChooseChannels(vectorPath, file.Names(), o_.vector.channels, PassShape::Pair));
-  }
-  std::vector<ChannelImage> read = file.Read(sets);
-  if (vectorPath != indexPath) {
-    InputFile vectors(vectorPath);
-    read.push_back(std::move(vectors.Read({ChooseChannels(vectorPath, vectors.Names(),
-                                                         o_.vector.channels, PassShape::Pair)})
-                                 .front()));
-  }
-  FrameInputs in;
-  in.index = std::move(read[0]);
-  in.vector = std::move(read[1]);
-  return in;
-}
-
 }  // namespace qxv::apply

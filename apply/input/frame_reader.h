@@ -18,10 +18,6 @@ class FrameReader {
   // the colour has alpha. Input errors name the flag, then the file.
   FrameInputs Read(int f);
 
-  // Only the index and vectors of frame `f`, a frame before the module's
-  // lead-in whose only use is to carry the tracked surfaces on.
-  FrameInputs ReadTracked(int f);
-
  private:
   const ApplySettings& o_;
   FrameShape shape_;

@@ -45,7 +45,7 @@ FrameShape ScanHeaders(const ApplySettings& o, const RunPlan& plan, const Warnin
   FrameShape shape;
   std::vector<std::string> vectorChannels;
   const std::vector<const PassRow*> passes = PassesGiven(o);
-  for (int f = plan.trackFrom; f <= plan.written.last; ++f) {
+  for (int f = plan.blurFrom; f <= plan.written.last; ++f) {
     // A multilayer file holding several passes is opened once.
     std::map<std::string, std::unique_ptr<InputFile>> files;
     for (const PassRow* pass : passes) {
@@ -84,7 +84,7 @@ FrameShape ScanHeaders(const ApplySettings& o, const RunPlan& plan, const Warnin
     }
   }
   if (NamedAsUv(vectorChannels)) {
-    warn("--vector: " + FrameName(o.vector.pattern, plan.trackFrom) + " gives " +
+    warn("--vector: " + FrameName(o.vector.pattern, plan.blurFrom) + " gives " +
          Joined(vectorChannels) + ", named as texture coordinates, not motion vectors; give them "
          "as --uv, or name the vector pass as PATTERN:CHANNELS");
   }

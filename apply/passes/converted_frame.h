@@ -21,6 +21,10 @@ struct ConvertedFrame {
   // The renderer's object index that each object number stands for (from
   // 1), for the scene's per-object settings.
   std::vector<double> objectIndexes;
+  // Match values from motion vectors: where each point lay in the previous
+  // frame, so the module is given the frame again with its own coordinates
+  // before the next one.
+  bool tracked = false;
   // --look shutter: the passes as read, and nothing above.
   std::optional<FrameInputs> passesRead;
 };

@@ -17,25 +17,19 @@ Motion& PassConverter::MotionOf(const ChannelImage& v) {
   return motion;
 }
 
-void PassConverter::Track(const ChannelImage& index, const ChannelImage& vector) {
-  const std::vector<std::uint32_t> numbers = objects_.Number(index);
-  Motion& motion = MotionOf(vector);
-  SteadySilhouetteMotion(vector.width, vector.height, numbers, &motion);
-  std::vector<std::uint32_t> match1, match2;
-  tracker_.Next(vector.width, vector.height, numbers, motion, &match1, &match2);
-}
-
-void PassConverter::Matches(const FrameInputs& in, sim::PassImages* p) {
+bool PassConverter::Matches(const FrameInputs& in, sim::PassImages* p) {
   if (in.uv) {
     UvMatchValues(*in.uv, p->index, &p->match1, &p->match2);
   } else if (in.vector) {
     Motion& motion = MotionOf(*in.vector);
     SteadySilhouetteMotion(p->width, p->height, p->index, &motion);
-    tracker_.Next(p->width, p->height, p->index, motion, &p->match1, &p->match2);
+    PreviousPositions(p->width, p->height, motion, &p->match1, &p->match2);
+    return true;
   } else {
     p->match1 = MatchValues(*in.match1);
     p->match2 = MatchValues(*in.match2);
   }
+  return false;
 }
 
 void PassConverter::Convert(FrameInputs&& in, int number, int outputBits, ConvertedFrame* frame) {
@@ -50,7 +44,7 @@ void PassConverter::Convert(FrameInputs&& in, int number, int outputBits, Conver
   p->index = objects_.Number(in.index);
   frame->objectIndexes.assign(objects_.Count() + 1, 0.0);
   for (const auto& [index, n] : objects_.Numbers()) frame->objectIndexes[n] = index;
-  Matches(in, p);
+  frame->tracked = Matches(in, p);
   p->depth.clear();
   p->alternate.clear();
   if (in.depth) p->depth = DepthValues(*in.depth);

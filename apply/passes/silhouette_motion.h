@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "apply/passes/surface_tracker.h"
+#include "apply/passes/previous_positions.h"
 
 namespace qxv::apply {
 

@@ -86,11 +86,9 @@ void NamingMemory(int frame, const FrameShape& size, Work&& work) {
   }
 }
 
-// A frame as read: its passes, or for a frame before the module's lead-in
-// only its index and vectors, which carry the tracked surfaces on.
+// A frame as read: its passes.
 struct ReadFrame {
   int number = 0;
-  bool trackOnly = false;
   FrameInputs passes;
 };
 
@@ -121,13 +119,10 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
   std::thread reader([&] {
     try {
       FrameReader files(o);
-      for (int f = plan.trackFrom; f <= range.last; ++f) {
+      for (int f = plan.blurFrom; f <= range.last; ++f) {
         ReadFrame read;
         read.number = f;
-        read.trackOnly = f < plan.blurFrom;
-        NamingMemory(f, scanned, [&] {
-          read.passes = read.trackOnly ? files.ReadTracked(f) : files.Read(f);
-        });
+        NamingMemory(f, scanned, [&] { read.passes = files.Read(f); });
         if (!toConvert.Give(std::move(read))) break;
       }
     } catch (...) {
@@ -140,10 +135,6 @@ RunPlan RunApply(const ApplySettings& o, const sim::ModuleExports& module,
     RunStage(toConvert, toBlur, [&](ReadFrame& read) {
       std::optional<ConvertedFrame> converted;
       NamingMemory(read.number, scanned, [&] {
-        if (read.trackOnly) {
-          passes.Track(read.passes.index, *read.passes.vector);
-          return;
-        }
         const int bits = OutputBits(FrameName(o.output, read.number), read.passes.colour);
         if (o.look == Look::Shutter) {
           // The shutter look takes the passes as they are, frame by frame.

@@ -18,22 +18,28 @@ std::string SamePlace(const std::string& path) {
 
 }  // namespace
 
-Reach ReachOf(const ApplySettings& o) {
-  Reach reach;
+int TrailLeadIn(int trailFrames) {
+  // The module fades a layer only for counts above 1: trails of 1 never
+  // fade, and every earlier frame counts.
+  if (trailFrames <= 1) return kEveryEarlierFrame;
+  // A streak pixel fades out within trailFrames passes (128 / N coverage a
+  // pass), but whether a later streak replaced it or lost to it was decided
+  // against what it held, and the layers are smoothed in place, so in a few
+  // pixels a difference is handed on without end; two frames more than the
+  // fade leave 0.2 to 0.6% of the samples more than 1 apart on the demo.
+  return trailFrames + 2;
+}
+
+int LeadInOf(const ApplySettings& o) {
   // The shutter look blurs each frame from its own passes alone.
-  if (o.look == Look::Shutter) return Reach{0, 0};
-  if (o.leadIn) return Reach{*o.leadIn, *o.leadIn};
-  // Trails keep the streak layers from frame to frame. A pixel fades out
-  // within a few frames, but whether a later streak replaced it or lost to
-  // it was decided against what it held then, and such decisions pass on
-  // from frame to frame without a bound. The jitter generator advances with
-  // every step of every streak since the module was loaded.
-  const bool trails = o.edits.trailFrames.value_or(0.0f) > 0.0f;
-  if (trails || o.edits.jitter.value_or(false)) reach.blur = kEveryEarlierFrame;
-  // Tracked match values are carried from each frame into the next, from
-  // the first frame tracked.
-  if (!o.vector.pattern.empty()) reach.track = kEveryEarlierFrame;
-  return reach;
+  if (o.look == Look::Shutter) return 0;
+  if (o.leadIn) return *o.leadIn;
+  // Jitter's random steps carry from the module's first frame and are not
+  // reproduced: a range is statistically the same, not the same bits
+  // (--lead-in shot for those). Match values from motion vectors restart at
+  // every frame, so they need only the previous frame too.
+  const int trails = static_cast<int>(o.edits.trailFrames.value_or(0.0f));
+  return trails > 0 ? TrailLeadIn(trails) : 1;
 }
 
 RunPlan PlanRun(const ApplySettings& o, FrameRange written, const std::vector<int>& present) {
@@ -45,14 +51,9 @@ RunPlan PlanRun(const ApplySettings& o, FrameRange written, const std::vector<in
     --at;
     --unbroken;
   }
-  const Reach reach = ReachOf(o);
-  const auto back = [&](int frames) {
-    return written.first - std::min(frames, written.first - unbroken);
-  };
   RunPlan plan;
   plan.written = written;
-  plan.blurFrom = back(reach.blur);
-  plan.trackFrom = std::min(plan.blurFrom, back(reach.track));
+  plan.blurFrom = written.first - std::min(LeadInOf(o), written.first - unbroken);
   return plan;
 }
 
@@ -77,7 +78,7 @@ RunPlan PlanFrames(const ApplySettings& o) {
   // Every file first: a range given by mistake stops at its first gap
   // rather than listing millions of names.
   const std::vector<const PassRow*> inputs = PassesGiven(o);
-  for (int f = plan.trackFrom; f <= range.last; ++f) {
+  for (int f = plan.blurFrom; f <= range.last; ++f) {
     for (const PassRow* row : inputs) {
       const std::string path = FrameName((o.*row->source).pattern, f);
       std::error_code ignored;
@@ -87,7 +88,7 @@ RunPlan PlanFrames(const ApplySettings& o) {
     }
   }
   std::map<std::string, std::string> inputFiles;  // where, to which flag
-  for (int f = plan.trackFrom; f <= range.last; ++f) {
+  for (int f = plan.blurFrom; f <= range.last; ++f) {
     for (const PassRow* row : inputs) {
       inputFiles.emplace(SamePlace(FrameName((o.*row->source).pattern, f)), row->flag);
     }

@@ -1,7 +1,8 @@
 // Which frames a run reads, blurs and writes. A farm splits a shot into
 // frame ranges run apart; each range must write the pixels the whole shot's
 // run writes, so it first runs, unwritten, the earlier frames whose state
-// reaches its first frame.
+// reaches its first frame. That reach is bounded for every setting, so a
+// range costs the same wherever it falls in the shot.
 #pragma once
 #include <vector>
 
@@ -14,21 +15,25 @@ struct FrameRange {
 };
 
 struct RunPlan {
-  int trackFrom = 0;   // the first frame read; up to blurFrom only its index and vectors
-  int blurFrom = 0;    // the first frame given to the module
+  int blurFrom = 0;    // the first frame read and given to the module
   FrameRange written;  // the frames written; those before run unwritten
   int LeadIn() const { return written.first - blurFrom; }
 };
 
-// How far back a setting's state reaches, in frames before the first
-// written one; kEveryEarlierFrame when only the shot's first frame is early
-// enough.
+// A lead-in that reaches back to the shot's first frame (--lead-in shot).
 constexpr int kEveryEarlierFrame = 1 << 30;
-struct Reach {
-  int blur = 1;   // the module: the previous frame, or its trails and jitter
-  int track = 0;  // the surface tracker behind --vector
-};
-Reach ReachOf(const ApplySettings& settings);
+
+// Lead-in frames for trails fading over `trailFrames` frames: by then every
+// streak painted before the range has faded, and its frames are
+// statistically the whole run's. No lead-in brings every pixel within 1 of
+// 255 (bench/farm/trail_lead_in). Trails of 1 never fade: every earlier
+// frame.
+int TrailLeadIn(int trailFrames);
+
+// How many frames before the first written one the settings need: the
+// previous frame (its object tags, match values and depths), or with trails
+// TrailLeadIn; --lead-in overrides it.
+int LeadInOf(const ApplySettings& settings);
 
 // The plan for the written range, given the colour frames present (in
 // order). Lead-in frames are taken only while they run without a gap up to

@@ -16,7 +16,7 @@ bl_info = {
     "category": "Render",
 }
 
-from . import operators, package, panels, render, settings  # noqa: E402
+from . import farm_range, operators, package, panels, render, settings  # noqa: E402
 
 _classes = settings.CLASSES + operators.CLASSES + panels.CLASSES
 
@@ -29,11 +29,13 @@ def register():
         bpy.utils.register_class(cls)
     settings.attach()
     render.register()
+    farm_range.register()
 
 
 def unregister():
     import bpy
 
+    farm_range.unregister()
     render.unregister()
     settings.detach()
     for cls in reversed(_classes):

@@ -3,14 +3,15 @@ the passes the blur needs per frame to a scratch folder; right after each
 frame is written, the frame is blurred from there and written to the
 scene's pblur output. The blur's state lives from the first frame of an
 animation render to its end. A scene not set up is set up when the render
-starts, and the user is told."""
+starts, and the user is told. A farm's range started a frame early leads
+in without writing that frame (farm_range.py)."""
 import os
 import re
 
 import bpy
 from bpy.app.handlers import persistent
 
-from . import package, scene_setup
+from . import farm_range, package, scene_setup
 from .scene_setup import NODE_NAME, RENDERED_TYPES
 from .settings import blur_settings, needs_depth
 
@@ -24,6 +25,7 @@ class _Session:
         self.failed = False
         self.output = ""
         self.set_up = ""  # what the render set up itself, told with its summary
+        self.first_written = None  # frames before it only lead in
 
 
 _session = _Session()
@@ -127,6 +129,7 @@ def _start(scene):
         note("nothing will be written: %s" % error)
         return
     _session.output = scene.pblur.output
+    _session.first_written = scene.frame_start + farm_range.lead_in(scene)
 
 
 @persistent
@@ -141,7 +144,12 @@ def on_render_write(scene, *_):
         note("frame %d and later are not blurred: the passes were not written to %s "
              "(is the %r compositor node connected?)" % (frame, source, NODE_NAME))
         return
+    lead_in = frame < _session.first_written
     target = frame_path(_session.output, frame)
+    if lead_in:
+        # Blurred only for the frames after it; the range before writes it.
+        target = os.path.join(scene_setup.passes_folder(),
+                              "lead-in" + os.path.splitext(target)[1])
     try:
         _session.blur.frame_file(source, target, colour="Image", index="IndexOB",
                                  vector="Vector",
@@ -152,6 +160,10 @@ def on_render_write(scene, *_):
         return
     finally:
         _remove(source)
+    if lead_in:
+        _remove(target)
+        print("pblur: frame %d blurred to lead in, not written" % frame)
+        return
     _session.written.append(frame)
     print("pblur: frame %d written to %s" % (frame, target))
 

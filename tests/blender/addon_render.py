@@ -14,10 +14,14 @@ what it told the user after each render, what the scene lacked before
 and after the blur was switched on and after Set Up Passes ran, and the
 version Blender lists the add-on with. The first
 scene is set up by the operator; the depth test, switched on later, is
-left for the render to set up."""
+left for the render to set up. OUT/ranges (OUT/render_ranges raw): the
+first scene, as OUT/blurred, saved to OUT/shot.blend and rendered as a
+farm renders it, by two Blender processes: -s 1 -e 2, then -s 2 -e 3, one
+frame early to lead in."""
 import json
 import math
 import os
+import subprocess
 import sys
 
 import addon_utils
@@ -118,7 +122,7 @@ set_up = {"missing_before": ", ".join(missing),
           "missing_after": ", ".join(scene_setup.missing(scene))}
 
 
-def animate(name, shown, hidden, index_folder=None, **settings):
+def setup(name, shown, hidden, index_folder=None, **settings):
     for ob in shown:
         ob.hide_render = False
     for ob in hidden:
@@ -129,6 +133,10 @@ def animate(name, shown, hidden, index_folder=None, **settings):
     r.filepath = os.path.join(out, "render_" + name, "####")
     index_node.mute = index_folder is None
     index_node.base_path = os.path.join(out, index_folder or "unused") + os.sep
+
+
+def animate(name, shown, hidden, index_folder=None, **settings):
+    setup(name, shown, hidden, index_folder, **settings)
     bpy.ops.render.render(animation=True)
     messages[name] = render.last_message
 
@@ -148,6 +156,19 @@ for ob in scene_b:
 animate("alone", scene_b, scene_a)
 
 set_up["listed_version"] = ".".join(str(n) for n in listed[0]) if listed and listed[0] else ""
+
+setup("ranges", scene_a, scene_b, mode="OPT_OUT", streak_length=20.0, depth_test=False,
+      look="STREAK")
+shot = os.path.join(out, "shot.blend")
+bpy.ops.wm.save_as_mainfile(filepath=shot)
+# The add-on as installed (BLENDER_USER_SCRIPTS goes along), enabled before
+# the file loads, as a farm machine's preferences would have it.
+enable = "import addon_utils; addon_utils.enable('pblur_blender', default_set=True)"
+for first, last in ((1, 2), (2, 3)):
+    sys.stdout.flush()
+    subprocess.run([bpy.app.binary_path, "-b", "--factory-startup", "--python-exit-code", "1",
+                    "--python-expr", enable, shot, "-s", str(first), "-e", str(last), "-a"],
+                   check=True)
 
 with open(os.path.join(out, "objects.json"), "w") as f:
     json.dump({"indexes": {ob.name: ob.pass_index for ob in scene_a + scene_b},

@@ -5,7 +5,8 @@
 // in one group let each other's streaks through the depth test; the Shutter
 // look blurs the box both ways; a still render writes nothing and says why;
 // the scene is changed by Set Up Passes, or by a render that says so, never
-// by ticking the blur on.
+// by ticking the blur on; a farm's ranges, each started one frame early,
+// write the whole render's frames.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -182,6 +183,24 @@ TEST_F(BlenderAddonTest, PartsOfOneGroupLetEachOthersStreaksThrough) {
   }
   EXPECT_GT(nearChanged, 10) << "the far part's streak stays hidden behind the near part";
   EXPECT_EQ(elsewhere, 0) << "pixels away from the near part changed";
+}
+
+TEST_F(BlenderAddonTest, RangesStartedOneFrameEarlyWriteTheWholeRendersPixelsBitForBit) {
+  for (int f = 1; f <= 3; ++f) {
+    const std::string name = apply::FrameName("/####.png", f);
+    // The raw frames' pixels first (Blender stamps each file with the
+    // time): the ranges can equal the whole render only where Cycles
+    // rendered the same pixels.
+    ASSERT_TRUE(Frame("render_blurred", f).samples == Frame("render_ranges", f).samples)
+        << "frame " << f << " rendered differently";
+    // Pixels again: the files carry the render's time from the passes.
+    const apply::ChannelImage whole = Frame("blurred", f);
+    EXPECT_FALSE(whole.samples.empty()) << "frame " << f;
+    EXPECT_TRUE(whole.samples == Frame("ranges", f).samples) << "frame " << f;
+  }
+  EXPECT_NE(Text(At("blender.log")).find("pblur: frame 2 blurred to lead in, not written"),
+            std::string::npos)
+      << Text(At("blender.log"));
 }
 
 TEST_F(BlenderAddonTest, TellsWhatWasWrittenAndWhatWasSetUp) {

@@ -45,8 +45,12 @@ struct HostState {
 
 HostState& State() {
   static HostState shared;
+  if (!OnOwnHost()) return shared;
+  // Made only on a thread with a host of its own: a thread-local object
+  // with a destructor, made on every thread that calls the host, broke the
+  // failure chain seen by a protected block in the 32-bit Windows build.
   thread_local HostState own;
-  return OnOwnHost() ? own : shared;
+  return own;
 }
 
 FailureFrame*& Head() {

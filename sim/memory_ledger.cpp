@@ -24,8 +24,12 @@ struct Ledger {
 
 Ledger& TheLedger() {
   static Ledger shared;
+  if (!OnOwnHost()) return shared;
+  // Made only on a thread with a host of its own: a thread-local object
+  // with a destructor, made on every thread that calls the host, broke the
+  // failure chain seen by a protected block in the 32-bit Windows build.
   thread_local Ledger own;
-  return OnOwnHost() ? own : shared;
+  return own;
 }
 
 // Storage as the tiles hold it: edge tiles count with whatever size the

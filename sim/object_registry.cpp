@@ -18,8 +18,12 @@ struct Registry {
 
 Registry& TheRegistry() {
   static Registry shared;
+  if (!OnOwnHost()) return shared;
+  // Made only on a thread with a host of its own: a thread-local object
+  // with a destructor, made on every thread that calls the host, broke the
+  // failure chain seen by a protected block in the 32-bit Windows build.
   thread_local Registry own;
-  return OnOwnHost() ? own : shared;
+  return own;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "apply/colour/colour_frame.h"
 
+#include <array>
 
 #include "apply/colour/srgb.h"
 
@@ -33,6 +34,26 @@ bool StoredAsWritten(const ChannelImage& s, int bits) {
     if (!s.integral[c] || s.unit[c] != unit) return false;
   }
   return !s.associatedAlpha || !HasAlpha(s);
+}
+
+// The 8-bit straight code a blurred sample goes out as, by its alpha code
+// (255 without alpha) and its colour code: exactly what decoding, dividing
+// and encoding again give, worked out once for all 65536 pairs rather than
+// per sample.
+std::uint8_t BlurredCode(std::uint32_t alpha, std::uint32_t code) {
+  static const std::array<std::uint8_t, 256 * 256> codes = [] {
+    std::array<std::uint8_t, 256 * 256> t{};
+    for (std::uint32_t a = 0; a < 256; ++a) {
+      const double fraction = a / 255.0;
+      for (std::uint32_t c = 0; c < 256; ++c) {
+        const double p = DecodeLinear(static_cast<std::uint8_t>(c), CodeRange::Display);
+        const double straight = fraction > 0.0 ? p / fraction : 0.0;
+        t[a * 256 + c] = EncodeLinear(straight, CodeRange::Display);
+      }
+    }
+    return t;
+  }();
+  return codes[alpha * 256 + code];
 }
 
 }  // namespace
@@ -93,6 +114,14 @@ OutputImage ColourPicture(const ChannelImage& s, const ColourCodes& input,
                       (!alpha || blurred.alpha[i] == input.alpha[i]);
     if (kept && copies) {
       for (std::size_t c = 0; c < channels; ++c) out[c] = static_cast<float>(s.At(i, c));
+      continue;
+    }
+    if (!kept && bits == 8) {
+      const std::uint32_t alphaCode = alpha ? blurred.alpha[i] : 255u;
+      for (std::size_t c = 0; c < 3; ++c) {
+        out[c] = static_cast<float>(BlurredCode(alphaCode, (blurred.colour[i] >> (16 - 8 * c)) & 0xFF));
+      }
+      if (alpha) out[3] = static_cast<float>(alphaCode);
       continue;
     }
     double a = 1.0, p[3];

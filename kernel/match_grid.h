@@ -10,13 +10,18 @@
 namespace qxv {
 
 struct MatchGrid {
-  std::uint32_t lo1, hi1, lo2, hi2;  // the values' range (linear, inclusive)
+  // Each axis's values are read turned by 0 or half the circle (v ^ turn),
+  // whichever brings them within half the circle: match values that stand
+  // for small signed numbers straddle 0 and are compact only turned. The
+  // wrapping delta of two values is the same turned or not.
+  std::uint32_t turn1, turn2;
+  std::uint32_t lo1, hi1, lo2, hi2;  // the turned values' range (linear, inclusive)
   std::uint32_t shift1, shift2;      // cell widths 2^shift
   std::uint32_t columns, rows;
   std::uint32_t* cellStart;          // columns * rows + 1 entries into positions
   std::uint32_t* positions;          // grouped by cell
-  std::uint32_t* values;             // match1, match2 of each of positions, side by side
-  bool usable;                       // both ranges under half the circle
+  std::uint32_t* values;             // turned match1, match2 of each of positions, side by side
+  bool usable;                       // both turned ranges under half the circle
 };
 
 // Cells the grid of `count` points may take, at most: for the block's plan.

@@ -85,6 +85,8 @@ std::uint64_t SpanWith(std::uint32_t q, std::uint32_t lo, std::uint32_t hi) {
 
 std::uint64_t Min(std::uint64_t a, std::uint64_t b) { return a < b ? a : b; }
 
+std::uint32_t Turn(bool turned) { return turned ? kHalfCircle : 0u; }
+
 // One axis's range of values as they are and turned by half the circle.
 struct AxisRange {
   std::uint32_t lo, hi, turnedLo, turnedHi;
@@ -99,15 +101,15 @@ void Widen(AxisRange* r, std::uint32_t v) {
 }
 
 // The plain range when it lies within half the circle, the turned one
-// otherwise (*turn kHalfCircle); false when neither does.
-bool Settle(const AxisRange& r, std::uint32_t* turn, std::uint32_t* lo, std::uint32_t* hi) {
+// otherwise (*turned); false when neither does.
+bool Settle(const AxisRange& r, bool* turned, std::uint32_t* lo, std::uint32_t* hi) {
   if (r.hi - r.lo < kHalfCircle) {
-    *turn = 0u;
+    *turned = false;
     *lo = r.lo;
     *hi = r.hi;
     return true;
   }
-  *turn = kHalfCircle;
+  *turned = true;
   *lo = r.turnedLo;
   *hi = r.turnedHi;
   return r.turnedHi - r.turnedLo < kHalfCircle;
@@ -123,7 +125,7 @@ std::uint64_t GridCellBudget(std::uint32_t count) {
 void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
                const MatchPoints& points, std::uint32_t* cellStart, std::uint32_t* positions,
                std::uint32_t* values, MatchGrid* grid, WorkMeter* meter) {
-  MatchGrid g = {0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u, cellStart, positions, values, false};
+  MatchGrid g = {0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u, cellStart, positions, values, false, false, false};
   AxisRange r1 = {0xFFFFFFFFu, 0u, 0xFFFFFFFFu, 0u}, r2 = r1;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint32_t p = objectPositions[i];
@@ -131,13 +133,14 @@ void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
     Widen(&r2, points.match2[p]);
   }
   Meter(meter, count);
-  const bool settled1 = Settle(r1, &g.turn1, &g.lo1, &g.hi1);
-  const bool settled2 = Settle(r2, &g.turn2, &g.lo2, &g.hi2);
+  const bool settled1 = Settle(r1, &g.turned1, &g.lo1, &g.hi1);
+  const bool settled2 = Settle(r2, &g.turned2, &g.lo2, &g.hi2);
   g.usable = count > 0 && settled1 && settled2;
   if (!g.usable) {
     *grid = g;
     return;
   }
+  const std::uint32_t turn1 = Turn(g.turned1), turn2 = Turn(g.turned2);
   const std::uint32_t side = TargetSide(count);
   g.shift1 = ShiftFor(g.hi1 - g.lo1, side);
   g.shift2 = ShiftFor(g.hi2 - g.lo2, side);
@@ -146,8 +149,8 @@ void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
   const std::uint32_t cells = g.columns * g.rows;
   for (std::uint32_t c = 0; c <= cells; ++c) cellStart[c] = 0u;
   const auto cellOf = [&](std::uint32_t p) {
-    return (((points.match2[p] ^ g.turn2) - g.lo2) >> g.shift2) * g.columns +
-           (((points.match1[p] ^ g.turn1) - g.lo1) >> g.shift1);
+    return (((points.match2[p] ^ turn2) - g.lo2) >> g.shift2) * g.columns +
+           (((points.match1[p] ^ turn1) - g.lo1) >> g.shift1);
   };
   for (std::uint32_t i = 0; i < count; ++i) ++cellStart[cellOf(objectPositions[i]) + 1u];
   for (std::uint32_t c = 0; c < cells; ++c) cellStart[c + 1u] += cellStart[c];
@@ -159,16 +162,16 @@ void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
   for (std::uint32_t c = cells; c > 0; --c) cellStart[c] = cellStart[c - 1u];
   cellStart[0] = 0u;
   for (std::uint32_t i = 0; i < count; ++i) {
-    values[2u * i] = points.match1[positions[i]] ^ g.turn1;
-    values[2u * i + 1u] = points.match2[positions[i]] ^ g.turn2;
+    values[2u * i] = points.match1[positions[i]] ^ turn1;
+    values[2u * i + 1u] = points.match2[positions[i]] ^ turn2;
   }
   Meter(meter, 3u * count + cells);
   *grid = g;
 }
 
 bool GridAnswers(const MatchGrid& grid, std::uint32_t m1, std::uint32_t m2) {
-  return grid.usable && SpanWith(m1 ^ grid.turn1, grid.lo1, grid.hi1) < kHalfCircle &&
-         SpanWith(m2 ^ grid.turn2, grid.lo2, grid.hi2) < kHalfCircle;
+  return grid.usable && SpanWith(m1 ^ Turn(grid.turned1), grid.lo1, grid.hi1) < kHalfCircle &&
+         SpanWith(m2 ^ Turn(grid.turned2), grid.lo2, grid.hi2) < kHalfCircle;
 }
 
 // Rings of cells around the query's own, nearest first. Every value of the
@@ -180,8 +183,8 @@ bool GridAnswers(const MatchGrid& grid, std::uint32_t m1, std::uint32_t m2) {
 RankedPoint NearestInGrid(const MatchGrid& g, std::uint32_t m1, std::uint32_t m2,
                           RankedPoint best, WorkMeter* meter) {
   // Turned like the grid's values: every delta stays as it was.
-  m1 ^= g.turn1;
-  m2 ^= g.turn2;
+  m1 ^= Turn(g.turned1);
+  m2 ^= Turn(g.turned2);
   // A grid wholly farther than the best so far holds nothing before it: the
   // usual case for all but one of the pieces of an object split over blocks.
   if (RangeDistance(m1, g.lo1, g.hi1) + RangeDistance(m2, g.lo2, g.hi2) > best.distance) {

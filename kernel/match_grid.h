@@ -10,11 +10,6 @@
 namespace qxv {
 
 struct MatchGrid {
-  // Each axis's values are read turned by 0 or half the circle (v ^ turn),
-  // whichever brings them within half the circle: match values that stand
-  // for small signed numbers straddle 0 and are compact only turned. The
-  // wrapping delta of two values is the same turned or not.
-  std::uint32_t turn1, turn2;
   std::uint32_t lo1, hi1, lo2, hi2;  // the turned values' range (linear, inclusive)
   std::uint32_t shift1, shift2;      // cell widths 2^shift
   std::uint32_t columns, rows;
@@ -22,6 +17,13 @@ struct MatchGrid {
   std::uint32_t* positions;          // grouped by cell
   std::uint32_t* values;             // turned match1, match2 of each of positions, side by side
   bool usable;                       // both turned ranges under half the circle
+  // An axis's values are read turned by half the circle (v ^ 2^31) when
+  // that brings them within half the circle and they are not already:
+  // match values that stand for small signed numbers straddle 0 and are
+  // compact only turned. The wrapping delta of two values is the same
+  // turned or not. (Flags in the padding, so the index's parts keep their
+  // size.)
+  bool turned1, turned2;
 };
 
 // Cells the grid of `count` points may take, at most: for the block's plan.

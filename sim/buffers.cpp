@@ -72,6 +72,12 @@ void Put(const void* face, const std::vector<std::uint32_t>& rowMajor) {
   });
 }
 
+void PutValue(const void* face, std::uint32_t value) {
+  ForEachRun(CheckedStore(face), [value](std::uint32_t* element, std::size_t, std::uint32_t run) {
+    std::fill(element, element + run, value);
+  });
+}
+
 }  // namespace
 
 Result CreateHostObject(const Guid& clsid, const Guid& iid, void** out) {
@@ -114,11 +120,8 @@ std::vector<std::uint32_t> Snapshot(TileBuffer* b) { return Take(b); }
 std::vector<std::uint32_t> Snapshot(TiledImage* b) { return Take(b); }
 void Fill(TileBuffer* b, const std::vector<std::uint32_t>& rowMajor) { Put(b, rowMajor); }
 void Fill(TiledImage* b, const std::vector<std::uint32_t>& rowMajor) { Put(b, rowMajor); }
-void FillWith(TileBuffer* b, std::uint32_t value) {
-  ForEachRun(CheckedStore(b), [value](std::uint32_t* element, std::size_t, std::uint32_t run) {
-    std::fill(element, element + run, value);
-  });
-}
+void FillWith(TileBuffer* b, std::uint32_t value) { PutValue(b, value); }
+void FillWith(TiledImage* b, std::uint32_t value) { PutValue(b, value); }
 
 void ClaimSize(TiledImage* b, std::uint32_t width, std::uint32_t height) {
   CheckedStore(b).Claim(width, height);

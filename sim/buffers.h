@@ -52,6 +52,7 @@ std::vector<std::uint32_t> Snapshot(TiledImage* b);
 void Fill(TileBuffer* b, const std::vector<std::uint32_t>& rowMajor);
 // Every element `value`.
 void FillWith(TileBuffer* b, std::uint32_t value);
+void FillWith(TiledImage* b, std::uint32_t value);
 void Fill(TiledImage* b, const std::vector<std::uint32_t>& rowMajor);
 
 }  // namespace qxv::sim

@@ -64,13 +64,11 @@ TileBuffer* RenderedFrame::Buffer(int kind) {
 }
 
 void RenderedFrame::Clear(std::uint32_t colour) {
-  for (std::uint32_t y = 0; y < height; ++y) {
-    for (std::uint32_t x = 0; x < width; ++x) {
-      WriteElement(image, x, y, colour);
-      for (TileBuffer* b : {objectIndex, match1, match2, alternate}) WriteElement(b, x, y, 0);
-      WriteElement(depth, x, y, 0xFFFFFFFFu);
-    }
-  }
+  // A buffer at a time: an element at a time looks every object up again
+  // per pixel, which costs a whole frame's blur on a large frame.
+  FillWith(image, colour);
+  for (TileBuffer* b : {objectIndex, match1, match2, alternate}) FillWith(b, 0);
+  FillWith(depth, 0xFFFFFFFFu);
 }
 
 void RenderedFrame::DrawRect(std::int32_t left, std::int32_t top, std::int32_t w,

@@ -1,14 +1,18 @@
 #include "sim/tile_store.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "sim/own_host.h"
+#include "sim/tile_memory.h"
 
 namespace qxv::sim {
 
 bool TileStore::Reset(std::uint32_t width, std::uint32_t height, std::uint32_t tileWidth,
                       std::uint32_t tileHeight, std::uint32_t pixelDepth, std::uint32_t formatTag,
                       std::uint32_t optionTag, bool cutEdges) {
+  // Sized by the old geometry: before it changes.
+  GiveBackTiles();
   if (tileWidth == 0) tileWidth = width;
   if (tileHeight == 0) tileHeight = height;
   // The edge tiles reach past the buffer, and their rectangles too must fit.
@@ -36,18 +40,28 @@ bool TileStore::Reset(std::uint32_t width, std::uint32_t height, std::uint32_t t
   thread_local std::uint32_t ownSizings = 0;
   std::uint32_t& sizings = OnOwnHost() ? ownSizings : sharedSizings;
   idBase_ = 0x100000u * (1u + (sizings++ % 4000u));
-  tiles_.clear();
   tiles_.resize(static_cast<std::size_t>(tilesAcross_) * tilesDown);
   // Each tile holds exactly its rectangle, so that a read past a cut tile's
   // rows leaves its memory.
   for (std::uint32_t i = 0; i < TileCount(); ++i) {
     const Rect32 r = TileRect(i);
     const std::size_t elements = static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top);
-    tiles_[i].reset(new std::uint32_t[elements]());
+    tiles_[i] = ZeroedTileMemory(elements);
   }
   locks_.assign(tiles_.size(), 0);
   LocateCursor();
   return fits;
+}
+
+TileStore::~TileStore() { GiveBackTiles(); }
+
+void TileStore::GiveBackTiles() {
+  for (std::uint32_t i = 0; i < TileCount(); ++i) {
+    const Rect32 r = TileRect(i);
+    GiveBackTileMemory(std::move(tiles_[i]),
+                       static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top));
+  }
+  tiles_.clear();
 }
 
 bool TileStore::TileOfId(std::uint32_t id, std::uint32_t* index) const {
@@ -86,9 +100,16 @@ std::int32_t TileStore::LockedTileCount() const {
 
 std::uint32_t* TileStore::Element(std::int64_t x, std::int64_t y) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return nullptr;
+  // Asked for on every cursor move across a tile edge: one division per
+  // axis, and the row length worked out here rather than from the tile's
+  // whole rectangle.
   const std::uint32_t ux = static_cast<std::uint32_t>(x), uy = static_cast<std::uint32_t>(y);
-  const std::uint32_t index = (uy / tileHeight_) * tilesAcross_ + ux / tileWidth_;
-  return tiles_[index].get() + (uy % tileHeight_) * RowLength(index) + ux % tileWidth_;
+  const std::uint32_t across = ux / tileWidth_, down = uy / tileHeight_;
+  const std::uint32_t left = across * tileWidth_;
+  const std::uint32_t rowLength =
+      cutEdges_ && width_ - left < tileWidth_ ? width_ - left : tileWidth_;
+  return tiles_[static_cast<std::size_t>(down) * tilesAcross_ + across].get() +
+         static_cast<std::size_t>(uy - down * tileHeight_) * rowLength + (ux - left);
 }
 
 void TileStore::SeekCursor(std::int32_t x, std::int32_t y) {

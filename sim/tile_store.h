@@ -11,6 +11,12 @@ namespace qxv::sim {
 
 class TileStore {
  public:
+  TileStore() = default;
+  // Large tiles' memory goes on to the next store of the same size.
+  ~TileStore();
+  TileStore(const TileStore&) = delete;
+  TileStore& operator=(const TileStore&) = delete;
+
   // The largest size a Rect16 can describe.
   static constexpr std::uint32_t kMaxExtent = 32767;
 
@@ -73,6 +79,7 @@ class TileStore {
   std::uint32_t idBase_ = 0x100000;
 
   void LocateCursor();
+  void GiveBackTiles();
 
   std::uint32_t width_ = 0, height_ = 0;
   std::uint32_t claimedWidth_ = 0, claimedHeight_ = 0;

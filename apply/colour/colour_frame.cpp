@@ -1,5 +1,6 @@
 #include "apply/colour/colour_frame.h"
 
+#include <array>
 
 #include "apply/colour/srgb.h"
 

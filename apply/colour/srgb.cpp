@@ -1,5 +1,6 @@
 #include "apply/colour/srgb.h"
 
+#include <array>
 #include <cmath>
 
 namespace qxv::apply {
@@ -17,6 +18,15 @@ std::uint8_t EncodeSrgb(double linear) {
   return static_cast<std::uint8_t>(Level(LinearToSrgb(linear), 255.0));
 }
 
-double DecodeSrgb(std::uint8_t code) { return SrgbToLinear(code / 255.0); }
+double DecodeSrgb(std::uint8_t code) {
+  // Every blurred sample is decoded: a power per sample costs more than
+  // the rest of the picture's making.
+  static const std::array<double, 256> linear = [] {
+    std::array<double, 256> t{};
+    for (int c = 0; c < 256; ++c) t[c] = SrgbToLinear(c / 255.0);
+    return t;
+  }();
+  return linear[code];
+}
 
 }  // namespace qxv::apply

@@ -152,6 +152,12 @@ TEST(MatchIndexTest, TableCasesGiveTheScansPixel) {
       {"one delta of 2^31 is just far",
        {{0, 0, 7u, 10u + kHalf, 10u}, {5, 3, 7u, 1000u, 1000u}}, 10u, 10u, true, 5, 3},
       {"an object with no pixel in the frame", {{1, 1, 8u, 0u, 0u}}, 0u, 0u, false, 0, 0},
+      {"small signed values straddling 0 on both axes: the nearest across 0",
+       {{0, 0, 7u, 0xFFFFFFF0u, 0xFFFFFFFCu}, {2, 1, 7u, 3u, 0xFFFFFFFFu}, {5, 3, 7u, 20u, 4u}},
+       0xFFFFFFFEu, 1u, true, 2, 1},
+      {"straddling 0, asked from the far side of the circle",
+       {{0, 0, 7u, 0xFFFFFFF0u, 0xFFFFFFFCu}, {2, 1, 7u, 3u, 0xFFFFFFFFu}, {5, 3, 7u, 20u, 4u}},
+       0x80000005u, 0x7FFFFFF0u, true, 5, 3},
   };
   // One block; and blocks so small that no part holds more than two pixels,
   // so that the answer comes from another part than the nearest pixels'.

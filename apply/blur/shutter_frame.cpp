@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "apply/colour/colour_frame.h"
+#include "shutter/rows.h"
 #include "shutter/shutter_blur.h"
 
 namespace qxv::apply {
@@ -14,10 +15,12 @@ namespace {
 std::vector<float> Path(const ApplySettings& o, const ChannelImage& v, std::size_t first,
                         double sign) {
   std::vector<float> path(v.Pixels() * 2);
-  for (std::size_t i = 0; i < v.Pixels(); ++i) {
-    path[i * 2] = static_cast<float>(sign * v.At(i, first) * o.vectorScaleX);
-    path[i * 2 + 1] = static_cast<float>(-sign * v.At(i, first + 1) * o.vectorScaleY);
-  }
+  shutter::ForEachRow(v.height, 0, [&](std::uint32_t y) {
+    for (std::size_t i = std::size_t{y} * v.width; i < (std::size_t{y} + 1) * v.width; ++i) {
+      path[i * 2] = static_cast<float>(sign * v.At(i, first) * o.vectorScaleX);
+      path[i * 2 + 1] = static_cast<float>(-sign * v.At(i, first + 1) * o.vectorScaleY);
+    }
+  });
   return path;
 }
 

@@ -26,7 +26,7 @@ long ProcessId() {
 
 // Threads that wait between pictures for the next share of rows. A frame is
 // worked in several passes, and starting a thread costs about a tenth of a
-// millisecond here, and the ten passes of a 480x270 frame took some 20.
+// millisecond here, and the nine passes of a 480x270 frame take some 13.
 // Kept for the program's life (never joined: a waiting thread holds
 // nothing); one caller at a time uses them, a second starts its own.
 class Helpers {

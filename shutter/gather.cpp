@@ -14,8 +14,8 @@ namespace {
 constexpr float kStep = 1.0f;
 constexpr int kMostSamples = 12;
 // The paths looked along: the pixel's own, the nearest moving pixel's and
-// the fastest of up to four tiles around it.
-constexpr int kMostPaths = 6;
+// its tile's fastest.
+constexpr int kMostPaths = 3;
 constexpr int kMostFragments = 1 + 4 * kMostPaths;
 // Surfaces covering this much of a pixel cover it all.
 constexpr float kWhole = 0.999f;
@@ -53,19 +53,15 @@ class PixelGather {
   PixelGather(const Surface& s, const Neighbourhood& near, std::uint32_t x, std::uint32_t y)
       : s_(s), x_(x), y_(y), q_(std::size_t{y} * s.width + x), self_(s.texels[q_]),
         backdrop_(s, x, y) {
-    if (!self_.Still()) paths_[paths_count_++] = &self_;
     nearest_ = near.nearest[q_];
+    // The pixel's own tile's fastest path.
+    const std::int64_t fastest = near.FastestAt(x / kTile, y / kTile);
+    if (fastest >= 0) reach_ = s.reach[static_cast<std::size_t>(fastest)];
+    // A pixel nothing reaches looks along no path.
+    if (!Reachable()) return;
+    if (!self_.Still()) paths_[paths_count_++] = &self_;
     if (nearest_.x >= 0) AddPath(static_cast<std::int64_t>(nearest_.y) * s.width + nearest_.x);
-    // The tiles whose centres surround the pixel.
-    const std::int64_t c0 = static_cast<std::int64_t>(x / kTile);
-    const std::int64_t r0 = static_cast<std::int64_t>(y / kTile);
-    for (std::int64_t r = r0; r <= r0; ++r) {
-      for (std::int64_t c = c0; c <= c0; ++c) {
-        const std::int64_t fastest = near.FastestAt(c, r);
-        if (fastest >= 0) reach_ = std::max(reach_, s.reach[static_cast<std::size_t>(fastest)]);
-        AddPath(fastest);
-      }
-    }
+    AddPath(fastest);
   }
 
   // Whether any moving pixel could bring its colour here: none that can

@@ -38,12 +38,14 @@ std::vector<Neighbourhood::Place> NearestMoving(const Surface& s, float longest)
   x0 = std::max(0L, x0 - margin), y0 = std::max(0L, y0 - margin);
   x1 = std::min(w - 1, x1 + margin), y1 = std::min(h - 1, y1 + margin);
   const auto offer = [&](long x, long y, long fromX, long fromY) {
+    const std::size_t i = static_cast<std::size_t>(y * w + x);
+    // A moving pixel is its own nearest: nothing is offered nearer.
+    if (distance[i] == 0.0f) return;
     if (fromX < x0 || fromY < y0 || fromX > x1 || fromY > y1) return;
     const Neighbourhood::Place found = nearest[static_cast<std::size_t>(fromY * w + fromX)];
     if (found.x < 0) return;
     const float dx = static_cast<float>(found.x - x), dy = static_cast<float>(found.y - y);
     const float d = dx * dx + dy * dy;
-    const std::size_t i = static_cast<std::size_t>(y * w + x);
     if (d < distance[i]) distance[i] = d, nearest[i] = found;
   };
   for (long y = y0; y <= y1; ++y) {

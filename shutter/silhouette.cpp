@@ -3,6 +3,8 @@
 #include <cmath>
 #include <vector>
 
+#include "shutter/rows.h"
+
 namespace qxv::shutter {
 namespace {
 
@@ -12,10 +14,14 @@ struct Path {
 
 }  // namespace
 
-void SteadySilhouettes(Surface* s, bool hasDepth) {
+void SteadySilhouettes(Surface* s, bool hasDepth, unsigned threads) {
   const long w = s->width, h = s->height;
-  std::vector<std::pair<std::size_t, Path>> changes;
-  for (long y = 0; y < h; ++y) {
+  // Found per row, all before any is made, so that every pixel reads its
+  // neighbours' paths as they came whichever thread gets there first.
+  std::vector<std::vector<std::pair<std::size_t, Path>>> changesByRow(static_cast<std::size_t>(h));
+  ForEachRow(s->height, threads, [&](std::uint32_t row) {
+    const long y = row;
+    std::vector<std::pair<std::size_t, Path>>& changes = changesByRow[row];
     for (long x = 0; x < w; ++x) {
       const std::size_t i = static_cast<std::size_t>(y * w + x);
       const float own = s->reach[i];
@@ -35,12 +41,14 @@ void SteadySilhouettes(Surface* s, bool hasDepth) {
       }
       if (chosen) changes.push_back({i, {chosen->bx, chosen->by, chosen->cx, chosen->cy}});
     }
-  }
-  for (const auto& [i, p] : changes) {
-    Texel& t = s->texels[i];
-    t.bx = p.bx, t.by = p.by, t.cx = p.cx, t.cy = p.cy;
-    s->reach[i] = 0.0f;  // marks the path as changed: its reach is found again
-  }
+  });
+  ForEachRow(s->height, threads, [&](std::uint32_t row) {
+    for (const auto& [i, p] : changesByRow[row]) {
+      Texel& t = s->texels[i];
+      t.bx = p.bx, t.by = p.by, t.cx = p.cx, t.cy = p.cy;
+      s->reach[i] = 0.0f;  // marks the path as changed: its reach is found again
+    }
+  });
 }
 
 }  // namespace qxv::shutter

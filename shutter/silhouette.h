@@ -12,6 +12,7 @@ namespace qxv::shutter {
 // frame has none) and travels more than half as far again, and half a
 // pixel more, takes that neighbour's path (the fastest such neighbour's).
 // Reads the paths as they were before any is changed.
-void SteadySilhouettes(Surface* surface, bool hasDepth);
+// `threads` as Settings::threads.
+void SteadySilhouettes(Surface* surface, bool hasDepth, unsigned threads);
 
 }  // namespace qxv::shutter

@@ -1,5 +1,6 @@
 #include "shutter/surface.h"
 
+#include "shutter/rows.h"
 #include "shutter/silhouette.h"
 
 #include <algorithm>
@@ -52,51 +53,58 @@ void Settle(Texel* t, float* reach, float half) {
 
 }  // namespace
 
-Surface MakeSurface(const Frame& f, double shutter) {
+Surface MakeSurface(const Frame& f, double shutter, unsigned threads) {
   Surface s;
   s.width = f.width;
   s.height = f.height;
   s.half = static_cast<float>(shutter * 0.5);
   const std::size_t n = std::size_t{f.width} * f.height;
+  const std::size_t w = f.width;
   s.texels.reset(new Texel[n]);
-  s.reach.assign(n, 0.0f);
-  for (std::size_t i = 0; i < n; ++i) {
-    Texel& t = s.texels[i];
-    for (int c = 0; c < 4; ++c) {
-      const float v = f.rgba[i * 4 + c];
-      t.rgba[c] = std::isnan(v) ? 0.0f : v;
+  s.reach.resize(n);
+  // Every pixel is worked from its own inputs (and, for the calm, its
+  // neighbours' reach found before), so the rows share out among the cores.
+  ForEachRow(f.height, threads, [&](std::uint32_t y) {
+    for (std::size_t i = y * w; i < (y + 1) * w; ++i) {
+      Texel& t = s.texels[i];
+      for (int c = 0; c < 4; ++c) {
+        const float v = f.rgba[i * 4 + c];
+        t.rgba[c] = std::isnan(v) ? 0.0f : v;
+      }
+      const float px = Finite(f.previous[i * 2]), py = Finite(f.previous[i * 2 + 1]);
+      const float nx = f.next ? Finite(f.next[i * 2]) : -px, ny = f.next ? Finite(f.next[i * 2 + 1]) : -py;
+      t.bx = 0.5f * (nx - px);
+      t.by = 0.5f * (ny - py);
+      t.cx = 0.5f * (nx + px);
+      t.cy = 0.5f * (ny + py);
+      Settle(&t, &s.reach[i], s.half);
+      // Without depth, the faster of two surfaces is taken to be in front.
+      t.depth = f.depth ? DepthOf(f.depth[i]) : -s.reach[i];
     }
-    const float px = Finite(f.previous[i * 2]), py = Finite(f.previous[i * 2 + 1]);
-    const float nx = f.next ? Finite(f.next[i * 2]) : -px, ny = f.next ? Finite(f.next[i * 2 + 1]) : -py;
-    t.bx = 0.5f * (nx - px);
-    t.by = 0.5f * (ny - py);
-    t.cx = 0.5f * (nx + px);
-    t.cy = 0.5f * (ny + py);
-    Settle(&t, &s.reach[i], s.half);
-    // Without depth, the faster of two surfaces is taken to be in front.
-    t.depth = f.depth ? DepthOf(f.depth[i]) : -s.reach[i];
-  }
-  SteadySilhouettes(&s, f.depth != nullptr);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (s.reach[i] == 0.0f && !s.texels[i].Still()) Settle(&s.texels[i], &s.reach[i], s.half);
-  }
+  });
+  SteadySilhouettes(&s, f.depth != nullptr, threads);
   // Calm: no moving pixel in the row's three, then none in the column's.
-  const long w = f.width, h = f.height;
   std::vector<std::uint8_t> rowCalm(n);
-  for (long y = 0; y < h; ++y) {
-    const float* reach = &s.reach[static_cast<std::size_t>(y * w)];
-    for (long x = 0; x < w; ++x) {
-      rowCalm[static_cast<std::size_t>(y * w + x)] =
+  ForEachRow(f.height, threads, [&](std::uint32_t y) {
+    float* reach = &s.reach[y * w];
+    Texel* texels = &s.texels[y * w];
+    for (std::size_t x = 0; x < w; ++x) {
+      if (reach[x] == 0.0f && !texels[x].Still()) Settle(&texels[x], &reach[x], s.half);
+    }
+    for (std::size_t x = 0; x < w; ++x) {
+      rowCalm[y * w + x] =
           reach[x] == 0.0f && (x == 0 || reach[x - 1] == 0.0f) && (x + 1 == w || reach[x + 1] == 0.0f);
     }
-  }
+  });
   s.calm.resize(n);
-  for (long y = 0; y < h; ++y) {
-    const std::uint8_t* above = &rowCalm[static_cast<std::size_t>(std::max(0L, y - 1) * w)];
-    const std::uint8_t* here = &rowCalm[static_cast<std::size_t>(y * w)];
-    const std::uint8_t* below = &rowCalm[static_cast<std::size_t>(std::min(h - 1, y + 1) * w)];
-    for (long x = 0; x < w; ++x) s.calm[static_cast<std::size_t>(y * w + x)] = above[x] & here[x] & below[x];
-  }
+  const std::uint32_t last = f.height > 0 ? f.height - 1 : 0;
+  ForEachRow(f.height, threads, [&](std::uint32_t y) {
+    const std::uint8_t* above = &rowCalm[std::size_t{y > 0 ? y - 1 : 0} * w];
+    const std::uint8_t* here = &rowCalm[std::size_t{y} * w];
+    const std::uint8_t* below = &rowCalm[std::size_t{std::min(last, y + 1)} * w];
+    std::uint8_t* calm = &s.calm[std::size_t{y} * w];
+    for (std::size_t x = 0; x < w; ++x) calm[x] = above[x] & here[x] & below[x];
+  });
   return s;
 }
 

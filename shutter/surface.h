@@ -52,6 +52,6 @@ inline bool Farther(float a, float b) { return a > b + Margin(b); }
 // kLongestPath pixels from the pixel, so that one absurd vector does not
 // make every pixel search the whole picture.
 constexpr float kLongestPath = 256.0f;
-Surface MakeSurface(const Frame& frame, double shutter);
+Surface MakeSurface(const Frame& frame, double shutter, unsigned threads);
 
 }  // namespace qxv::shutter

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "apply/colour/srgb.h"
+#include "shutter/rows.h"
 
 namespace qxv::apply {
 namespace {
@@ -76,8 +77,11 @@ namespace {
 // The picture at `bits` from the stored frame and, per pixel, the blurred
 // premultiplied linear colour: `blurred(i, &alpha, rgb)` fills them and
 // returns true, or returns false where the blur left the pixel as it was.
+// `threads` as shutter::Settings::threads (0: every core); `blurred` is
+// then called from that many threads at once.
 template <typename Blurred>
-OutputImage Picture(const ChannelImage& s, bool alpha, int bits, Blurred blurred) {
+OutputImage Picture(const ChannelImage& s, bool alpha, int bits, Blurred blurred,
+                    unsigned threads = 1) {
   OutputImage image;
   image.width = s.width;
   image.height = s.height;
@@ -91,30 +95,32 @@ OutputImage Picture(const ChannelImage& s, bool alpha, int bits, Blurred blurred
   image.samples.resize(s.Pixels() * channels);
   const bool copies = StoredAsWritten(s, bits);
   const double unit = bits == 16 ? 65535.0 : 255.0;
-  for (std::size_t i = 0; i < s.Pixels(); ++i) {
-    float* out = &image.samples[i * channels];
-    double a = 1.0, p[3];
-    const bool kept = !blurred(i, &a, p);
-    if (kept && copies) {
-      for (std::size_t c = 0; c < channels; ++c) out[c] = static_cast<float>(s.At(i, c));
-      continue;
-    }
-    if (kept) {
-      a = AlphaOf(s, i);
-      for (std::size_t c = 0; c < 3; ++c) p[c] = Premultiplied(s, i, c, a);
-    }
-    for (std::size_t c = 0; c < 3; ++c) {
-      if (bits == 32) {
-        out[c] = static_cast<float>(p[c]);
-      } else {
-        // Straight colour: the premultiplied value over its coverage.
-        const double straight = a > 0.0 ? p[c] / a : 0.0;
-        out[c] = bits == 8 ? static_cast<float>(EncodeLinear(straight, CodeRange::Display))
-                           : static_cast<float>(Level(LinearToSrgb(straight), unit));
+  shutter::ForEachRow(s.height, threads, [&](std::uint32_t y) {
+    for (std::size_t i = std::size_t{y} * s.width; i < (std::size_t{y} + 1) * s.width; ++i) {
+      float* out = &image.samples[i * channels];
+      double a = 1.0, p[3];
+      const bool kept = !blurred(i, &a, p);
+      if (kept && copies) {
+        for (std::size_t c = 0; c < channels; ++c) out[c] = static_cast<float>(s.At(i, c));
+        continue;
       }
+      if (kept) {
+        a = AlphaOf(s, i);
+        for (std::size_t c = 0; c < 3; ++c) p[c] = Premultiplied(s, i, c, a);
+      }
+      for (std::size_t c = 0; c < 3; ++c) {
+        if (bits == 32) {
+          out[c] = static_cast<float>(p[c]);
+        } else {
+          // Straight colour: the premultiplied value over its coverage.
+          const double straight = a > 0.0 ? p[c] / a : 0.0;
+          out[c] = bits == 8 ? static_cast<float>(EncodeLinear(straight, CodeRange::Display))
+                             : static_cast<float>(Level(LinearToSrgb(straight), unit));
+        }
+      }
+      if (alpha) out[3] = bits == 32 ? static_cast<float>(a) : static_cast<float>(Level(a, unit));
     }
-    if (alpha) out[3] = bits == 32 ? static_cast<float>(a) : static_cast<float>(Level(a, unit));
-  }
+  });
   return image;
 }
 
@@ -138,13 +144,15 @@ OutputImage ColourPicture(const ChannelImage& s, const ColourCodes& input,
 
 std::vector<float> LinearRgba(const ChannelImage& s) {
   std::vector<float> rgba(s.Pixels() * 4);
-  for (std::size_t i = 0; i < s.Pixels(); ++i) {
-    const double alpha = AlphaOf(s, i);
-    for (std::size_t c = 0; c < 3; ++c) {
-      rgba[i * 4 + c] = static_cast<float>(Premultiplied(s, i, c, alpha));
+  shutter::ForEachRow(s.height, 0, [&](std::uint32_t y) {
+    for (std::size_t i = std::size_t{y} * s.width; i < (std::size_t{y} + 1) * s.width; ++i) {
+      const double alpha = AlphaOf(s, i);
+      for (std::size_t c = 0; c < 3; ++c) {
+        rgba[i * 4 + c] = static_cast<float>(Premultiplied(s, i, c, alpha));
+      }
+      rgba[i * 4 + 3] = static_cast<float>(alpha);
     }
-    rgba[i * 4 + 3] = static_cast<float>(alpha);
-  }
+  });
   return rgba;
 }
 
@@ -155,7 +163,7 @@ OutputImage LinearPicture(const ChannelImage& s, const std::vector<float>& rgba,
     *a = rgba[i * 4 + 3];
     for (std::size_t c = 0; c < 3; ++c) p[c] = rgba[i * 4 + c];
     return true;
-  });
+  }, 0);
 }
 
 }  // namespace qxv::apply

@@ -40,11 +40,12 @@ OutputImage ColourPicture(const ChannelImage& stored, const ColourCodes& input,
 
 // The stored colour as linear light premultiplied by alpha, four floats a
 // pixel (alpha 1 without alpha; integer samples decoded from sRGB), as the
-// shutter look blurs it.
+// shutter look blurs it. Uses every core, as the shutter look does.
 std::vector<float> LinearRgba(const ChannelImage& stored);
 
 // The shutter look's frame as it is written at `bits`, as ColourPicture
 // writes the module's: pixels marked `kept` keep their stored values.
+// Uses every core.
 OutputImage LinearPicture(const ChannelImage& stored, const std::vector<float>& rgba,
                           const std::vector<std::uint8_t>& kept, int bits);
 

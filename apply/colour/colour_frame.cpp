@@ -1,6 +1,5 @@
 #include "apply/colour/colour_frame.h"
 
-#include <array>
 
 #include "apply/colour/srgb.h"
 #include "shutter/rows.h"

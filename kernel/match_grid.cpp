@@ -85,8 +85,6 @@ std::uint64_t SpanWith(std::uint32_t q, std::uint32_t lo, std::uint32_t hi) {
 
 std::uint64_t Min(std::uint64_t a, std::uint64_t b) { return a < b ? a : b; }
 
-std::uint32_t Turn(bool turned) { return turned ? kHalfCircle : 0u; }
-
 // One axis's range of values as they are and turned by half the circle.
 struct AxisRange {
   std::uint32_t lo, hi, turnedLo, turnedHi;
@@ -100,19 +98,18 @@ void Widen(AxisRange* r, std::uint32_t v) {
   if (t > r->turnedHi) r->turnedHi = t;
 }
 
-// The plain range when it lies within half the circle, the turned one
-// otherwise (*turned); false when neither does.
-bool Settle(const AxisRange& r, bool* turned, std::uint32_t* lo, std::uint32_t* hi) {
-  if (r.hi - r.lo < kHalfCircle) {
-    *turned = false;
-    *lo = r.lo;
-    *hi = r.hi;
-    return true;
-  }
-  *turned = true;
-  *lo = r.turnedLo;
-  *hi = r.turnedHi;
-  return r.turnedHi - r.turnedLo < kHalfCircle;
+// The axis's frame: the arc from the plain range's low end when the plain
+// range lies within half the circle, else from the turned range's (values
+// that straddle 0); false when neither does. The arc is placed in the
+// middle of the 32-bit numbers.
+bool Settle(const AxisRange& r, std::uint32_t* origin, std::uint32_t* lo, std::uint32_t* hi) {
+  const bool plain = r.hi - r.lo < kHalfCircle;
+  const std::uint32_t first = plain ? r.lo : r.turnedLo ^ kHalfCircle;
+  const std::uint32_t span = plain ? r.hi - r.lo : r.turnedHi - r.turnedLo;
+  *lo = kHalfCircle - span / 2u;
+  *hi = *lo + span;
+  *origin = first - *lo;
+  return span < kHalfCircle;
 }
 
 }  // namespace
@@ -125,7 +122,7 @@ std::uint64_t GridCellBudget(std::uint32_t count) {
 void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
                const MatchPoints& points, std::uint32_t* cellStart, std::uint32_t* positions,
                std::uint32_t* values, MatchGrid* grid, WorkMeter* meter) {
-  MatchGrid g = {0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u, cellStart, positions, values, false, false, false};
+  MatchGrid g = {0u, 0u, 0u, 0u, 0u, 0u, cellStart, positions, values, 0u, 0u, 0u, 0u, false};
   AxisRange r1 = {0xFFFFFFFFu, 0u, 0xFFFFFFFFu, 0u}, r2 = r1;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint32_t p = objectPositions[i];
@@ -133,24 +130,24 @@ void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
     Widen(&r2, points.match2[p]);
   }
   Meter(meter, count);
-  const bool settled1 = Settle(r1, &g.turned1, &g.lo1, &g.hi1);
-  const bool settled2 = Settle(r2, &g.turned2, &g.lo2, &g.hi2);
+  const bool settled1 = Settle(r1, &g.origin1, &g.lo1, &g.hi1);
+  const bool settled2 = Settle(r2, &g.origin2, &g.lo2, &g.hi2);
   g.usable = count > 0 && settled1 && settled2;
   if (!g.usable) {
     *grid = g;
     return;
   }
-  const std::uint32_t turn1 = Turn(g.turned1), turn2 = Turn(g.turned2);
+  const std::uint32_t origin1 = g.origin1, origin2 = g.origin2;
   const std::uint32_t side = TargetSide(count);
-  g.shift1 = ShiftFor(g.hi1 - g.lo1, side);
-  g.shift2 = ShiftFor(g.hi2 - g.lo2, side);
+  g.shift1 = static_cast<std::uint8_t>(ShiftFor(g.hi1 - g.lo1, side));
+  g.shift2 = static_cast<std::uint8_t>(ShiftFor(g.hi2 - g.lo2, side));
   g.columns = ((g.hi1 - g.lo1) >> g.shift1) + 1u;
   g.rows = ((g.hi2 - g.lo2) >> g.shift2) + 1u;
   const std::uint32_t cells = g.columns * g.rows;
   for (std::uint32_t c = 0; c <= cells; ++c) cellStart[c] = 0u;
   const auto cellOf = [&](std::uint32_t p) {
-    return (((points.match2[p] ^ turn2) - g.lo2) >> g.shift2) * g.columns +
-           (((points.match1[p] ^ turn1) - g.lo1) >> g.shift1);
+    return (((points.match2[p] - origin2) - g.lo2) >> g.shift2) * g.columns +
+           (((points.match1[p] - origin1) - g.lo1) >> g.shift1);
   };
   for (std::uint32_t i = 0; i < count; ++i) ++cellStart[cellOf(objectPositions[i]) + 1u];
   for (std::uint32_t c = 0; c < cells; ++c) cellStart[c + 1u] += cellStart[c];
@@ -162,16 +159,16 @@ void BuildGrid(const std::uint32_t* objectPositions, std::uint32_t count,
   for (std::uint32_t c = cells; c > 0; --c) cellStart[c] = cellStart[c - 1u];
   cellStart[0] = 0u;
   for (std::uint32_t i = 0; i < count; ++i) {
-    values[2u * i] = points.match1[positions[i]] ^ turn1;
-    values[2u * i + 1u] = points.match2[positions[i]] ^ turn2;
+    values[2u * i] = points.match1[positions[i]] - origin1;
+    values[2u * i + 1u] = points.match2[positions[i]] - origin2;
   }
   Meter(meter, 3u * count + cells);
   *grid = g;
 }
 
 bool GridAnswers(const MatchGrid& grid, std::uint32_t m1, std::uint32_t m2) {
-  return grid.usable && SpanWith(m1 ^ Turn(grid.turned1), grid.lo1, grid.hi1) < kHalfCircle &&
-         SpanWith(m2 ^ Turn(grid.turned2), grid.lo2, grid.hi2) < kHalfCircle;
+  return grid.usable && SpanWith(m1 - grid.origin1, grid.lo1, grid.hi1) < kHalfCircle &&
+         SpanWith(m2 - grid.origin2, grid.lo2, grid.hi2) < kHalfCircle;
 }
 
 // Rings of cells around the query's own, nearest first. Every value of the
@@ -182,9 +179,9 @@ bool GridAnswers(const MatchGrid& grid, std::uint32_t m1, std::uint32_t m2) {
 // equal distance): the search stops there.
 RankedPoint NearestInGrid(const MatchGrid& g, std::uint32_t m1, std::uint32_t m2,
                           RankedPoint best, WorkMeter* meter) {
-  // Turned like the grid's values: every delta stays as it was.
-  m1 ^= Turn(g.turned1);
-  m2 ^= Turn(g.turned2);
+  // In the grid's frame, as its values are: every delta stays as it was.
+  m1 -= g.origin1;
+  m2 -= g.origin2;
   // A grid wholly farther than the best so far holds nothing before it: the
   // usual case for all but one of the pieces of an object split over blocks.
   if (RangeDistance(m1, g.lo1, g.hi1) + RangeDistance(m2, g.lo2, g.hi2) > best.distance) {

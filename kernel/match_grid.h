@@ -10,20 +10,21 @@
 namespace qxv {
 
 struct MatchGrid {
-  std::uint32_t lo1, hi1, lo2, hi2;  // the turned values' range (linear, inclusive)
-  std::uint32_t shift1, shift2;      // cell widths 2^shift
+  std::uint32_t lo1, hi1, lo2, hi2;  // the values' range in the grid's frame (linear, inclusive)
   std::uint32_t columns, rows;
   std::uint32_t* cellStart;          // columns * rows + 1 entries into positions
   std::uint32_t* positions;          // grouped by cell
-  std::uint32_t* values;             // turned match1, match2 of each of positions, side by side
-  bool usable;                       // both turned ranges under half the circle
-  // An axis's values are read turned by half the circle (v ^ 2^31) when
-  // that brings them within half the circle and they are not already:
-  // match values that stand for small signed numbers straddle 0 and are
-  // compact only turned. The wrapping delta of two values is the same
-  // turned or not. (Flags in the padding, so the index's parts keep their
-  // size.)
-  bool turned1, turned2;
+  std::uint32_t* values;             // match1, match2 of each of positions in the grid's frame
+  // An axis's frame is its values less `origin`, chosen so that the range
+  // sits in the middle of the 32-bit numbers, half the spare circle on
+  // either side. A query just outside the range then stays a plain number
+  // beside it: match values that stand for small signed numbers straddle 0,
+  // and a pixel whose previous position lies left of the picture looks for
+  // one just below an object's values. The wrapping delta of two values is
+  // the same in every frame.
+  std::uint32_t origin1, origin2;
+  std::uint8_t shift1, shift2;       // cell widths 2^shift (small, so that a part keeps its size)
+  bool usable;                       // both ranges under half the circle
 };
 
 // Cells the grid of `count` points may take, at most: for the block's plan.

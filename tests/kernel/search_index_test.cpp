@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "kernel/match_grid.h"
 #include "kernel/match_index.h"
 #include "kernel/match_scan.h"
 #include "tests/support/object_box_print.h"
@@ -158,6 +159,9 @@ TEST(MatchIndexTest, TableCasesGiveTheScansPixel) {
       {"straddling 0, asked from the far side of the circle",
        {{0, 0, 7u, 0xFFFFFFF0u, 0xFFFFFFFCu}, {2, 1, 7u, 3u, 0xFFFFFFFFu}, {5, 3, 7u, 20u, 4u}},
        0x80000005u, 0x7FFFFFF0u, true, 5, 3},
+      {"values above 0 asked from just below it (a previous position left of the picture)",
+       {{0, 0, 7u, 2u, 3u}, {3, 2, 7u, 40u, 3u}, {5, 3, 7u, 0x7FFFFF00u, 3u}}, 0xFFFFFFF0u, 3u,
+       true, 0, 0},
   };
   // One block; and blocks so small that no part holds more than two pixels,
   // so that the answer comes from another part than the nearest pixels'.
@@ -180,6 +184,24 @@ TEST(MatchIndexTest, TableCasesGiveTheScansPixel) {
       ExpectSame(scan, ByIndex(b, 7u, c.q1, c.q2));
     }
   }
+}
+
+// The grid keeps the queries it can answer exactly off the k-d tree, which
+// is built for a whole object on its first use: a pixel whose previous
+// position lies just left of the picture (a value below 0) against an
+// object whose values all lie above it.
+TEST(MatchIndexTest, GridAnswersQueriesJustAcrossZeroFromItsValues) {
+  const std::uint32_t m1[] = {2u, 40u, 100u, 7u}, m2[] = {3u, 3u, 9u, 0xFFFFFFFEu};
+  const std::uint32_t objectPositions[] = {0u, 1u, 2u, 3u};
+  std::vector<std::uint32_t> cells(GridCellBudget(4) + 1u), positions(4), values(8);
+  MatchGrid grid;
+  int polls = 0;
+  WorkMeter meter = {0u, CountPoll, &polls};
+  BuildGrid(objectPositions, 4u, MatchPoints{m1, m2}, cells.data(), positions.data(),
+            values.data(), &grid, &meter);
+  EXPECT_TRUE(GridAnswers(grid, 0xFFFFFFF0u, 3u));
+  EXPECT_TRUE(GridAnswers(grid, 0x7FFFFF00u, 3u));
+  EXPECT_FALSE(GridAnswers(grid, 0x80000030u, 3u)) << "half the circle from every value";
 }
 
 TEST(MatchIndexTest, FlatValuesFindTheEarliestPixel) {

@@ -65,12 +65,12 @@ OIIO::ImageSpec SpecOf(const OutputImage& image, OIIO::TypeDesc type) {
   return spec;
 }
 
-// The samples in the type they are stored as.
+// The samples in the integer type they are stored as; float samples are
+// written from the picture itself.
 std::vector<unsigned char> Stored(const OutputImage& image, OIIO::TypeDesc type) {
+  if (image.bits == 32) return {};
   std::vector<unsigned char> bytes(image.samples.size() * type.size());
-  if (image.bits == 32) {
-    std::memcpy(bytes.data(), image.samples.data(), bytes.size());
-  } else if (image.bits == 16) {
+  if (image.bits == 16) {
     auto* out = reinterpret_cast<std::uint16_t*>(bytes.data());
     for (std::size_t i = 0; i < image.samples.size(); ++i) {
       out[i] = static_cast<std::uint16_t>(image.samples[i]);
@@ -131,13 +131,18 @@ void WriteImage(const std::string& path, const OutputImage& image, WriteFault* f
                                                  : OIIO::TypeDesc::UINT8;
   const OIIO::ImageSpec spec = SpecOf(image, type);
   const std::vector<unsigned char> stored = Stored(image, type);
+  const void* const pixels = image.bits == 32 ? static_cast<const void*>(image.samples.data())
+                                              : static_cast<const void*>(stored.data());
   if (EncodesInMemory(output->format_name())) {
     // Encoded whole in memory, then every byte goes out through one checked
     // write: some of the formats' own writers let a failed write pass.
     std::vector<unsigned char> encoded;
+    // Most pictures encode into less than their samples take, so the buffer
+    // seldom grows (and copies itself) while the writer fills it.
+    encoded.reserve(image.samples.size() * type.size());
     MemoryFile memory(encoded);
     const bool ok = output->set_ioproxy(&memory) && output->open(path, spec) &&
-                    output->write_image(type, stored.data()) && output->close();
+                    output->write_image(type, pixels) && output->close();
     if (!ok) OutputError(path + ": cannot write (" + FirstLine(output->geterror()) + ")");
     output.reset();
     const std::string failure = WriteWholeFile(path, encoded, fault);
@@ -148,7 +153,7 @@ void WriteImage(const std::string& path, const OutputImage& image, WriteFault* f
   // before it takes the final name, so a write the format's writer lost
   // shows as a file that does not read.
   const std::string temporary = path + ".part";
-  bool ok = output->open(temporary, spec) && output->write_image(type, stored.data()) &&
+  bool ok = output->open(temporary, spec) && output->write_image(type, pixels) &&
             output->close();
   std::string why = ok ? "" : FirstLine(output->geterror());
   output.reset();

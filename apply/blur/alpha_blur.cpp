@@ -1,5 +1,6 @@
 #include "apply/blur/alpha_blur.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -27,6 +28,17 @@ class AlphaPass {
       frame_ = std::make_unique<sim::RenderedFrame>(passes.width, passes.height, o_.tile.width,
                                                     o_.tile.height);
     }
+    if (PassesOver(in)) {
+      // The frame only becomes the next one's reference, as its blur
+      // would have left it.
+      if (in.tracked) {
+        reference_.Run(session_, scene, *frame_, in);
+      } else {
+        frame_->Load(passes);
+        session_.RenderReference(scene.List(), *frame_, in.number);
+      }
+      return in.codes.alpha;
+    }
     gray_.resize(in.codes.alpha.size());
     for (std::size_t i = 0; i < gray_.size(); ++i) gray_[i] = in.codes.alpha[i] * 0x010101u;
     frame_->Load(passes);
@@ -39,6 +51,17 @@ class AlphaPass {
   }
 
  private:
+  // An opaque frame's alpha stays opaque however it is blurred, so its blur
+  // is passed over: for most renders, whose film is not transparent, the
+  // alpha then costs little beside the colour. Not with trails or jitter,
+  // whose state a full pass carries on from frame to frame.
+  bool PassesOver(const ConvertedFrame& in) const {
+    const ParameterBlock& p = session_.Parameters();
+    if (static_cast<int>(p.trailFrames) != 0 || p.jitter != 0) return false;
+    return std::all_of(in.codes.alpha.begin(), in.codes.alpha.end(),
+                       [](std::uint32_t a) { return a == 255u; });
+  }
+
   const ApplySettings& o_;
   Session session_;
   std::unique_ptr<sim::RenderedFrame> frame_;

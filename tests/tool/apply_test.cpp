@@ -44,8 +44,10 @@ class ToolApplyTest : public ::testing::Test {
     return std::vector<float>(s.begin(), s.end());
   }
 
-  // The rendered colour as RGBA with the given alpha per pixel (pixel, index).
-  void WriteRgba(const std::string& pattern, std::function<std::uint32_t(std::size_t, float)> a) {
+  // The rendered colour as RGBA with the given alpha per pixel (frame,
+  // pixel, index).
+  void WriteRgba(const std::string& pattern,
+                 std::function<std::uint32_t(int, std::size_t, float)> a) {
     for (int f = 0; f <= kFrames; ++f) {
       const std::vector<std::uint16_t> rgb = Samples(in_ + "/rendered_" + Frame(f) + ".png");
       const std::vector<float> index = Floats("index", f);
@@ -53,7 +55,7 @@ class ToolApplyTest : public ::testing::Test {
       for (std::size_t i = 0; i < index.size(); ++i) {
         colour[i] =
             std::uint32_t{rgb[3 * i]} << 16 | std::uint32_t{rgb[3 * i + 1]} << 8 | rgb[3 * i + 2];
-        alpha[i] = a(i, index[i]);
+        alpha[i] = a(f, i, index[i]);
         if (alpha[i] == 0) colour[i] = 0;  // associated alpha, as renderers write it
       }
       apply::WriteImage(apply::FrameName(pattern, f), apply::ColourImage(colour, alpha, kWidth, kHeight, false));
@@ -179,8 +181,10 @@ TEST_F(ToolApplyTest, EqualsTheDemoBlurredFramesWhateverCarriesThePasses) {
 
 TEST_F(ToolApplyTest, AlphaIsBlurredWithTheColour) {
   const std::string opaque = scratch_ / "opaque_%03d.png", cutout = scratch_ / "cutout_%03d.png";
-  WriteRgba(opaque, [](std::size_t, float) { return 255u; });
-  WriteRgba(cutout, [](std::size_t, float index) { return index != 0 ? 255u : 0u; });
+  const std::string mixed = scratch_ / "mixed_%03d.png";
+  WriteRgba(opaque, [](int, std::size_t, float) { return 255u; });
+  WriteRgba(cutout, [](int, std::size_t, float index) { return index != 0 ? 255u : 0u; });
+  WriteRgba(mixed, [](int f, std::size_t, float index) { return f > 1 && index == 0 ? 0u : 255u; });
 
   // Opaque everywhere: the colour is the demo's and the alpha stays opaque.
   ToolRun r = ApplyPng(opaque, scratch_ / "o/opaque_%03d.png");
@@ -220,6 +224,17 @@ TEST_F(ToolApplyTest, AlphaIsBlurredWithTheColour) {
     }
     EXPECT_GT(streakPixels, 100) << "frame " << f;
     EXPECT_LT(covered, background / 2) << "frame " << f;
+  }
+
+  // Opaque first, transparent film after: the frame after the opaque one
+  // is blurred against it as in the cutout run, whose first frame differs
+  // from it only in alpha.
+  r = ApplyPng(mixed, scratch_ / "o/mixed_%03d.png");
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (int f = 2; f <= kFrames; ++f) {
+    const apply::ChannelImage out = ReadAll(scratch_ / ("o/mixed_" + Frame(f) + ".png"));
+    const apply::ChannelImage alone = ReadAll(scratch_ / ("o/cutout_" + Frame(f) + ".png"));
+    EXPECT_EQ(out.samples, alone.samples) << "frame " << f;
   }
 }
 

@@ -5,11 +5,12 @@
 # nothing else) and, on the lighter sequence, Blender's compositor Vector
 # Blur node (default settings) over the same files, also writing PNGs.
 #
-# Two sequences of 10 frames at 1920x1080, rendered once with Cycles and
+# Three sequences of 10 frames at 1920x1080, rendered once with Cycles and
 # kept in build/: examples/blender/render_scene.py (four objects, half
-# float, ZIP, all its passes: 13 channels) and the heavier
-# bench/render_heavy_scene.py (five large movers over most of the frame,
-# 32-bit float passes, 13 channels).
+# float, ZIP, all its passes: 13 channels) over a transparent film, the
+# same over Blender's default opaque film (whose alpha the module need not
+# blur), and the heavier bench/render_heavy_scene.py (five large movers
+# over most of the frame, 32-bit float passes, 13 channels).
 #
 # Reported per sequence, from the quicker of two runs of each (so that work
 # of other programs on the machine weighs less): seconds per frame (pblur's
@@ -31,10 +32,15 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j2 --target pblur QXVpblur qxv_io_floor >/dev/null
 light=${QXV_BENCH_RENDERS:-build/bench-renders}
+opaque=${QXV_BENCH_OPAQUE_RENDERS:-build/bench-opaque}
 heavy=${QXV_BENCH_HEAVY_RENDERS:-build/bench-heavy}
 if [ ! -f "$light/render_$(printf %04d $frames).exr" ]; then
   blender -b -P examples/blender/render_scene.py -- --out "$light" --size 1920x1080 \
     --frames "$frames" --half >/dev/null
+fi
+if [ ! -f "$opaque/render_$(printf %04d $frames).exr" ]; then
+  blender -b -P examples/blender/render_scene.py -- --out "$opaque" --size 1920x1080 \
+    --frames "$frames" --half --opaque >/dev/null
 fi
 if [ ! -f "$heavy/render_$(printf %04d $frames).exr" ]; then
   blender -b -P bench/render_heavy_scene.py -- --out "$heavy" --frames "$frames" >/dev/null
@@ -105,4 +111,5 @@ sequence() {
 }
 
 sequence light "$light"
+sequence opaque "$opaque"
 sequence heavy "$heavy"

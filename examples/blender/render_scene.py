@@ -5,7 +5,8 @@ Run headless:
 
 Options after "--": --out DIR, --size WxH (640x360), --frames N (8),
 --samples N (16), --half (half-float samples, as renderers usually write
-final frames; 32-bit float without). Frames are numbered from 1, one file per frame,
+final frames; 32-bit float without), --opaque (Blender's default film,
+the world behind the objects, instead of a transparent one). Frames are numbered from 1, one file per frame,
 render_0001.exr and on, each holding the colour with alpha
 (ViewLayer.Combined), depth (ViewLayer.Depth), motion vectors
 (ViewLayer.Vector), UV (ViewLayer.UV) and object index (ViewLayer.IndexOB).
@@ -13,7 +14,7 @@ render_0001.exr and on, each holding the colour with alpha
 The scene: a grey pillar that stands still, a red box moving right, a blue
 torus moving up and turning (its UV seam passes through the picture), and
 a green ball moving left behind the pillar, all over a transparent
-background.
+background (or the world's, with --opaque).
 """
 import argparse
 import math
@@ -30,6 +31,7 @@ def arguments():
     parser.add_argument("--frames", type=int, default=8)
     parser.add_argument("--samples", type=int, default=16)
     parser.add_argument("--half", action="store_true")
+    parser.add_argument("--opaque", action="store_true")
     return parser.parse_args(argv)
 
 
@@ -103,7 +105,7 @@ def configure(scene, options):
     scene.cycles.use_denoising = False
     render.resolution_x, render.resolution_y = width, height
     render.resolution_percentage = 100
-    render.film_transparent = True
+    render.film_transparent = not options.opaque
     # The vector pass is only written without the renderer's own motion blur.
     render.use_motion_blur = False
     render.image_settings.file_format = "OPEN_EXR_MULTILAYER"

@@ -31,6 +31,8 @@ TEST(ApplyPreviousPositionsTest, EachPixelTakesItsPositionPlusItsVectorInFixedPo
       {"whole pixels", 5, 2, -3.0, 1.0, 2.0, 3.0},
       {"quarter pixels", 9, 4, -1.25, 0.5, 7.75, 4.5},
       {"past the frame's edge, wrapping below 0", 0, 0, -3.5, -0.25, -3.5, -0.25},
+      {"halves of a 256th: away from 0", 0, 0, 1.5 / 256, -1.5 / 256, 1.5 / 256, -1.5 / 256},
+      {"just under half a 256th: toward 0", 0, 0, 0.4999 / 256, -0.4999 / 256, 0.0, 0.0},
       {"not numbers: no motion", 7, 3, nan, -inf, 7.0, 3.0},
       {"huge: held far past any frame", 2, 1, 1.0e12, -1.0e12, 2.0 + 1.0e6, 1.0 - 1.0e6},
   };

@@ -56,8 +56,7 @@ class AlphaPass {
   // alpha then costs little beside the colour. Not with trails or jitter,
   // whose state a full pass carries on from frame to frame.
   bool PassesOver(const ConvertedFrame& in) const {
-    const ParameterBlock& p = session_.Parameters();
-    if (static_cast<int>(p.trailFrames) != 0 || p.jitter != 0) return false;
+    if (session_.KeepsLayers() || session_.Parameters().jitter != 0) return false;
     return std::all_of(in.codes.alpha.begin(), in.codes.alpha.end(),
                        [](std::uint32_t a) { return a == 255u; });
   }

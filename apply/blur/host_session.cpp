@@ -57,6 +57,8 @@ void Session::Edit(const ParameterEdits& e) {
 
 const ParameterBlock& Session::Parameters() const { return sim::ParametersOf(renderer_); }
 
+bool Session::KeepsLayers() const { return static_cast<int>(Parameters().trailFrames) != 0; }
+
 std::uint32_t Session::NeededBuffers() const { return sim::NeededBuffersOf(renderer_); }
 
 Unknown* Session::NewWeight(const WeightValues& values) const {
@@ -85,7 +87,7 @@ void Session::Render(SceneObjectList* scene, sim::RenderedFrame& frame, int fram
 void Session::RenderReference(SceneObjectList* scene, sim::RenderedFrame& frame,
                               int frameNumber) {
   ParameterBlock& p = sim::ParametersOf(renderer_);
-  if (static_cast<int>(p.trailFrames) == 0) {
+  if (!KeepsLayers()) {
     p.resetPending = 1;
     Render(scene, frame, frameNumber);
     return;

@@ -32,6 +32,8 @@ class Session {
   // mode as a pending command, then lets the module apply it.
   void Edit(const ParameterEdits& edits);
   const ParameterBlock& Parameters() const;
+  // Whether the streak layers live on from frame to frame (trails).
+  bool KeepsLayers() const;
   // The BufferSet entries the module asks the host to render.
   std::uint32_t NeededBuffers() const;
 
